@@ -1,0 +1,118 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="vi_VN" sourcelanguage="zh_CN">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>磁性键盘</source>
+        <translation>Bàn phím từ tính</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Thiết bị</translation>
+    </message>
+    <message>
+        <source>固件</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Cài đặt</translation>
+    </message>
+    <message>
+        <source>通讯方式</source>
+        <translation>Kiểu kết nối</translation>
+    </message>
+    <message>
+        <source>蓝牙</source>
+        <translation>Bluetooth</translation>
+    </message>
+    <message>
+        <source>常用配置</source>
+        <translation>Cấu hình</translation>
+    </message>
+    <message>
+        <source>点击恢复显示</source>
+        <translation>Nhấp để hiển thị lại cửa sổ</translation>
+    </message>
+</context>
+<context>
+    <name>SystemSetForm</name>
+    <message>
+        <source>返回</source>
+        <translation>Quay lại</translation>
+    </message>
+    <message>
+        <source>检测版本</source>
+        <translation>Kiểm tra phiên bản</translation>
+    </message>
+    <message>
+        <source>开机自动启动：</source>
+        <translation>Khởi động cùng hệ thống:</translation>
+    </message>
+    <message>
+        <source>开机后自动启动磁性键盘软件</source>
+        <translation>Tự động chạy phần mềm bàn phím từ tính khi máy tính khởi động</translation>
+    </message>
+    <message>
+        <source>关闭时最小化到托盘：</source>
+        <translation>Thu nhỏ xuống khay khi đóng:</translation>
+    </message>
+    <message>
+        <source>磁性键盘关闭时，最小化到系统托盘</source>
+        <translation>Khi đóng phần mềm bàn phím từ tính, thu nhỏ xuống khay hệ thống</translation>
+    </message>
+    <message>
+        <source>语言：</source>
+        <translation>Ngôn ngữ:</translation>
+    </message>
+    <message>
+        <source>跟随系统</source>
+        <translation>Theo hệ thống</translation>
+    </message>
+    <message>
+        <source>简体中文</source>
+        <translation>Tiếng Trung giản thể</translation>
+    </message>
+    <message>
+        <source>越南语</source>
+        <translation>Tiếng Việt</translation>
+    </message>
+    <message>
+        <source>设置磁性软件的语言</source>
+        <translation>Chọn ngôn ngữ của phần mềm</translation>
+    </message>
+    <message>
+        <source>主题：</source>
+        <translation>Giao diện:</translation>
+    </message>
+    <message>
+        <source>亮色主题</source>
+        <translation>Giao diện sáng</translation>
+    </message>
+    <message>
+        <source>暗色主题</source>
+        <translation>Giao diện tối</translation>
+    </message>
+    <message>
+        <source>设置磁性软件的主题</source>
+        <translation>Chọn giao diện của phần mềm</translation>
+    </message>
+    <message>
+        <source>固件工具：</source>
+        <translation>Công cụ firmware:</translation>
+    </message>
+    <message>
+        <source>开启后可以强制升级产品固件，不对固件校验产品类型</source>
+        <translation>Khi bật, có thể buộc nâng cấp firmware của sản phẩm mà không kiểm tra loại sản phẩm</translation>
+    </message>
+    <message>
+        <source>磁性键盘软件版本-</source>
+        <translation>Phiên bản phần mềm bàn phím từ tính-</translation>
+    </message>
+    <message>
+        <source>更新错误: </source>
+        <translation>Lỗi cập nhật: </translation>
+    </message>
+</context>
+</TS>
