@@ -1,0 +1,430 @@
+#include "storage/ProductDataUtil.h"
+
+#include "model/AppPaths.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+QSharedPointer<ProductDataUtil> gProductDataUtil;
+
+namespace {
+
+const QString kConnectionName = QStringLiteral("connect_product");
+const QString kCheckConnectionName = QStringLiteral("connect_product_check");
+const QString kDatabaseFileName = QStringLiteral("/quillbase.db3");
+
+// Reads the current row of a query by column position. A column that is missing, NULL, or not a
+// number where a number is expected marks the row as malformed; the caller then drops the record.
+class RowReader
+{
+public:
+    explicit RowReader(const QSqlQuery &query) : mRecord(query.record()) {}
+
+    qlonglong integer(int column)
+    {
+        const QVariant value = field(column);
+        bool ok = false;
+        const qlonglong number = value.toLongLong(&ok);
+        if (!ok)
+            mValid = false;
+        return number;
+    }
+
+    bool truth(int column)
+    {
+        const QVariant value = field(column);
+        bool ok = false;
+        const qlonglong number = value.toLongLong(&ok);
+        if (ok)
+            return number != 0;
+        const QString text = value.toString().trimmed().toLower();
+        if (text == QLatin1String("true"))
+            return true;
+        if (text != QLatin1String("false"))
+            mValid = false;
+        return false;
+    }
+
+    QString text(int column) { return field(column).toString(); }
+
+    // A list of integers only when the stored value itself is one; SQLite values never are.
+    QList<int> integerList(int column)
+    {
+        const QVariant value = field(column);
+        if (value.metaType() == QMetaType::fromType<QList<int>>())
+            return value.value<QList<int>>();
+        return {};
+    }
+
+    bool isValid() const { return mValid; }
+
+private:
+    QVariant field(int column)
+    {
+        if (column >= mRecord.count() || mRecord.isNull(column)) {
+            mValid = false;
+            return {};
+        }
+        return mRecord.value(column);
+    }
+
+    QSqlRecord mRecord;
+    bool mValid = true;
+};
+
+template <typename Record>
+QSharedPointer<Record> validOrNull(const QSharedPointer<Record> &record, const RowReader &row,
+                                   const char *table)
+{
+    if (row.isValid())
+        return record;
+    qWarning().noquote() << table << "中的一行数据格式错误, 已忽略";
+    return {};
+}
+
+QSharedPointer<PRODUCT_INFO> readProduct(const QSqlQuery &query)
+{
+    RowReader row(query);
+    QSharedPointer<PRODUCT_INFO> info(new PRODUCT_INFO);
+    info->serialNumber = quint16(row.integer(0));
+    info->vendorId = quint16(row.integer(1));
+    info->productId = quint16(row.integer(2));
+    info->interface = qint32(row.integer(3));
+    info->productName = row.text(4);
+    info->productData = row.text(5);
+    info->triggerMin = quint16(row.integer(6));
+    info->triggerMax = quint16(row.integer(7));
+    info->qttMin = quint16(row.integer(8));
+    info->qttMax = quint16(row.integer(9));
+    info->qrtMin = quint16(row.integer(10));
+    info->qrtMax = quint16(row.integer(11));
+    info->width = qint32(row.integer(12));
+    info->height = qint32(row.integer(13));
+    info->strCol = row.integerList(14);
+    return validOrNull(info, row, "product_table");
+}
+
+QSharedPointer<DEVICE_INFO> readDevice(const QSqlQuery &query)
+{
+    RowReader row(query);
+    QSharedPointer<DEVICE_INFO> info(new DEVICE_INFO);
+    info->serialNumber = quint16(row.integer(0));
+    info->vendorId = quint16(row.integer(1));
+    info->productId = quint16(row.integer(2));
+    info->interface = qint32(row.integer(3));
+    info->version = qint32(row.integer(4));
+    info->manufacturer = row.text(5);
+    info->productStr = row.text(6);
+    info->path = row.text(7);
+    return validOrNull(info, row, "device_table");
+}
+
+QSharedPointer<KEY_POSITION> readKeyPosition(const QSqlQuery &query)
+{
+    RowReader row(query);
+    QSharedPointer<KEY_POSITION> position(new KEY_POSITION);
+    position->keyItem = uchar(row.integer(2));
+    position->posItem = uchar(row.integer(3));
+    position->flag = row.truth(4);
+    position->row = uchar(row.integer(5));
+    position->col = uchar(row.integer(6));
+    position->left = qint32(row.integer(7));
+    position->top = qint32(row.integer(8));
+    position->width = qint32(row.integer(9));
+    position->height = qint32(row.integer(10));
+    return validOrNull(position, row, "key_position_table");
+}
+
+QSharedPointer<PRODUCT_DEFAULT_KEY> readDefaultKey(const QSqlQuery &query)
+{
+    RowReader row(query);
+    QSharedPointer<PRODUCT_DEFAULT_KEY> key(new PRODUCT_DEFAULT_KEY);
+    key->keyItem = uchar(row.integer(2));
+    key->type = uchar(row.integer(3));
+    key->hValue = uchar(row.integer(4));
+    key->lValue = uchar(row.integer(5));
+    key->label = row.text(6);
+    return validOrNull(key, row, "keyboard_default_table/keyboard_default_fn1_table");
+}
+
+// The record of the first row, or null when there is no row or it is malformed.
+template <typename Record>
+QSharedPointer<Record> firstRecord(QSqlQuery &query, QSharedPointer<Record> (*read)(const QSqlQuery &))
+{
+    if (!query.next())
+        return {};
+    return read(query);
+}
+
+// Appends the record of every well-formed row.
+template <typename Record>
+void appendRecords(QSqlQuery &query, QSharedPointer<Record> (*read)(const QSqlQuery &),
+                   QList<QSharedPointer<Record>> &list)
+{
+    while (query.next()) {
+        if (auto record = read(query))
+            list.append(record);
+    }
+}
+
+// A downloaded file is usable when it opens as an SQLite database with a readable product_table.
+bool isUsableDatabase(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    bool usable = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheckConnectionName);
+        database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        database.setDatabaseName(path);
+        if (database.open()) {
+            if (database.tables().contains(QStringLiteral("product_table"))) {
+                QSqlQuery query(database);
+                usable = query.exec(QStringLiteral("SELECT * FROM product_table LIMIT 1"));
+            }
+            database.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(kCheckConnectionName);
+    return usable;
+}
+
+// Copies the file into a temporary file beside the target and renames it over the target, so the
+// target is either the old file or a complete copy of the new one.
+bool copyIntoPlace(const QString &from, const QString &to)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile target(to);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 16);
+        if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
+            target.cancelWriting();
+            break;
+        }
+    }
+    return target.commit();
+}
+
+} // namespace
+
+ProductDataUtil::ProductDataUtil(QObject *parent) : QObject(parent)
+{
+    qInfo().noquote() << "=== ProductDataUtil 打开数据库 ===";
+    openConnection(getDbPath() + kDatabaseFileName);
+    createProductTable();
+    createDeviceTable();
+    createKeyPositionTable();
+    createProductDefaultKeyPositionTable();
+}
+
+ProductDataUtil::~ProductDataUtil()
+{
+    closeConnection();
+    qInfo().noquote() << "=== ProductDataUtil 关闭数据库 ===";
+}
+
+QString ProductDataUtil::getDbPath()
+{
+    const QString path = AppPaths::dataDir();
+    if (!QDir(path).exists())
+        QDir().mkpath(path);
+    return path;
+}
+
+void ProductDataUtil::openConnection(const QString &path)
+{
+    mDatabase = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
+    mDatabase.setDatabaseName(path);
+    if (!mDatabase.open())
+        qWarning().noquote() << "无法打开数据库:" << path << mDatabase.lastError().text();
+}
+
+void ProductDataUtil::closeConnection()
+{
+    if (!mDatabase.isValid())
+        return;
+    const QString name = mDatabase.connectionName();
+    mDatabase.close();
+    mDatabase = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool ProductDataUtil::createTable(const QString &name, const QString &columns)
+{
+    QSqlQuery query(mDatabase);
+    const bool ok = query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(name, columns));
+    qDebug().noquote() << QStringLiteral("=== 初始化 %1 %2 ===").arg(name, ok ? QStringLiteral("成功")
+                                                                           : QStringLiteral("失败"));
+    return ok;
+}
+
+bool ProductDataUtil::createProductTable()
+{
+    return createTable(QStringLiteral("product_table"),
+                       QStringLiteral("serialNumber INT PRIMARY KEY NOT NULL UNIQUE, vendorId INT NOT NULL, "
+                                      "productId INT NOT NULL, interface INT NOT NULL, "
+                                      "productName VARCHAR(60) NOT NULL, productData VARCHAR(60) NOT NULL, "
+                                      "triggerMin INT NOT NULL, triggerMax INT NOT NULL, qttMin INT NOT NULL, "
+                                      "qttMax INT NOT NULL, qrtMin INT NOT NULL, qrtMax INT NOT NULL, "
+                                      "width INT NOT NULL, height INT NOT NULL, strCol VARCHAR(60) NOT NULL"));
+}
+
+bool ProductDataUtil::createDeviceTable()
+{
+    return createTable(QStringLiteral("device_table"),
+                       QStringLiteral("serialNumber INT PRIMARY KEY NOT NULL UNIQUE, vendorId INT NOT NULL, "
+                                      "productId INT NOT NULL, interface INT NOT NULL, version INT NOT NULL, "
+                                      "manufacturer VARCHAR(60) NOT NULL, productStr TEXT(60) NOT NULL, "
+                                      "path VARCHAR(100) NOT NULL"));
+}
+
+bool ProductDataUtil::createKeyPositionTable()
+{
+    return createTable(QStringLiteral("key_position_table"),
+                       QStringLiteral("id INTEGER PRIMARY KEY, serialNumber INT NOT NULL, keyItem INT NOT NULL, "
+                                      "posItem INT NOT NULL, flag BOOL NOT NULL, row INT NOT NULL, "
+                                      "col INT NOT NULL, left INT NOT NULL, top INT NOT NULL, "
+                                      "width INT NOT NULL, height INT NOT NULL"));
+}
+
+bool ProductDataUtil::createProductDefaultKeyPositionTable()
+{
+    return createTable(QStringLiteral("keyboard_default_table"),
+                       QStringLiteral("id INTEGER PRIMARY KEY, serialNumber INT NOT NULL, keyItem INT NOT NULL, "
+                                      "type INT NOT NULL, hValue INT NOT NULL, lValue INT NOT NULL, "
+                                      "label VARCHAR(20) NOT NULL"));
+}
+
+bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath)
+{
+    const QString target = getDbPath() + kDatabaseFileName;
+    if (!isUsableDatabase(downloadPath)) {
+        qWarning().noquote() << "下载的数据库文件无效:" << downloadPath;
+        return false;
+    }
+    const bool sameFile = QFileInfo(downloadPath).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
+
+    closeConnection();
+    const bool replaced = sameFile || copyIntoPlace(downloadPath, target);
+    // Whatever happened, the program goes on with the file now at the target.
+    openConnection(target);
+    if (!replaced) {
+        qWarning().noquote() << "文件拷贝失败:" << downloadPath << "->" << target;
+        return false;
+    }
+    if (!sameFile && !QFile::remove(downloadPath))
+        qWarning().noquote() << "警告: 文件拷贝成功但无法删除原始文件:" << downloadPath;
+    return true;
+}
+
+QVariant ProductDataUtil::serialNumberValue(ushort serialNumber)
+{
+    return int(qint16(serialNumber));
+}
+
+bool ProductDataUtil::execute(QSqlQuery &query, const QString &statement, const QString &placeholder,
+                              const QVariant &value)
+{
+    if (!query.prepare(statement)) {
+        qDebug().noquote() << "查询准备失败:" << statement << query.lastError().text();
+        return false;
+    }
+    query.bindValue(placeholder, value);
+    if (!query.exec()) {
+        qDebug().noquote() << "查询失败:" << statement << query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+void ProductDataUtil::getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list)
+{
+    QSqlQuery query(mDatabase);
+    if (!query.exec(QStringLiteral("SELECT * FROM product_table"))) {
+        qDebug().noquote() << "查询失败: product_table" << query.lastError().text();
+        return;
+    }
+    appendRecords(query, &readProduct, list);
+}
+
+QSharedPointer<PRODUCT_INFO> ProductDataUtil::getProductInfoById(ushort serialNumber)
+{
+    QSqlQuery query(mDatabase);
+    if (!execute(query, QStringLiteral("SELECT * FROM product_table WHERE serialNumber = :serialNumber"),
+                 QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
+        return {};
+    return firstRecord(query, &readProduct);
+}
+
+void ProductDataUtil::getKeyPosition(ushort serialNumber, QMap<uchar, QSharedPointer<KEY_POSITION>> &map)
+{
+    QSqlQuery query(mDatabase);
+    if (!execute(query, QStringLiteral("SELECT * FROM key_position_table WHERE serialNumber = :serialNumber"),
+                 QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
+        return;
+    while (query.next()) {
+        if (auto position = readKeyPosition(query))
+            map.insert(position->keyItem, position);
+    }
+}
+
+void ProductDataUtil::getDefaultProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
+{
+    appendDefaultKeys(QStringLiteral("keyboard_default_table"), serialNumber, list);
+}
+
+void ProductDataUtil::getDefaultFn1ProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
+{
+    appendDefaultKeys(QStringLiteral("keyboard_default_fn1_table"), serialNumber, list);
+}
+
+void ProductDataUtil::appendDefaultKeys(const QString &table, ushort serialNumber,
+                                        QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
+{
+    QSqlQuery query(mDatabase);
+    if (!execute(query, QStringLiteral("SELECT * FROM %1 WHERE serialNumber = :serialNumber").arg(table),
+                 QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
+        return;
+    appendRecords(query, &readDefaultKey, list);
+}
+
+QSharedPointer<PRODUCT_INFO> ProductDataUtil::getProductInfoByProduct(const QString &productName)
+{
+    QSqlQuery query(mDatabase);
+    if (!execute(query, QStringLiteral("SELECT * FROM product_table WHERE productName = :productName"),
+                 QStringLiteral(":productName"), productName))
+        return {};
+    return firstRecord(query, &readProduct);
+}
+
+QString ProductDataUtil::getProductPathNameByProduct(const QString &productName)
+{
+    const auto info = getProductInfoByProduct(productName);
+    return info ? info->productData : QString();
+}
+
+QSharedPointer<DEVICE_INFO> ProductDataUtil::getDeviceInfoByProduct(const QString &productStr)
+{
+    QSqlQuery query(mDatabase);
+    if (!execute(query, QStringLiteral("SELECT * FROM device_table WHERE productStr = :productStr"),
+                 QStringLiteral(":productStr"), productStr))
+        return {};
+    return firstRecord(query, &readDevice);
+}
+
+bool ProductDataUtil::deleteDeviceInfo(ushort serialNumber)
+{
+    QSqlQuery query(mDatabase);
+    return execute(query, QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"),
+                   QStringLiteral(":serialNumber"), serialNumberValue(serialNumber));
+}

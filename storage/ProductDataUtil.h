@@ -1,0 +1,70 @@
+#pragma once
+// The product database: a local SQLite file ("quillbase.db3" in the data folder) describing every
+// supported keyboard model: identity, travel limits, key positions on the keyboard picture and the
+// factory key assignment of both layers. The application only reads it (and creates the empty
+// tables on a first start); a fresh copy is downloaded from the update server and swapped in.
+
+#include "model/KeyboardRecords.h"
+
+#include <QObject>
+#include <QSharedPointer>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+class QSqlQuery;
+
+class ProductDataUtil : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ProductDataUtil(QObject *parent = nullptr);
+    ~ProductDataUtil() override;
+
+    // The data folder, created when missing.
+    QString getDbPath();
+
+    bool createProductTable();
+    bool createDeviceTable();
+    bool createKeyPositionTable();
+    bool createProductDefaultKeyPositionTable();
+
+    // Puts a downloaded database file in place of the current one. The download must open as a
+    // database holding product_table; the current file is replaced only by a complete copy, and
+    // the connection is open again afterwards whatever happened. True when the new file is in place.
+    bool refreshDatabaseFile(const QString &downloadPath);
+
+    // Appends every product to the list (which is not cleared first).
+    void getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list);
+    QSharedPointer<PRODUCT_INFO> getProductInfoById(ushort serialNumber);
+    // Inserts the key positions of the model into the map (not cleared first); a later row with
+    // the same key number replaces the earlier one.
+    void getKeyPosition(ushort serialNumber, QMap<uchar, QSharedPointer<KEY_POSITION>> &map);
+    // Append the factory assignment of the normal layer / the Fn1 layer, in row order.
+    void getDefaultProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list);
+    void getDefaultFn1ProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list);
+
+    QSharedPointer<PRODUCT_INFO> getProductInfoByProduct(const QString &productName);
+    // The resource folder name (productData) of the product; empty when there is none.
+    QString getProductPathNameByProduct(const QString &productName);
+    QSharedPointer<DEVICE_INFO> getDeviceInfoByProduct(const QString &productStr);
+    // True when the statement ran, also when no row matched.
+    bool deleteDeviceInfo(ushort serialNumber);
+
+    // Serial numbers are stored as signed 16-bit values: 0x8000..0xFFFF as -32768..-1.
+    static QVariant serialNumberValue(ushort serialNumber);
+
+private:
+    void openConnection(const QString &path);
+    void closeConnection();
+    bool createTable(const QString &name, const QString &columns);
+    // Appends the factory keys of the model from keyboard_default_table or keyboard_default_fn1_table.
+    void appendDefaultKeys(const QString &table, ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list);
+    // Prepares the statement, binds the one named value and runs it.
+    bool execute(QSqlQuery &query, const QString &statement, const QString &placeholder,
+                 const QVariant &value);
+
+    QSqlDatabase mDatabase;
+};
+
+extern QSharedPointer<ProductDataUtil> gProductDataUtil;
