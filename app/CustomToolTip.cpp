@@ -1,0 +1,157 @@
+#include "app/CustomToolTip.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyleOption>
+
+QSharedPointer<CustomToolTip> gCustomToolTip;
+
+CustomToolTip::CustomToolTip(const QString &objectName)
+    : QWidget(nullptr), mLabel(new QLabel(this))
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mLabel);
+    mLabel->setAlignment(Qt::AlignCenter);
+    setObjectName(objectName);
+    setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    hide();
+}
+
+void CustomToolTip::showTip(const QString &text, QWidget *widget)
+{
+    if (!widget)
+        return;
+    mWidget = widget;
+    mActive = true;
+    mLabel->setText(text);
+    mAnchor = widget->mapToGlobal(QPoint(0, 0));
+    mHalfWidth = widget->width() / 2;
+    placeAndShow();
+}
+
+void CustomToolTip::showTip(const QPoint &anchor, int halfWidth)
+{
+    mAnchor = anchor;
+    mHalfWidth = halfWidth;
+    placeAndShow();
+}
+
+void CustomToolTip::hideTip()
+{
+    mActive = false;
+    hide();
+}
+
+void CustomToolTip::windowsChange()
+{
+    if (!mActive)
+        return;
+    // The window may have moved or changed size; a widget that is gone keeps its last place.
+    if (mWidget) {
+        mAnchor = mWidget->mapToGlobal(QPoint(0, 0));
+        mHalfWidth = mWidget->width() / 2;
+    }
+    placeAndShow();
+}
+
+void CustomToolTip::changeMinimized()
+{
+    hide();
+}
+
+void CustomToolTip::restoreMinimized()
+{
+    if (mActive)
+        placeAndShow();
+}
+
+int CustomToolTip::getRightOffset() const
+{
+    return mRightOffset;
+}
+
+void CustomToolTip::setRightOffset(int offset)
+{
+    if (offset != mRightOffset)
+        mRightOffset = offset;
+}
+
+int CustomToolTip::getBottomOffset() const
+{
+    return mBottomOffset;
+}
+
+void CustomToolTip::setBottomOffset(int offset)
+{
+    if (offset != mBottomOffset)
+        mBottomOffset = offset;
+}
+
+QString CustomToolTip::getText() const
+{
+    return mLabel->text();
+}
+
+void CustomToolTip::setText(const QString &text)
+{
+    mLabel->setText(text);
+}
+
+Qt::Alignment CustomToolTip::getAlignment() const
+{
+    return mLabel->alignment();
+}
+
+void CustomToolTip::setAlignment(Qt::Alignment alignment)
+{
+    mLabel->setAlignment(alignment);
+}
+
+QPoint CustomToolTip::tipPosition(const QPoint &anchor, int halfWidth, const QSize &tipSize,
+                                  int bottomOffset, const QSize &screenSize)
+{
+    const int w = tipSize.width();
+    const int h = tipSize.height();
+    const int x = qMax(0, anchor.x() + halfWidth - w / 2);
+    const int y = qMax(0, anchor.y() - h + bottomOffset);
+    return QPoint(x + w > screenSize.width() ? screenSize.width() - w : x,
+                  y + h > screenSize.height() ? screenSize.height() - h : y);
+}
+
+void CustomToolTip::placeAndShow()
+{
+    QSize screenSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        screenSize = screen->geometry().size();
+    move(tipPosition(mAnchor, mHalfWidth, size(), mBottomOffset, screenSize));
+    show();
+}
+
+void CustomToolTip::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void CustomToolTip::paintEvent(QPaintEvent *event)
+{
+    // Lets style-sheet backgrounds and borders apply to this plain widget.
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    QWidget::paintEvent(event);
+}
+
+void CustomToolTip::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // A tip whose size changed is placed anew.
+    placeAndShow();
+}

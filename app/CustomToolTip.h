@@ -1,0 +1,67 @@
+#pragma once
+#include <QPoint>
+#include <QPointer>
+#include <QSharedPointer>
+#include <QSize>
+#include <QWidget>
+
+class QLabel;
+
+// The frameless prompt shown centred above a widget. While active it follows the main window:
+// hidden when the window is minimised or inactive, shown again when it comes back.
+class CustomToolTip : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int rightOffset READ getRightOffset WRITE setRightOffset)
+    Q_PROPERTY(int bottomOffset READ getBottomOffset WRITE setBottomOffset)
+    Q_PROPERTY(QString text READ getText WRITE setText)
+    Q_PROPERTY(Qt::Alignment alignment READ getAlignment WRITE setAlignment)
+public:
+    explicit CustomToolTip(const QString &objectName);
+
+    // Shows the text centred above the widget; no widget, nothing happens.
+    void showTip(const QString &text, QWidget *widget);
+    // Shows the tip at an anchor (global top-left of a widget) with the widget's half width.
+    void showTip(const QPoint &anchor, int halfWidth);
+    void hideTip();
+
+    // The main window was maximized or restored: anchor anew on the widget and show.
+    void windowsChange();
+    // The main window was minimised or deactivated: hide, staying active.
+    void changeMinimized();
+    // The main window came back: show again where the tip was, when active.
+    void restoreMinimized();
+
+    int getRightOffset() const;
+    void setRightOffset(int offset);
+    int getBottomOffset() const;
+    void setBottomOffset(int offset);
+    QString getText() const;
+    void setText(const QString &text);
+    Qt::Alignment getAlignment() const;
+    void setAlignment(Qt::Alignment alignment);
+
+    // Top-left corner of a tip of tipSize centred over a widget at anchor, on its top edge moved
+    // down by bottomOffset, kept inside a screen of screenSize starting at the origin.
+    static QPoint tipPosition(const QPoint &anchor, int halfWidth, const QSize &tipSize,
+                              int bottomOffset, const QSize &screenSize);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void placeAndShow();
+
+    QLabel *mLabel = nullptr;
+    int mRightOffset = 0;
+    int mBottomOffset = 0;
+    QPoint mAnchor;
+    QPointer<QWidget> mWidget;
+    int mHalfWidth = 0;
+    bool mActive = false;
+};
+
+// The one prompt window, created at start-up with the object name "CustomToolTip".
+extern QSharedPointer<CustomToolTip> gCustomToolTip;
