@@ -1,0 +1,123 @@
+#include "tests/support/EmulatedKeyboard.h"
+
+#include "tests/support/EmulatedIdentityCommands.h"
+
+void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
+{
+    mFrames.append(KeyboardFrame{code, frame, total, payload});
+}
+
+EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::move(state))
+{
+    EmulatedIdentityCommands::install(*this);
+}
+
+std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()
+{
+    return std::make_shared<EmulatedKeyboard>(EmulatedKeyboardState::sample());
+}
+
+void EmulatedKeyboard::setHandler(uchar order, KeyboardCommandHandler handler)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mHandlers.insert(order, std::move(handler));
+}
+
+bool EmulatedKeyboard::hasHandler(uchar order) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mHandlers.contains(order);
+}
+
+void EmulatedKeyboard::addReplyFault(const ReplyFault &fault)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mFaults.append(fault);
+}
+
+void EmulatedKeyboard::clearReplyFaults()
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mFaults.clear();
+}
+
+QList<EmulatedReport> EmulatedKeyboard::handleOutputFrame(const QByteArray &bytes, int frameSize)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    KeyboardRequest request;
+    request.frameSize = frameSize;
+    if (!KeyboardFrameCodec::decode(bytes, &request.frame)
+        || request.frame.payload.size() > KeyboardFrameCodec::payloadCapacity(frameSize)) {
+        ++mMalformed;
+        return {};
+    }
+    mRequests.append(request);
+    ++mRequestCounts[request.order()];
+    const auto handler = mHandlers.constFind(request.order());
+    if (handler == mHandlers.constEnd()) {
+        ++mUnhandled;
+        return {};
+    }
+    KeyboardReplies replies(request.order(), frameSize);
+    (*handler)(mState, request, replies);
+    QList<EmulatedReport> out;
+    for (const KeyboardFrame &frame : replies.frames())
+        applyFaults(frame, frameSize, out);
+    return out;
+}
+
+void EmulatedKeyboard::applyFaults(const KeyboardFrame &frame, int frameSize, QList<EmulatedReport> &out)
+{
+    EmulatedReport report{KeyboardFrameCodec::encode(frame, frameSize), 0};
+    if (report.bytes.isEmpty())
+        return; // a handler's payload that does not fit is never sent
+    for (qsizetype i = 0; i < mFaults.size(); ++i) {
+        if (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != frame.code)
+            continue;
+        const ReplyFault fault = mFaults[i];
+        if (--mFaults[i].times <= 0)
+            mFaults.removeAt(i);
+        switch (fault.kind) {
+        case ReplyFault::Drop:
+            return;
+        case ReplyFault::Delay:
+            report.delayMs = fault.value;
+            break;
+        case ReplyFault::Duplicate:
+            out.append(report);
+            break;
+        case ReplyFault::WrongCode:
+            report.bytes[1] = char(fault.value);
+            break;
+        case ReplyFault::WrongLength:
+            report.bytes[5] = char(fault.value);
+            break;
+        }
+        break; // one fault per frame
+    }
+    out.append(report);
+}
+
+int EmulatedKeyboard::requestCount(uchar order) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mRequestCounts.value(order);
+}
+
+int EmulatedKeyboard::malformedCount() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mMalformed;
+}
+
+int EmulatedKeyboard::unhandledCount() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mUnhandled;
+}
+
+QList<KeyboardRequest> EmulatedKeyboard::requests() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mRequests;
+}
