@@ -1,5 +1,6 @@
 #include "tests/support/EmulatedKeyboard.h"
 
+#include "tests/support/EmulatedFirmwareCommands.h"
 #include "tests/support/EmulatedIdentityCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
@@ -10,6 +11,7 @@ void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame,
 EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::move(state))
 {
     EmulatedIdentityCommands::install(*this);
+    EmulatedFirmwareCommands::install(*this);
 }
 
 std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()

@@ -39,6 +39,24 @@ struct EmulatedCalibration {
     QMap<uchar, quint16> depth; // live depth per key
 };
 
+// An image received chunk by chunk (keyboard firmware or firmware data).
+struct EmulatedFirmwareImage {
+    QMap<quint16, QByteArray> chunks; // by chunk number
+    bool ended = false;
+    quint32 endFirst = 0;  // the end request's values, in the order the host passed them
+    quint32 endSecond = 0;
+    // The chunks in number order, joined.
+    QByteArray assembled() const;
+};
+
+struct EmulatedFirmware {
+    EmulatedFirmwareImage keyboard;
+    EmulatedFirmwareImage data;
+    int refuseNext = 0;    // chunk and end requests answered with a non-zero status
+    uchar refuseStatus = 1;
+    int resets = 0;        // factory resets done
+};
+
 class EmulatedKeyboardState
 {
 public:
@@ -58,6 +76,7 @@ public:
     QMap<uchar, QString> effectNames;
     std::array<QList<KEYBOARD_MACRO_INFO>, MacroCount> macros;
     EmulatedCalibration calibration;
+    EmulatedFirmware firmware;
 
     EmulatedProfile &profile() { return profiles[currentProfile]; }
 

@@ -1,0 +1,102 @@
+#include "tests/support/EmulatedFirmwareCommands.h"
+
+#include "tests/support/EmulatedKeyboard.h"
+
+namespace {
+quint32 u32At(const QByteArray &bytes, int at)
+{
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | uchar(bytes[at + i]);
+    return value;
+}
+
+QByteArray status(uchar code)
+{
+    return QByteArray(1, char(code));
+}
+
+// A test-injected refusal, counted down.
+bool refuse(EmulatedFirmware &firmware, KeyboardReplies &replies)
+{
+    if (firmware.refuseNext <= 0)
+        return false;
+    --firmware.refuseNext;
+    replies.send(status(firmware.refuseStatus));
+    return true;
+}
+
+void handleChunk(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const KeyboardRequest &request,
+                 KeyboardReplies &replies)
+{
+    if (refuse(firmware, replies))
+        return;
+    const quint16 number = quint16(request.frame.frame | (request.frame.total << 8));
+    if (image.ended) {
+        image = EmulatedFirmwareImage();
+    }
+    if (!image.chunks.isEmpty()) {
+        const quint16 last = image.chunks.lastKey();
+        if (number != last && number != quint16(last + 1)) {
+            replies.send(status(EmulatedFirmwareCommands::StatusOutOfOrder));
+            return;
+        }
+    }
+    image.chunks.insert(number, request.payload());
+    replies.send(status(EmulatedFirmwareCommands::StatusAccepted));
+}
+
+void handleEnd(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const KeyboardRequest &request,
+               KeyboardReplies &replies)
+{
+    if (refuse(firmware, replies))
+        return;
+    if (image.chunks.isEmpty() || request.payload().size() != 8) {
+        replies.send(status(EmulatedFirmwareCommands::StatusNoImage));
+        return;
+    }
+    // The end payload carries the second value first.
+    image.endSecond = u32At(request.payload(), 0);
+    image.endFirst = u32At(request.payload(), 4);
+    image.ended = true;
+    replies.send(status(EmulatedFirmwareCommands::StatusAccepted));
+}
+} // namespace
+
+QByteArray EmulatedFirmwareImage::assembled() const
+{
+    QByteArray bytes;
+    for (const QByteArray &chunk : chunks)
+        bytes += chunk;
+    return bytes;
+}
+
+void EmulatedFirmwareCommands::install(EmulatedKeyboard &keyboard)
+{
+    keyboard.setHandler(KeyboardChunk, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                          KeyboardReplies &replies) {
+        handleChunk(state.firmware, state.firmware.keyboard, request, replies);
+    });
+    keyboard.setHandler(DataChunk, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                      KeyboardReplies &replies) {
+        handleChunk(state.firmware, state.firmware.data, request, replies);
+    });
+    keyboard.setHandler(KeyboardEnd, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                        KeyboardReplies &replies) {
+        handleEnd(state.firmware, state.firmware.keyboard, request, replies);
+    });
+    keyboard.setHandler(DataEnd, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                    KeyboardReplies &replies) {
+        handleEnd(state.firmware, state.firmware.data, request, replies);
+    });
+    keyboard.setHandler(Reset, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                  KeyboardReplies &replies) {
+        const QByteArray &payload = request.payload();
+        // Only the exact confirmation bytes reset the keyboard.
+        if (payload.size() == 2 && uchar(payload[0]) == 0x5A && uchar(payload[1]) == 0xA5) {
+            state.resetProfiles();
+            ++state.firmware.resets;
+        }
+        replies.send(QByteArray());
+    });
+}
