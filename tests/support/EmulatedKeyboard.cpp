@@ -1,6 +1,9 @@
 #include "tests/support/EmulatedKeyboard.h"
 
+#include "tests/support/EmulatedCalibrationCommands.h"
+#include "tests/support/EmulatedHighKeyCommands.h"
 #include "tests/support/EmulatedIdentityCommands.h"
+#include "tests/support/EmulatedMacroCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
 {
@@ -10,6 +13,9 @@ void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame,
 EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::move(state))
 {
     EmulatedIdentityCommands::install(*this);
+    EmulatedHighKeyCommands::install(*this);
+    EmulatedMacroCommands::install(*this);
+    EmulatedCalibrationCommands::install(*this);
 }
 
 std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()
