@@ -71,6 +71,19 @@ const UsbCommunicateUtil::Command UsbCommunicateUtil::kCommands[] = {
     {0x63, "sendDownloadFirewareKeyboardEnd", "receiveDownloadFirewareKeyboardEnd", &UsbCommunicateUtil::sendDownloadFirewareKeyboardEnd, &UsbCommunicateUtil::receiveDownloadFirewareKeyboardEnd, 0, 0, true, true, false},
     {0x65, "sendDownloadFirewareData", "receiveDownloadFirewareData", &UsbCommunicateUtil::sendDownloadFirewareData, &UsbCommunicateUtil::receiveDownloadFirewareData, 0, 0, true, true, false},
     {0x66, "sendDownloadFirewareDataEnd", "receiveDownloadFirewareDataEnd", &UsbCommunicateUtil::sendDownloadFirewareDataEnd, &UsbCommunicateUtil::receiveDownloadFirewareDataEnd, 0, 0, true, true, false},
+    // Advanced keys, macros, calibration
+    {0x22, "sendAddHighKey", "receiveAddHighKey", &UsbCommunicateUtil::sendAddHighKey, &UsbCommunicateUtil::receiveAddHighKey, 0, 0, true, false, false},
+    {0x23, "sendSetHighKey", "receiveSetHighKey", &UsbCommunicateUtil::sendSetHighKey, &UsbCommunicateUtil::receiveSetHighKey, 0, 19, true, false, true},
+    {0x25, "sendDelHighKey", "receiveDelHighKey", &UsbCommunicateUtil::sendDelHighKey, &UsbCommunicateUtil::receiveDelHighKey, 0, 0, true, false, false},
+    {0x2B, "sendGetHighKey", "receiveHighKey", &UsbCommunicateUtil::sendGetHighKey, &UsbCommunicateUtil::receiveHighKey, 0, 0, true, false, true},
+    {0x40, "sendSetMacroConfig", "receiveSetMacroConfig", &UsbCommunicateUtil::sendSetMacroConfig, &UsbCommunicateUtil::receiveSetMacroConfig, 2, 6, true, false, true},
+    {0x41, "sendDelMacroConfig", "receiveDelMacroConfig", &UsbCommunicateUtil::sendDelMacroConfig, &UsbCommunicateUtil::receiveDelMacroConfig, 0, 0, true, false, false},
+    {0x42, "sendGetMacroConfig", "receiveMacroConfig", &UsbCommunicateUtil::sendGetMacroConfig, &UsbCommunicateUtil::receiveMacroConfig, 0, 0, true, false, true},
+    {0x52, "sendGetCalibrationState", "receiveGetCalibrationState", &UsbCommunicateUtil::sendGetCalibrationState, &UsbCommunicateUtil::receiveGetCalibrationState, 0, 0, true, false, true},
+    {0x53, "sendSetReportCalibration", "receiveReportCalibration", &UsbCommunicateUtil::sendSetReportCalibration, &UsbCommunicateUtil::receiveReportCalibration, 0, 0, true, false, false},
+    {0x54, "sendSaveCalibration", "receiveSaveCalibration", &UsbCommunicateUtil::sendSaveCalibration, &UsbCommunicateUtil::receiveSaveCalibration, 0, 0, true, false, false},
+    // The raw sensor values are read without resend: a time-out only counts towards -2.
+    {0x5B, "sendGetCalibrationAdc", "receiveGetCalibrationAdc", &UsbCommunicateUtil::sendGetCalibrationAdc, &UsbCommunicateUtil::receiveGetCalibrationAdc, 0, 0, false, false, true},
 };
 
 const UsbCommunicateUtil::Command *UsbCommunicateUtil::commandForOrder(uchar order)
@@ -317,6 +330,11 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
     std::memcpy(mWorkBuffer.data(), data.constData(), size_t(payload));
     const Reply reply{order, frame, total, uchar(payload), mWorkBuffer.data()};
 
+    // 0xD3 also comes unasked (live depth reports): its handler sorts the frames out itself.
+    if (order == ReportCalibrationReply) {
+        receiveReportCalibration(reply);
+        return;
+    }
     const Command *command = commandForReply(order);
     if (!command)
         return;
@@ -670,4 +688,443 @@ void UsbCommunicateUtil::receiveDownloadFirewareDataEnd(const Reply &reply)
 void UsbCommunicateUtil::receiveResetKeyboard(const Reply &reply)
 {
     Q_EMIT usb_receive_reset_keyboard(mSource, reply.frame, reply.total);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Advanced keys, macros, calibration
+
+namespace {
+constexpr int HighKeyWireSize = 19;
+constexpr int MacroActionSize = 6;
+constexpr uchar EmptyMacro = 0xFF;
+constexpr int MaxListEntries = 255; // the entry count of a list write is one byte
+
+enum HighKeyKind : uchar { KindTgl = 0, KindMt = 1, KindDks = 2, KindRs = 3, KindOks = 4, KindSocd = 5 };
+
+// Bytes of the wire record that a kind carries: item, attribute, keyItem, then data 0 onwards.
+// A kind the keyboard does not know carries its item and attribute only.
+int highKeyWireLength(uchar kind)
+{
+    switch (kind) {
+    case KindTgl:
+        return 6;
+    case KindMt:
+        return 12;
+    case KindDks:
+        return HighKeyWireSize;
+    case KindRs:
+    case KindOks:
+        return 4;
+    case KindSocd:
+        return 5;
+    default:
+        return 2;
+    }
+}
+
+// Writes the wire form of a record (zero behind the bytes its kind carries) and returns the
+// number of bytes the kind carries. The MT tap function is held as type, hValue, lValue and
+// travels as type, lValue, hValue like every other key function.
+int putHighKey(uchar *wire, const HIGH_KEY_INFO &info)
+{
+    std::memset(wire, 0, HighKeyWireSize);
+    const int length = highKeyWireLength(info.attribute);
+    wire[0] = info.item;
+    wire[1] = info.attribute;
+    if (length > 2)
+        wire[2] = info.keyItem;
+    for (int i = 3; i < length; ++i)
+        wire[i] = info.data[size_t(i - 3)];
+    if (info.attribute == KindMt) {
+        wire[7] = info.data[5];
+        wire[8] = info.data[4];
+    }
+    return length;
+}
+
+HIGH_KEY_INFO getHighKey(const uchar *wire)
+{
+    HIGH_KEY_INFO info;
+    info.item = wire[0];
+    info.attribute = wire[1];
+    const int length = highKeyWireLength(info.attribute);
+    if (length > 2)
+        info.keyItem = wire[2];
+    for (int i = 3; i < length; ++i)
+        info.data[size_t(i - 3)] = wire[i];
+    if (info.attribute == KindMt) {
+        info.data[4] = wire[8];
+        info.data[5] = wire[7];
+    }
+    return info;
+}
+
+// A macro action travels as state, type, lValue, hValue, time (u16 little-endian).
+void putMacroAction(uchar *wire, const KEYBOARD_MACRO_INFO &action)
+{
+    wire[0] = action.state;
+    wire[1] = action.type;
+    wire[2] = action.lValue;
+    wire[3] = action.hValue;
+    putU16(wire + 4, action.time);
+}
+
+QSharedPointer<KEYBOARD_MACRO_INFO> getMacroAction(const uchar *wire)
+{
+    auto action = QSharedPointer<KEYBOARD_MACRO_INFO>::create();
+    action->state = wire[0];
+    action->type = wire[1];
+    action->lValue = wire[2];
+    action->hValue = wire[3];
+    action->time = getU16(wire + 4);
+    return action;
+}
+
+template<typename List>
+bool containsNull(const List &list)
+{
+    for (const auto &entry : list) {
+        if (!entry)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+bool UsbCommunicateUtil::refuseList(const Command &command, uchar source, qsizetype size, bool hasNull)
+{
+    if (size <= MaxListEntries && !hasNull)
+        return false;
+    qWarning().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 列表无法发送 count={%2};null={%3} ===")
+                                .arg(QLatin1String(command.sendName))
+                                .arg(size)
+                                .arg(hasNull ? 1 : 0);
+    Q_EMIT usb_communicate_error(source, command.reply(), ErrorWrite);
+    return true;
+}
+
+MacroList UsbCommunicateUtil::macroList(uchar index) const
+{
+    return index < MacroCount ? mMacroList[index] : MacroList();
+}
+
+void UsbCommunicateUtil::usb_get_high_key(uchar const &source, bool const &wait)
+{
+    beginRequest(0x2B, source, wait);
+    mHighKeyList.clear();
+    sendGetHighKey();
+}
+
+void UsbCommunicateUtil::sendGetHighKey()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x2B), 0);
+}
+
+void UsbCommunicateUtil::receiveHighKey(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    const int records = reply.length / HighKeyWireSize;
+    for (int i = 0; i < records; ++i)
+        mHighKeyList.append(QSharedPointer<HIGH_KEY_INFO>::create(getHighKey(reply.data + i * HighKeyWireSize)));
+    Q_EMIT usb_receive_high_key(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x2B), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_high_key(uchar const &source, bool const &wait, QList<QSharedPointer<HIGH_KEY_INFO>> list)
+{
+    const Command &command = beginRequest(0x23, source, wait);
+    if (refuseList(command, source, list.size(), containsNull(list)))
+        return;
+    mHighKeyList = list;
+    if (!beginFrames(command, int(list.size()))) {
+        Q_EMIT usb_receive_set_high_key(source, 1, 1);
+        return;
+    }
+    sendSetHighKey();
+}
+
+void UsbCommunicateUtil::sendSetHighKey()
+{
+    uchar *p = beginFrame();
+    const int first = (mFrameCurrent - 1) * mFrameEntries;
+    const int count = qMin(mFrameEntries, mEntryCount - first);
+    for (int i = 0; i < count; ++i)
+        putHighKey(p + i * HighKeyWireSize, *mHighKeyList.at(first + i));
+    writeFrame(*commandForOrder(0x23), count * HighKeyWireSize);
+}
+
+void UsbCommunicateUtil::receiveSetHighKey(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_high_key(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x23), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_add_high_key(uchar const &source, bool const &wait, HIGH_KEY_INFO info)
+{
+    beginRequest(0x22, source, wait);
+    mHighKeyInfo = info;
+    mEntryCount = 1;
+    sendAddHighKey();
+}
+
+void UsbCommunicateUtil::sendAddHighKey()
+{
+    uchar *p = beginFrame();
+    writeFrame(*commandForOrder(0x22), putHighKey(p, mHighKeyInfo));
+}
+
+void UsbCommunicateUtil::receiveAddHighKey(const Reply &reply)
+{
+    Q_EMIT usb_receive_add_high_key(mSource, reply.frame, reply.total, mHighKeyInfo);
+}
+
+void UsbCommunicateUtil::usb_del_high_key(uchar const &source, bool const &wait, HIGH_KEY_INFO info)
+{
+    beginRequest(0x25, source, wait);
+    mHighKeyInfo = info;
+    mEntryCount = 1;
+    sendDelHighKey();
+}
+
+void UsbCommunicateUtil::sendDelHighKey()
+{
+    uchar *p = beginFrame();
+    p[0] = mHighKeyInfo.item;
+    writeFrame(*commandForOrder(0x25), 1);
+}
+
+void UsbCommunicateUtil::receiveDelHighKey(const Reply &reply)
+{
+    Q_EMIT usb_receive_del_high_key(mSource, reply.frame, reply.total, mHighKeyInfo);
+}
+
+void UsbCommunicateUtil::usb_get_macro_config(uchar const &source, bool const &wait, uchar const &index)
+{
+    const Command &command = beginRequest(0x42, source, wait);
+    mMacroIndex = index;
+    if (index >= MacroCount) {
+        Q_EMIT usb_communicate_error(source, command.reply(), ErrorMacroIndex);
+        return;
+    }
+    mMacroList[index].clear();
+    sendGetMacroConfig();
+}
+
+void UsbCommunicateUtil::sendGetMacroConfig()
+{
+    uchar *p = beginFrame();
+    p[0] = mMacroIndex;
+    writeFrame(*commandForOrder(0x42), 1);
+}
+
+void UsbCommunicateUtil::receiveMacroConfig(const Reply &reply)
+{
+    const Command &command = *commandForOrder(0x42);
+    const uchar index = reply.data[0];
+    if (index != EmptyMacro && index != mMacroIndex) {
+        qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receiveMacroConfig 宏序号不匹配 index={%1};mMacroIndex={%2} ===")
+                                  .arg(index)
+                                  .arg(mMacroIndex);
+        // An answer about another macro counts as no answer: the frame is asked for again.
+        if (mWaitReply)
+            onCommunicateTimeout();
+        else
+            Q_EMIT usb_communicate_error(mSource, command.reply(), ErrorMacroIndex);
+        return;
+    }
+    if (index != EmptyMacro && mMacroIndex < MacroCount) {
+        // Never read past what arrived, whatever count the frame claims.
+        const int fits = qMax(0, (reply.length - 2) / MacroActionSize);
+        const int count = qMin(int(reply.data[1]), fits);
+        for (int i = 0; i < count; ++i)
+            mMacroList[mMacroIndex].append(getMacroAction(reply.data + 2 + i * MacroActionSize));
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_macro_config(mSource, reply.frame, reply.total, mMacroIndex);
+    continueFrames(command, serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_macro_config(uchar const &source, bool const &wait, uchar const &index,
+                                              QList<QSharedPointer<KEYBOARD_MACRO_INFO>> list)
+{
+    const Command &command = beginRequest(0x40, source, wait);
+    mMacroIndex = index;
+    // The keyboard has no macro there: saying that it was written would lose the macro silently.
+    if (index >= MacroCount) {
+        Q_EMIT usb_communicate_error(source, command.reply(), ErrorMacroIndex);
+        return;
+    }
+    if (refuseList(command, source, list.size(), containsNull(list)))
+        return;
+    mMacroList[index] = list;
+    if (!beginFrames(command, int(list.size()))) {
+        Q_EMIT usb_receive_set_macro_config(source, 1, 1, index);
+        return;
+    }
+    sendSetMacroConfig();
+}
+
+void UsbCommunicateUtil::sendSetMacroConfig()
+{
+    uchar *p = beginFrame();
+    const MacroList &list = mMacroList[mMacroIndex];
+    const int first = (mFrameCurrent - 1) * mFrameEntries;
+    const int count = qMin(mFrameEntries, mEntryCount - first);
+    p[0] = mMacroIndex;
+    p[1] = uchar(count);
+    for (int i = 0; i < count; ++i)
+        putMacroAction(p + 2 + i * MacroActionSize, *list.at(first + i));
+    writeFrame(*commandForOrder(0x40), 2 + count * MacroActionSize);
+}
+
+void UsbCommunicateUtil::receiveSetMacroConfig(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_macro_config(mSource, reply.frame, reply.total, mMacroIndex);
+    continueFrames(*commandForOrder(0x40), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_del_macro_config(uchar const &source, bool const &wait, uchar const &index)
+{
+    const Command &command = beginRequest(0x41, source, wait);
+    mMacroIndex = index;
+    mEntryCount = 1;
+    // An index the keyboard does not have is never sent.
+    if (index >= MacroCount) {
+        Q_EMIT usb_communicate_error(source, command.reply(), ErrorMacroIndex);
+        return;
+    }
+    sendDelMacroConfig();
+}
+
+void UsbCommunicateUtil::sendDelMacroConfig()
+{
+    uchar *p = beginFrame();
+    p[0] = mMacroIndex;
+    writeFrame(*commandForOrder(0x41), 1);
+}
+
+void UsbCommunicateUtil::receiveDelMacroConfig(const Reply &reply)
+{
+    if (gKeyboardConfig && mMacroIndex < MacroCount)
+        gKeyboardConfig->keyboardMacroList[mMacroIndex].clear();
+    Q_EMIT usb_receive_del_macro_config(mSource, reply.frame, reply.total, mMacroIndex);
+}
+
+void UsbCommunicateUtil::usb_get_calibration_state(uchar const &source, bool const &wait)
+{
+    beginRequest(0x52, source, wait);
+    mCalibrationMap.clear();
+    sendGetCalibrationState();
+}
+
+void UsbCommunicateUtil::sendGetCalibrationState()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x52), 0);
+}
+
+void UsbCommunicateUtil::receiveGetCalibrationState(const Reply &reply)
+{
+    // Every frame but the last carries a full payload, so a frame's first key follows from its number.
+    const int firstKey = (reply.frame - 1) * gUsbFrameEffectSize;
+    for (int i = 0; i < reply.length; ++i)
+        mCalibrationMap.insert(uchar((firstKey + i) & 0xFF), reply.data[i]);
+    if (reply.frame < reply.total) {
+        continueFrames(*commandForOrder(0x52), mRequestSerial, reply, true);
+        return;
+    }
+    Q_EMIT usb_receive_get_calibration_state(mSource, reply.frame, reply.total, mCalibrationMap);
+}
+
+void UsbCommunicateUtil::usb_set_report_calibration(uchar const &source, bool const &wait, bool on)
+{
+    beginRequest(0x53, source, wait);
+    mCalibrationSwitch = on;
+    sendSetReportCalibration();
+}
+
+void UsbCommunicateUtil::sendSetReportCalibration()
+{
+    uchar *p = beginFrame();
+    p[0] = mCalibrationSwitch ? 1 : 0;
+    writeFrame(*commandForOrder(0x53), 1);
+}
+
+void UsbCommunicateUtil::receiveReportCalibration(const Reply &reply)
+{
+    if (reply.length == 1) {
+        // The answer to 0x53. Only the switch request that is waiting for it may be ended by it:
+        // a late or repeated answer must not stop the timer of whatever request runs now.
+        if (mLastSendOrder != ReportCalibrationReply || !mAwaitingReply) {
+            qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receiveReportCalibration 丢弃未等待的应答 mLastSendOrder={%1};result={%2} ===")
+                                      .arg(hex2(mLastSendOrder))
+                                      .arg(reply.data[0]);
+            return;
+        }
+        mCommunicateTimer->stop();
+        mAwaitingReply = false;
+        Q_EMIT usb_receive_report_calibration_switch(mSource, reply.frame, reply.total, reply.data[0]);
+        return;
+    }
+    // A live depth report: groups of 4 bytes (unused, key, depth u16). The request in flight,
+    // if any, is left alone.
+    mAlignList.clear();
+    for (int i = 0; i + 4 <= reply.length; i += 4) {
+        auto align = QSharedPointer<KEYBOARD_ALIGN_INFO>::create();
+        align->keyItem = reply.data[i + 1];
+        align->value = getU16(reply.data + i + 2);
+        mAlignList.append(align);
+    }
+    Q_EMIT usb_receive_report_calibration(mSource, reply.frame, reply.total, mAlignList);
+}
+
+void UsbCommunicateUtil::usb_save_calibration(uchar const &source, bool const &wait)
+{
+    beginRequest(0x54, source, wait);
+    sendSaveCalibration();
+}
+
+void UsbCommunicateUtil::sendSaveCalibration()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x54), 0);
+}
+
+void UsbCommunicateUtil::receiveSaveCalibration(const Reply &reply)
+{
+    Q_EMIT usb_receive_save_calibration(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::usb_get_calibration_adc(uchar const &source, bool const &wait)
+{
+    beginRequest(0x5B, source, wait);
+    mCalibrationAdcMap.clear();
+    sendGetCalibrationAdc();
+}
+
+void UsbCommunicateUtil::sendGetCalibrationAdc()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x5B), 0);
+}
+
+void UsbCommunicateUtil::receiveGetCalibrationAdc(const Reply &reply)
+{
+    const uchar firstKey = reply.data[0];
+    if (reply.length >= 4) {
+        const int count = (reply.length - 2) / 2;
+        for (int i = 0; i < count; ++i)
+            mCalibrationAdcMap.insert(uchar((firstKey + i) & 0xFF), getU16(reply.data + 2 + 2 * i));
+    }
+    if (reply.frame < reply.total) {
+        continueFrames(*commandForOrder(0x5B), mRequestSerial, reply, true);
+        return;
+    }
+    // Only a read that covered every key of the model is handed on.
+    const int keys = gKeyboardConfig ? int(gKeyboardConfig->keyboardKeyMap.size()) : 0;
+    if (mCalibrationAdcMap.size() == keys)
+        Q_EMIT usb_receive_get_calibration_adc(mSource, reply.frame, reply.total, mCalibrationAdcMap);
 }

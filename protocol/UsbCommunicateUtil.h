@@ -80,6 +80,24 @@ public:
     void usb_download_fireware_data_end(uchar const &source, bool const &wait, uint const &first, uint const &second);
     void usb_reset_keyboard(uchar const &source, bool const &wait);
 
+    // Advanced keys: the whole table (read 0x2B, write 0x23) and single records (add 0x22, delete 0x25).
+    void usb_get_high_key(uchar const &source, bool const &wait);
+    void usb_set_high_key(uchar const &source, bool const &wait, QList<QSharedPointer<HIGH_KEY_INFO>> list);
+    void usb_add_high_key(uchar const &source, bool const &wait, HIGH_KEY_INFO info);
+    void usb_del_high_key(uchar const &source, bool const &wait, HIGH_KEY_INFO info);
+
+    // Macros M1 to M10 by index 0 to 9: read 0x42, write 0x40, clear 0x41.
+    void usb_get_macro_config(uchar const &source, bool const &wait, uchar const &index);
+    void usb_set_macro_config(uchar const &source, bool const &wait, uchar const &index,
+                              QList<QSharedPointer<KEYBOARD_MACRO_INFO>> list);
+    void usb_del_macro_config(uchar const &source, bool const &wait, uchar const &index);
+
+    // Calibration: key states 0x52, live depth reports on/off 0x53, store 0x54, raw values 0x5B.
+    void usb_get_calibration_state(uchar const &source, bool const &wait);
+    void usb_set_report_calibration(uchar const &source, bool const &wait, bool on);
+    void usb_save_calibration(uchar const &source, bool const &wait);
+    void usb_get_calibration_adc(uchar const &source, bool const &wait);
+
     // Copies of confirmed data into the keyboard model.
     void syncProductInfo();
     void syncWholeParam();
@@ -93,6 +111,16 @@ public:
     // Holding members, readable by tests and by the copies.
     QSharedPointer<KEYBOARD_PRODUCT_INFO> productInfo() const { return mProductInfo; }
     QSharedPointer<KEYBOARD_PARAMS> wholeParam() const { return mWholeParam; }
+
+    // Holding members of the advanced-key, macro and calibration commands.
+    const HighKeyList &highKeyList() const { return mHighKeyList; }
+    const HIGH_KEY_INFO &highKeyInfo() const { return mHighKeyInfo; }
+    uchar macroIndex() const { return mMacroIndex; }
+    // The macro list of index 0 to 9; an empty list for any other index.
+    MacroList macroList(uchar index) const;
+    const QMap<uchar, uchar> &calibrationMap() const { return mCalibrationMap; }
+    const QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> &alignList() const { return mAlignList; }
+    const QMap<uchar, ushort> &calibrationAdcMap() const { return mCalibrationAdcMap; }
 
 Q_SIGNALS:
     void protocol_device_connected();
@@ -108,6 +136,22 @@ Q_SIGNALS:
     void usb_receive_download_fireware_data(uchar source, int current, int total);
     void usb_receive_download_fireware_data_end(uchar source, int current, int total);
     void usb_receive_reset_keyboard(uchar source, int current, int total);
+
+    void usb_receive_high_key(uchar source, int current, int total);
+    void usb_receive_set_high_key(uchar source, int current, int total);
+    void usb_receive_add_high_key(uchar source, int current, int total, HIGH_KEY_INFO keyboardHighKey);
+    void usb_receive_del_high_key(uchar source, int current, int total, HIGH_KEY_INFO keyboardHighKey);
+
+    void usb_receive_macro_config(uchar source, int current, int total, uchar index);
+    void usb_receive_set_macro_config(uchar source, int current, int total, uchar index);
+    void usb_receive_del_macro_config(uchar source, int current, int total, uchar index);
+
+    void usb_receive_get_calibration_state(uchar source, int current, int total, QMap<uchar, uchar> keyboardCalibrationMap);
+    void usb_receive_report_calibration_switch(uchar source, int current, int total, uchar result);
+    void usb_receive_report_calibration(uchar source, int current, int total,
+                                        QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> keyboardAlignList);
+    void usb_receive_save_calibration(uchar source, int current, int total);
+    void usb_receive_get_calibration_adc(uchar source, int current, int total, QMap<uchar, ushort> keyboardCalibrationAdcMap);
 
 private Q_SLOTS:
     void usb_receive_data(uchar const &order, uchar const &frame, uchar const &total, uchar const &length, QByteArray data);
@@ -159,6 +203,19 @@ private:
     void sendFirmwareChunk(uchar order);
     void sendFirmwareEnd(uchar order);
 
+    // --- send members: advanced keys, macros, calibration ---
+    void sendGetHighKey();
+    void sendSetHighKey();
+    void sendAddHighKey();
+    void sendDelHighKey();
+    void sendGetMacroConfig();
+    void sendSetMacroConfig();
+    void sendDelMacroConfig();
+    void sendGetCalibrationState();
+    void sendSetReportCalibration();
+    void sendSaveCalibration();
+    void sendGetCalibrationAdc();
+
     // --- reply handlers ---
     void receiveProductInfo(const Reply &reply);
     void receiveWholeParam(const Reply &reply);
@@ -168,6 +225,23 @@ private:
     void receiveDownloadFirewareData(const Reply &reply);
     void receiveDownloadFirewareDataEnd(const Reply &reply);
     void receiveResetKeyboard(const Reply &reply);
+
+    // --- reply handlers: advanced keys, macros, calibration ---
+    void receiveHighKey(const Reply &reply);
+    void receiveSetHighKey(const Reply &reply);
+    void receiveAddHighKey(const Reply &reply);
+    void receiveDelHighKey(const Reply &reply);
+    void receiveMacroConfig(const Reply &reply);
+    void receiveSetMacroConfig(const Reply &reply);
+    void receiveDelMacroConfig(const Reply &reply);
+    void receiveGetCalibrationState(const Reply &reply);
+    // Both kinds of 0xD3 frame: the answer to 0x53 and the live depth reports that come unasked.
+    void receiveReportCalibration(const Reply &reply);
+    void receiveSaveCalibration(const Reply &reply);
+    void receiveGetCalibrationAdc(const Reply &reply);
+    // Refuses a list write that the one-byte entry count cannot carry or that holds a null
+    // record: reports -1 and sends nothing. False when the list may be sent.
+    bool refuseList(const Command &command, uchar source, qsizetype size, bool hasNull);
 
     bool requestFirmwareChunk(uchar order, uchar source, bool wait, ushort frameNo, int len, const uchar *data);
 
@@ -204,6 +278,18 @@ private:
     // Holding members.
     QSharedPointer<KEYBOARD_PRODUCT_INFO> mProductInfo;
     QSharedPointer<KEYBOARD_PARAMS> mWholeParam;
+
+    // Holding members of the advanced-key, macro and calibration commands.
+    static constexpr int MacroCount = 10;
+    static constexpr uchar ReportCalibrationReply = 0xD3;
+    HighKeyList mHighKeyList;
+    HIGH_KEY_INFO mHighKeyInfo;
+    uchar mMacroIndex = 0;
+    std::array<MacroList, MacroCount> mMacroList;
+    bool mCalibrationSwitch = false;
+    QMap<uchar, uchar> mCalibrationMap;
+    QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> mAlignList;
+    QMap<uchar, ushort> mCalibrationAdcMap;
 };
 
 extern QSharedPointer<UsbCommunicateUtil> gUsbCommunicateUtil;

@@ -1,7 +1,10 @@
 #include "tests/support/EmulatedKeyboard.h"
 
 #include "tests/support/EmulatedFirmwareCommands.h"
+#include "tests/support/EmulatedCalibrationCommands.h"
+#include "tests/support/EmulatedHighKeyCommands.h"
 #include "tests/support/EmulatedIdentityCommands.h"
+#include "tests/support/EmulatedMacroCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
 {
@@ -12,6 +15,9 @@ EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::mo
 {
     EmulatedIdentityCommands::install(*this);
     EmulatedFirmwareCommands::install(*this);
+    EmulatedHighKeyCommands::install(*this);
+    EmulatedMacroCommands::install(*this);
+    EmulatedCalibrationCommands::install(*this);
 }
 
 std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()

@@ -29,7 +29,7 @@ struct EmulatedProfile {
     QMap<uchar, KEYBOARD_CUSTOM_LIGHT> customLight;
     QMap<uchar, KEYBOARD_EFFECT_LIGHT> effects;
     uchar selectedEffect = 0;
-    QList<HIGH_KEY_INFO> highKeys; // placed slots, at most HighKeySlots
+    QList<HIGH_KEY_INFO> highKeys; // the slot table: HighKeySlots records once used, item 255 when free
     QMap<uchar, KEYBOARD_TRIGGER_INFO> triggers;
 };
 
@@ -37,6 +37,10 @@ struct EmulatedCalibration {
     bool calibrating = false;
     bool reporting = false;
     QMap<uchar, quint16> depth; // live depth per key
+    QMap<uchar, uchar> state;   // calibration state per key number, 0 (or absent) not calibrated
+    QMap<uchar, quint16> adc;   // raw sensor value per key number, when not the made-up default
+    uchar switchAnswer = 0;     // answer to a report switch: 0 accepted, anything else refused
+    int saves = 0;              // calibrations stored
 };
 
 // An image received chunk by chunk (keyboard firmware or firmware data).
