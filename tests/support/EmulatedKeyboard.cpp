@@ -1,7 +1,7 @@
 #include "tests/support/EmulatedKeyboard.h"
 
-#include "tests/support/EmulatedFirmwareCommands.h"
 #include "tests/support/EmulatedCalibrationCommands.h"
+#include "tests/support/EmulatedFirmwareCommands.h"
 #include "tests/support/EmulatedHighKeyCommands.h"
 #include "tests/support/EmulatedIdentityCommands.h"
 #include "tests/support/EmulatedMacroCommands.h"
