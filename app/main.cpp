@@ -1,34 +1,70 @@
 #include "app/AppLog.h"
+#include "app/AppServices.h"
+#include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "model/AppPaths.h"
-#include "model/KeyboardConfigUtil.h"
-#include "storage/ProductDataUtil.h"
+#include "model/SystemConfigUtil.h"
+#include "protocol/UsbCommunicateUtil.h"
 
 #include <QApplication>
 #include <QDebug>
+#include <QFile>
+
+#include <memory>
+
+namespace {
+void onAboutToQuit()
+{
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    qDebug("应用程序即将关闭，这里可以执行清理工作");
+}
+
+void applyStyleSheet(QApplication &app)
+{
+    const bool dark = gSystemConfig->getTheme() == 1;
+    QFile file(dark ? QStringLiteral(":/styles/styles/dark.qss") : QStringLiteral(":/styles/styles/light.qss"));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+        return;
+    app.setStyleSheet(QString::fromLatin1(file.readAll()));
+    file.close();
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    int result = 0;
+    {
+        QApplication app(argc, argv);
 
-    // A second start brings the running instance to the front and ends. When the running instance
-    // does not answer (it crashed or hangs), this start goes on and takes over.
-    if (SingleInstance::handOverToRunningInstance()) {
-        app.quit();
-        return 0;
+        // A second start brings the running instance to the front and ends. When the running
+        // instance does not answer (it crashed or hangs), this start goes on and takes over.
+        if (SingleInstance::handOverToRunningInstance()) {
+            app.quit();
+            return 0;
+        }
+
+        AppLog::open();
+        qInfo() << "Quillomatrix data folder:" << AppPaths::dataDir();
+
+        AppServices::create();
+        gSystemConfig->loadLanguage(&app);
+        applyStyleSheet(app);
+
+        auto window = std::make_unique<MainWindow>();
+        window->setWindowState(Qt::WindowMaximized);
+        window->show();
+        window->setWindowTitle(QStringLiteral("磁性键盘"));
+
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, onAboutToQuit, Qt::DirectConnection);
+
+        result = app.exec();
+
+        AppLog::close();
+        window.reset();
+        // Before the application object goes: the prompt window must not outlive it.
+        AppServices::release();
+        SingleInstance::releaseSegments();
     }
-
-    AppLog::open();
-    qInfo() << "Quillomatrix data folder:" << AppPaths::dataDir();
-
-    // Shared services, in start-up order; released in reverse order.
-    gProductDataUtil.reset(new ProductDataUtil);
-    gKeyboardConfig.reset(new KeyboardConfigUtil);
-
-    gKeyboardConfig.reset();
-    gProductDataUtil.reset();
-
-    AppLog::close();
-    SingleInstance::releaseSegments();
-    return 0;
+    return result;
 }

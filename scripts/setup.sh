@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need, when missing.
+# Installs the Debian packages the build, the tests and the program need, when missing; packages
+# named as arguments are installed too (for the helper scripts).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   fonts-noto-cjk
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -115,4 +115,11 @@
         <translation>Update error: </translation>
     </message>
 </context>
+<context>
+    <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>Open device</translation>
+    </message>
+</context>
 </TS>

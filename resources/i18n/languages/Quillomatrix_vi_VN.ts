@@ -115,4 +115,11 @@
         <translation>Lỗi cập nhật: </translation>
     </message>
 </context>
+<context>
+    <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>Mở thiết bị</translation>
+    </message>
+</context>
 </TS>

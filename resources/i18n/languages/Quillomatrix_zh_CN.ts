@@ -115,4 +115,11 @@
         <translation>更新错误: </translation>
     </message>
 </context>
+<context>
+    <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>打开设备</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,522 @@
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/CustomToolTip.h"
+#include "app/DeviceManageForm.h"
+#include "app/FirewareManageForm.h"
+#include "app/InstanceServer.h"
+#include "app/QConfigListDelegate.h"
+#include "app/SingleInstance.h"
+#include "app/SystemSetForm.h"
+#include "link/HidWatcher.h"
+#include "model/AppPaths.h"
+#include "model/KeyboardConfigUtil.h"
+#include "model/SystemConfigUtil.h"
+#include "model/ToolTipUtil.h"
+#include "pages/keys/HighKeyForm.h"
+#include "pages/keys/KeySetForm.h"
+#include "pages/keys/LightSetForm.h"
+#include "pages/keys/MacroSetForm.h"
+#include "pages/tuning/AlignSetForm.h"
+#include "pages/tuning/OtherSetForm.h"
+#include "pages/tuning/PerformanceSetForm.h"
+#include "protocol/UsbCommunicateUtil.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QMenu>
+#include <QPixmap>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QThread>
+#include <QWindowStateChangeEvent>
+
+#include <cmath>
+
+QStackedWidget *gStackedWidget = nullptr;
+bool gBootFirewareScreenFlag = false;
+
+namespace {
+// Pause after a hot-plug notice, so that the device has settled before it is enumerated again.
+constexpr unsigned long kHotPlugSettleMs = 100;
+constexpr int kTrayWelcomeMs = 3000;
+constexpr int kTrayNoticeMs = 2000;
+const char *const kTrayIcon = ":/images/images/light/quillo_matrix.png";
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    ui->setupUi(this);
+    gStackedWidget = ui->stackedWidget;
+
+    createPages();
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, &MainWindow::stackedWidgetChange);
+
+    // The window first, so that the tooltip texts of the new language exist when the pages refresh.
+    if (gSystemConfig) {
+        SystemConfigUtil *config = gSystemConfig.data();
+        connect(config, &SystemConfigUtil::languageChanged, this, &MainWindow::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mDeviceForm, &DeviceManageForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mFirewareForm, &FirewareManageForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mSystemForm, &SystemSetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mKeyForm, &KeySetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mLightForm, &LightSetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mHighKeyForm, &HighKeyForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mMacroForm, &MacroSetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mPerformanceForm, &PerformanceSetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mAlignForm, &AlignSetForm::refreshLanguageUi);
+        connect(config, &SystemConfigUtil::languageChanged, mOtherForm, &OtherSetForm::refreshLanguageUi);
+    }
+
+    setupProfileList();
+
+    mHidWatcher.reset(new HidWatcher);
+    connect(mHidWatcher.data(), &HidWatcher::deviceConnected, this, &MainWindow::deviceConnected);
+    connect(mHidWatcher.data(), &HidWatcher::deviceDisconnected, this, &MainWindow::deviceDisconnected);
+
+    ui->stackedWidget->setCurrentIndex(DevicePage);
+    mDeviceForm->repaintInterface(false);
+    mPageIndex = NoPage;
+    displayConfigItem(DevicePage);
+
+    if (gToolTipUtil) {
+        gToolTipUtil->setToolTipFromFile(ui->deviceButton, QStringLiteral("MainWindow/deviceButton"));
+        gToolTipUtil->setToolTipFromFile(ui->firewareButton, QStringLiteral("MainWindow/firewareButton"));
+        gToolTipUtil->setToolTipFromFile(ui->settingButton, QStringLiteral("MainWindow/settingButton"));
+        gToolTipUtil->setToolTipFromFile(ui->addButton, QStringLiteral("MainWindow/addButton"));
+        gToolTipUtil->setToolTipFromFile(ui->deButton, QStringLiteral("MainWindow/deButton"));
+        gToolTipUtil->setToolTipFromFile(ui->exportButton, QStringLiteral("MainWindow/exportButton"));
+        gToolTipUtil->setToolTipFromFile(ui->importButton, QStringLiteral("MainWindow/importButton"));
+    }
+
+    if (gUsbCommunicateUtil) {
+        // usb_communicate_error and the profile replies (usb_receive_switch_config_table,
+        // usb_receive_add_config_table, usb_receive_del_config_table, usb_receive_set_config_info,
+        // usb_receive_config_change) are connected with the profile commands.
+        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_disconnected, this,
+                &MainWindow::protocol_device_disconnected);
+    }
+
+    initializeSystemTray();
+
+    mLocalServer = new InstanceServer(this);
+    mLocalServer->setWindow(this);
+    mLocalServer->listen(QString::fromLatin1(SingleInstance::ServerName));
+
+    for (QWidget *widget : {static_cast<QWidget *>(ui->deviceButton), static_cast<QWidget *>(ui->firewareButton),
+                            static_cast<QWidget *>(ui->settingButton), static_cast<QWidget *>(ui->addButton),
+                            static_cast<QWidget *>(ui->deButton), static_cast<QWidget *>(ui->exportButton),
+                            static_cast<QWidget *>(ui->importButton), static_cast<QWidget *>(ui->exitButton),
+                            static_cast<QWidget *>(ui->maxButton), static_cast<QWidget *>(ui->minButton)})
+        widget->setFocusPolicy(Qt::NoFocus);
+
+    setupLogo();
+
+    const bool bluetooth = gSystemConfig && gSystemConfig->getCommType() == 1;
+    ui->main_usb_radio->setChecked(!bluetooth);
+    ui->main_ble_radio->setChecked(bluetooth);
+
+    // The communication choice appears the next time the device page is entered.
+    ui->main_group_box->hide();
+}
+
+MainWindow::~MainWindow()
+{
+    // The pages go with the window; their removal from the stack must not switch pages.
+    disconnect(ui->stackedWidget, &QStackedWidget::currentChanged, this, &MainWindow::stackedWidgetChange);
+    if (gStackedWidget == ui->stackedWidget)
+        gStackedWidget = nullptr;
+    mLocalServer->disconnect(this);
+    delete mLocalServer;
+    mLocalServer = nullptr;
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->disconnect(this);
+    delete mProgressDialog.data();
+    delete ui;
+    ui = nullptr;
+    mHidWatcher.reset();
+}
+
+int MainWindow::pageIndex() const
+{
+    return mPageIndex;
+}
+
+void MainWindow::createPages()
+{
+    mDeviceForm = new DeviceManageForm(nullptr);
+    mFirewareForm = new FirewareManageForm(nullptr);
+    mSystemForm = new SystemSetForm(nullptr);
+    mKeyForm = new KeySetForm(nullptr);
+    mLightForm = new LightSetForm(nullptr);
+    mHighKeyForm = new HighKeyForm(nullptr);
+    mMacroForm = new MacroSetForm(nullptr);
+    mPerformanceForm = new PerformanceSetForm(nullptr);
+    mAlignForm = new AlignSetForm(nullptr);
+    mOtherForm = new OtherSetForm(nullptr);
+
+    // An index beyond the end appends: the firmware page moves back with every later insertion
+    // and ends last.
+    QStackedWidget *stack = ui->stackedWidget;
+    stack->insertWidget(DevicePage, mDeviceForm);
+    stack->insertWidget(FirewarePage, mFirewareForm);
+    stack->insertWidget(SettingsPage, mSystemForm);
+    stack->insertWidget(KeyPage, mKeyForm);
+    stack->insertWidget(LightPage, mLightForm);
+    stack->insertWidget(HighKeyPage, mHighKeyForm);
+    stack->insertWidget(MacroPage, mMacroForm);
+    stack->insertWidget(PerformancePage, mPerformanceForm);
+    stack->insertWidget(AlignPage, mAlignForm);
+    stack->insertWidget(OtherPage, mOtherForm);
+}
+
+void MainWindow::setupProfileList()
+{
+    mConfigModel = new QStandardItemModel(this);
+    ui->configListView->setModel(mConfigModel);
+    ui->configListView->setItemDelegate(new QConfigListDelegate(ui->configListView));
+    ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->configListView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+}
+
+void MainWindow::initializeListView(int row)
+{
+    mConfigModel->clear();
+    const int count = gKeyboardConfig ? int(gKeyboardConfig->keyboardConfigList.size()) : 0;
+    for (int i = 0; i < count; ++i) {
+        const auto &config = gKeyboardConfig->keyboardConfigList.at(i);
+        mConfigModel->appendRow(new QStandardItem(config ? config->configName : QString()));
+    }
+    if (row >= 0 && row < count) {
+        QItemSelectionModel *selection = ui->configListView->selectionModel();
+        selection->clear();
+        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        selection->setCurrentIndex(mConfigModel->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    }
+    ui->deButton->setVisible(count >= 2);
+}
+
+void MainWindow::stackedWidgetChange(int index)
+{
+    switch (mPageIndex) {
+    case DevicePage: mDeviceForm->exitInterface(); break;
+    case SettingsPage: mSystemForm->exitInterface(); break;
+    case KeyPage: mKeyForm->exitInterface(); break;
+    case LightPage: mLightForm->exitInterface(); break;
+    case HighKeyPage: mHighKeyForm->exitInterface(); break;
+    case MacroPage: mMacroForm->exitInterface(); break;
+    case PerformancePage: mPerformanceForm->exitInterface(); break;
+    case AlignPage: mAlignForm->exitInterface(); break;
+    case OtherPage: mOtherForm->exitInterface(); break;
+    case FirewarePage: mFirewareForm->exitInterface(); break;
+    default: break;
+    }
+
+    bool entered = true;
+    switch (index) {
+    case DevicePage:
+        releaseDevice();
+        mDeviceForm->repaintInterface(true);
+        break;
+    case SettingsPage: mSystemForm->repaintInterface(mPageIndex); break;
+    case KeyPage: mKeyForm->repaintInterface(); break;
+    case LightPage: mLightForm->repaintInterface(); break;
+    case HighKeyPage: mHighKeyForm->repaintInterface(); break;
+    case MacroPage: mMacroForm->repaintInterface(); break;
+    case PerformancePage: mPerformanceForm->repaintInterface(); break;
+    case AlignPage: mAlignForm->repaintInterface(); break;
+    case OtherPage: mOtherForm->repaintInterface(); break;
+    case FirewarePage:
+        releaseDevice();
+        mFirewareForm->repaintInterface();
+        break;
+    default: entered = false; break;
+    }
+    if (entered)
+        mPageIndex = index;
+    displayConfigItem(index);
+}
+
+void MainWindow::releaseDevice()
+{
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    stopWorkers();
+    closeProgressDialog();
+    if (gKeyboardConfig)
+        gKeyboardConfig->resetKeyboardConfig();
+}
+
+void MainWindow::stopWorkers()
+{
+    // The profile re-read, the export and the import are the only workers of this window; they
+    // are stopped here, before the keyboard model they read and write is reset.
+}
+
+void MainWindow::openProgressDialog(const QString &label)
+{
+    closeProgressDialog();
+    auto *dialog = new QProgressDialog(label, QString(), 0, 100, nullptr);
+    dialog->setMinimumWidth(300);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
+    dialog->setMinimumDuration(0);
+    dialog->setValue(0);
+    dialog->show();
+    mProgressDialog = dialog;
+}
+
+void MainWindow::closeProgressDialog()
+{
+    if (!mProgressDialog)
+        return;
+    QProgressDialog *dialog = mProgressDialog;
+    mProgressDialog = nullptr;
+    dialog->close();
+    dialog->deleteLater();
+}
+
+QProgressDialog *MainWindow::progressDialog() const
+{
+    return mProgressDialog;
+}
+
+void MainWindow::displayConfigItem(int index)
+{
+    const QList<QWidget *> profileWidgets = {ui->addButton,     ui->exportButton,     ui->importButton,
+                                             ui->useTitleLabel, ui->productNameLabel, ui->configListView};
+    if (index == DevicePage || index == SettingsPage || index == FirewarePage) {
+        const bool device = index == DevicePage;
+        ui->deviceButton->setVisible(device);
+        ui->main_group_box->setVisible(device);
+        ui->firewareButton->setVisible(gBootFirewareScreenFlag);
+        for (QWidget *widget : profileWidgets)
+            widget->hide();
+        ui->deButton->hide();
+    } else if (index >= KeyPage && index <= OtherPage) {
+        ui->deviceButton->hide();
+        ui->main_group_box->hide();
+        ui->firewareButton->hide();
+        for (QWidget *widget : profileWidgets)
+            widget->show();
+        const auto &product = gKeyboardConfig ? gKeyboardConfig->productInfo : QSharedPointer<PRODUCT_INFO>();
+        ui->productNameLabel->setText(product ? product->productName : QString());
+        mConfigRow = gKeyboardConfig ? gKeyboardConfig->currentConfigIndex : 0;
+        initializeListView(mConfigRow);
+    }
+    ui->settingButton->show();
+    update();
+}
+
+void MainWindow::showPage(int index)
+{
+    if (ui->stackedWidget->currentIndex() != index)
+        ui->stackedWidget->setCurrentIndex(index);
+    ui->stackedWidget->show();
+}
+
+void MainWindow::on_deviceButton_clicked()
+{
+    showPage(DevicePage);
+}
+
+void MainWindow::on_settingButton_clicked()
+{
+    showPage(SettingsPage);
+}
+
+void MainWindow::on_firewareButton_clicked()
+{
+    showPage(FirewarePage);
+}
+
+void MainWindow::on_main_ble_radio_clicked()
+{
+    chooseCommType(1);
+}
+
+void MainWindow::on_main_usb_radio_clicked()
+{
+    chooseCommType(0);
+}
+
+void MainWindow::chooseCommType(int type)
+{
+    if (!gSystemConfig || gSystemConfig->getCommType() == type)
+        return;
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    gSystemConfig->setCommType(type);
+    mDeviceForm->repaintInterface(true);
+}
+
+void MainWindow::protocol_device_disconnected()
+{
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    if (gSystemConfig)
+        gSystemConfig->setCommType(0);
+    ui->main_usb_radio->setChecked(true);
+    ui->main_ble_radio->setChecked(false);
+    // Leaving a keyboard page releases the device (see releaseDevice).
+    showPage(DevicePage);
+    update();
+}
+
+bool MainWindow::takeHotPlugNotice(const char *ignoredLine, const char *takenLine)
+{
+    if (gUsbCommunicateUtil && gUsbCommunicateUtil->checkBleCommunicateState()) {
+        qDebug("%s", ignoredLine);
+        return false;
+    }
+    qDebug("%s", takenLine);
+    QThread::msleep(kHotPlugSettleMs);
+    return true;
+}
+
+void MainWindow::deviceConnected(const QString &)
+{
+    if (takeHotPlugNotice("=== USB插入是，蓝牙设备已经在通讯 ===", "=== USB设备已插入 ==="))
+        mDeviceForm->repaintInterface(true);
+}
+
+void MainWindow::deviceDisconnected(const QString &)
+{
+    if (!takeHotPlugNotice("=== USB拔出，蓝牙设备已经在通讯 ===", "=== USB设备已拔出 ==="))
+        return;
+    mAlignForm->exitAlign(false);
+    if (mPageIndex == NoPage || mPageIndex == DevicePage)
+        mDeviceForm->repaintInterface(false);
+    else
+        showPage(DevicePage); // the page switch releases the device
+}
+
+void MainWindow::on_minButton_clicked()
+{
+    window()->showMinimized();
+}
+
+void MainWindow::on_maxButton_clicked()
+{
+    if (isMaximized()) {
+        setWindowState(Qt::WindowNoState);
+        showNormal();
+        qDebug("Window restored to normal size.");
+    } else {
+        setWindowState(Qt::WindowMaximized);
+        showMaximized();
+        qDebug("Window maximized.");
+    }
+    update();
+}
+
+void MainWindow::on_exitButton_clicked()
+{
+    window()->close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    qDebug("MainWindow closeEvent");
+    if (gSystemConfig && gSystemConfig->getCloseMin() && mTrayIcon && mTrayIcon->isVisible()) {
+        hide();
+        mTrayIcon->showMessage(QStringLiteral("提示"), QStringLiteral("程序已最小化到托盘"),
+                               QSystemTrayIcon::Information, kTrayNoticeMs);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    // The shared prompt window follows the window: what it does, and the line logged.
+    void (CustomToolTip::*follow)() = nullptr;
+    const char *message = nullptr;
+    if (event->type() == QEvent::ActivationChange) {
+        const bool active = isActiveWindow();
+        follow = active ? &CustomToolTip::restoreMinimized : &CustomToolTip::changeMinimized;
+        message = active ? "Window is now active" : "Window is now inactive";
+    } else if (event->type() == QEvent::WindowStateChange) {
+        const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();
+        const Qt::WindowStates now = windowState();
+        const bool wasMax = before.testFlag(Qt::WindowMaximized);
+        const bool isMax = now.testFlag(Qt::WindowMaximized);
+        const bool wasMin = before.testFlag(Qt::WindowMinimized);
+        const bool isMin = now.testFlag(Qt::WindowMinimized);
+        if (wasMax != isMax) {
+            follow = &CustomToolTip::windowsChange;
+            message = wasMax ? "Window restored from maximized state" : "Window maximized";
+        } else if (wasMin != isMin) {
+            follow = wasMin ? &CustomToolTip::restoreMinimized : &CustomToolTip::changeMinimized;
+            message = wasMin ? "Window restored from minimized state" : "Window minimized";
+        }
+    }
+    if (message) {
+        if (CustomToolTip *tip = gCustomToolTip.data())
+            (tip->*follow)();
+        qDebug("%s", message);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::initializeSystemTray()
+{
+    mTrayIcon = new QSystemTrayIcon(this);
+    mTrayIcon->setIcon(QIcon(QString::fromLatin1(kTrayIcon)));
+    mTrayIcon->setToolTip(QCoreApplication::applicationName());
+    mTrayIcon->showMessage(tr("磁性键盘"), tr("点击恢复显示"), QSystemTrayIcon::Information, kTrayWelcomeMs);
+
+    mTrayMenu = new QMenu(this);
+    mTrayMenu->addAction(QStringLiteral("窗口最小化"), this, &QWidget::hide);
+    mTrayMenu->addAction(QStringLiteral("窗口最大化"), this, &QWidget::showMaximized);
+    mTrayMenu->addAction(QStringLiteral("恢复原始大小"), this, &QWidget::showNormal);
+    mTrayMenu->addSeparator();
+    mTrayMenu->addAction(QStringLiteral("退出"), qApp, &QCoreApplication::quit);
+    mTrayIcon->setContextMenu(mTrayMenu);
+
+    connect(mTrayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayIconActivated);
+    mTrayIcon->show();
+}
+
+void MainWindow::onTrayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        restoreWindow();
+}
+
+void MainWindow::restoreWindow()
+{
+    showNormal();
+    activateWindow();
+    setWindowState(Qt::WindowMaximized);
+}
+
+void MainWindow::setupLogo()
+{
+    const QPixmap logo(AppPaths::dataDir() + QStringLiteral("/logo-plus.png"));
+    if (logo.isNull())
+        return;
+    // Before the first layout the label has not its size yet; its minimum is the size it gets.
+    const QSize size = ui->logoLabel->size().expandedTo(ui->logoLabel->minimumSize());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    const QSize target(int(std::lround(size.width() * ratio)), int(std::lround(size.height() * ratio)));
+    QPixmap scaled = logo.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(ratio);
+    ui->logoLabel->setAlignment(Qt::AlignCenter);
+    ui->logoLabel->setScaledContents(false);
+    ui->logoLabel->setPixmap(scaled);
+}
+
+void MainWindow::refreshLanguageUi()
+{
+    // The form's texts carry the form's own title; the window keeps the title it was given.
+    const QString title = windowTitle();
+    ui->retranslateUi(this);
+    setWindowTitle(title);
+    gToolTipUtil.reset(new ToolTipUtil);
+}

@@ -1,0 +1,153 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+#include <QSharedPointer>
+#include <QSystemTrayIcon>
+
+class AlignSetForm;
+class DeviceManageForm;
+class FirewareManageForm;
+class HidWatcher;
+class HighKeyForm;
+class InstanceServer;
+class KeySetForm;
+class LightSetForm;
+class MacroSetForm;
+class OtherSetForm;
+class PerformanceSetForm;
+class QMenu;
+class QProgressDialog;
+class QStackedWidget;
+class QStandardItemModel;
+class SystemSetForm;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The application's only window: a frameless window with the navigation column on the left and
+// the page stack on the right. It creates the ten pages, runs every page switch (leave hook of
+// the old page, entry hook of the new one), shows the left column's widgets per page, reacts to
+// USB hot-plug notices, carries the USB/Bluetooth choice, the title-bar buttons, the tray icon and
+// the local server through which a second start brings the window back.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Stack indices of the pages.
+    enum Page {
+        DevicePage = 0,
+        SettingsPage = 1,
+        KeyPage = 2,
+        LightPage = 3,
+        HighKeyPage = 4,
+        MacroPage = 5,
+        PerformancePage = 6,
+        AlignPage = 7,
+        OtherPage = 8,
+        FirewarePage = 9,
+        PageCount = 10,
+    };
+    // mPageIndex before the first page switch.
+    static constexpr int NoPage = 200;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The stack index of the page last entered through a page switch (NoPage before the first).
+    int pageIndex() const;
+
+public Q_SLOTS:
+    // The language changed: re-apply the window's texts and read the tooltip texts of the new
+    // language (this runs before the pages refresh themselves).
+    void refreshLanguageUi();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+    // Ends everything that relies on the connected keyboard, in an order that leaves no worker
+    // and no dialog behind a reset model: the device link is closed, the workers are stopped,
+    // the progress dialog is closed, and only then is the keyboard model emptied.
+    void releaseDevice();
+    // Stops the profile re-read, export and import workers: each is disconnected from the
+    // window and, when it runs a thread, that thread is waited for before it is destroyed.
+    virtual void stopWorkers();
+    // The window's one progress dialog: label, no cancel button, range 0 to 100, application-
+    // modal and frameless, shown at once at 0. A previous dialog is closed first.
+    void openProgressDialog(const QString &label);
+    void closeProgressDialog();
+    QProgressDialog *progressDialog() const;
+
+private Q_SLOTS:
+    void stackedWidgetChange(int index);
+
+    void on_minButton_clicked();
+    void on_maxButton_clicked();
+    void on_exitButton_clicked();
+    void on_deviceButton_clicked();
+    void on_firewareButton_clicked();
+    void on_settingButton_clicked();
+    void on_main_usb_radio_clicked();
+    void on_main_ble_radio_clicked();
+
+    // Hot-plug notices of the supported keyboard; the text is not used.
+    void deviceConnected(const QString &deviceInfo);
+    void deviceDisconnected(const QString &deviceInfo);
+    // The Bluetooth link dropped.
+    void protocol_device_disconnected();
+
+    void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+
+private:
+    void createPages();
+    // The profile list: model, delegate, selection and edit behaviour. The profile commands
+    // (selection, rename, add, delete, import, export) are connected here too once they exist.
+    void setupProfileList();
+    // Rebuilds the profile list from the keyboard model and selects row when it exists.
+    void initializeListView(int row);
+    // Shows the left column's widgets for the page at index.
+    void displayConfigItem(int index);
+    void initializeSystemTray();
+    void setupLogo();
+    // Hot-plug notices are ignored while a Bluetooth link is up (false, ignoredLine logged);
+    // otherwise takenLine is logged and the device is given a moment to settle.
+    bool takeHotPlugNotice(const char *ignoredLine, const char *takenLine);
+    // The user picked USB (0) or Bluetooth (1): a new choice closes the link, is stored, and the
+    // device page connects again.
+    void chooseCommType(int type);
+    // Makes index current in the page stack unless it is already.
+    void showPage(int index);
+    // Restores the window from the tray, the taskbar or a second start.
+    void restoreWindow();
+
+    Ui::MainWindow *ui = nullptr;
+
+    DeviceManageForm *mDeviceForm = nullptr;
+    SystemSetForm *mSystemForm = nullptr;
+    KeySetForm *mKeyForm = nullptr;
+    LightSetForm *mLightForm = nullptr;
+    HighKeyForm *mHighKeyForm = nullptr;
+    MacroSetForm *mMacroForm = nullptr;
+    PerformanceSetForm *mPerformanceForm = nullptr;
+    AlignSetForm *mAlignForm = nullptr;
+    OtherSetForm *mOtherForm = nullptr;
+    FirewareManageForm *mFirewareForm = nullptr;
+
+    QMenu *mTrayMenu = nullptr;
+    QSystemTrayIcon *mTrayIcon = nullptr;
+    InstanceServer *mLocalServer = nullptr;
+    QStandardItemModel *mConfigModel = nullptr;
+
+    int mConfigRow = -1;
+    int mPageIndex = NoPage;
+    QPointer<QProgressDialog> mProgressDialog;
+
+    QSharedPointer<HidWatcher> mHidWatcher;
+};
+
+// The main window's page stack; pages switch pages through it by the indices of MainWindow::Page.
+extern QStackedWidget *gStackedWidget;
+// Set by F12 on the settings page: the main window then shows its firmware button on the device,
+// settings and firmware pages.
+extern bool gBootFirewareScreenFlag;

@@ -1,0 +1,22 @@
+#pragma once
+#include <QWidget>
+
+// The advanced-key page (stack index 4): the DKS, MT, TGL, RS, OKS and SOCD keys of the profile.
+// The main window creates it once and drives it through the operations below; the page's
+// controls are still to come, so for now they have nothing to draw.
+class HighKeyForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HighKeyForm(QWidget *parent = nullptr);
+
+    // The page becomes the current page, or the profile was read again while it is: redraw it
+    // from the keyboard model.
+    void repaintInterface();
+    // The page stops being the current page.
+    void exitInterface();
+
+public Q_SLOTS:
+    // The language changed: re-apply the page's translated texts.
+    void refreshLanguageUi();
+};
