@@ -1,6 +1,10 @@
 #include "tests/support/EmulatedKeyboard.h"
 
 #include "tests/support/EmulatedIdentityCommands.h"
+#include "tests/support/EmulatedKeyLayerCommands.h"
+#include "tests/support/EmulatedLightingCommands.h"
+#include "tests/support/EmulatedProfileCommands.h"
+#include "tests/support/EmulatedTriggerCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
 {
@@ -10,6 +14,10 @@ void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame,
 EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::move(state))
 {
     EmulatedIdentityCommands::install(*this);
+    EmulatedProfileCommands::install(*this);
+    EmulatedLightingCommands::install(*this);
+    EmulatedKeyLayerCommands::install(*this);
+    EmulatedTriggerCommands::install(*this);
 }
 
 std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()
