@@ -1,29 +1,463 @@
 #include "app/DeviceManageForm.h"
 
-#include <QLabel>
+#include "app/FileDownloadUtil.h"
+#include "app/FileTransfer.h"
+#include "app/FirewareManageForm.h"
+#include "app/MainWindow.h"
+#include "app/QCustomProgressDialog.h"
+#include "app/QDeviceAddWidget.h"
+#include "app/QToastBox.h"
+#include "app/ResourcePackage.h"
+#include "app/UpdateServer.h"
+#include "link/BluetoothManager.h"
+#include "link/UsbHidUtil.h"
+#include "model/AppPaths.h"
+#include "model/KeyboardConfigUtil.h"
+#include "model/SystemConfigUtil.h"
+#include "protocol/UsbCommunicateUtil.h"
+#include "storage/ProductDataUtil.h"
+#include "storage/SyncConfigUtil.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
-DeviceManageForm::DeviceManageForm(QWidget *parent) : QWidget(parent), mTitleLabel(new QLabel(this))
+namespace {
+constexpr int kToastMs = 2000;
+// Progress reports below this value open no box: short reads finish without one.
+constexpr int kPromptFromProgress = 10;
+} // namespace
+
+DeviceManageForm::DeviceManageForm(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("DeviceManageForm"));
-    mTitleLabel->setObjectName(QStringLiteral("titleLabel"));
-    mTitleLabel->setAlignment(Qt::AlignCenter);
+    buildForm();
+    qInfo() << "=== 设备管理页面初始化 ===";
+
+    mDownloader.reset(new FileDownloadUtil);
+    connect(mDownloader.data(), &FileDownloadUtil::download_progress, this, &DeviceManageForm::onDownloadProgress);
+    connect(mDownloader.data(), &FileDownloadUtil::download_finished, this, &DeviceManageForm::onDownloadFinished);
+    connect(mDownloader.data(), &FileDownloadUtil::download_error, this, &DeviceManageForm::onUpdateError);
+    if (gBluetoothManager)
+        connect(gBluetoothManager.data(), &BluetoothManager::ble_discovery_finished, this,
+                &DeviceManageForm::ble_discovery_finished);
+    if (gUsbCommunicateUtil) {
+        UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
+        connect(protocol, &UsbCommunicateUtil::protocol_device_connected, this,
+                &DeviceManageForm::protocol_device_connected);
+        connect(protocol, &UsbCommunicateUtil::usb_communicate_error, this, &DeviceManageForm::usb_communicate_error);
+        connect(protocol, &UsbCommunicateUtil::usb_receive_connect_wireless_device, this,
+                &DeviceManageForm::usb_receive_connect_wireless_device);
+        connect(protocol, &UsbCommunicateUtil::protocol_device_disconnected, this,
+                &DeviceManageForm::protocol_device_disconnected);
+    }
+    setWindowTitle(tr("Form"));
+}
+
+DeviceManageForm::~DeviceManageForm()
+{
+    closePromptBox();
+    releaseWorker();
+    if (gBluetoothManager)
+        gBluetoothManager->disconnect(this);
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->disconnect(this);
+    mDownloader->disconnect(this);
+    qInfo() << "=== 设备管理页面销毁 ===";
+    mDownloader.reset();
+}
+
+void DeviceManageForm::buildForm()
+{
+    resize(1260, 900);
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(mTitleLabel);
-    refreshLanguageUi();
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    mScrollArea = new QScrollArea(this);
+    mScrollArea->setObjectName(QStringLiteral("scrollArea"));
+    mScrollArea->setFrameShape(QFrame::NoFrame);
+    mScrollArea->setMinimumSize(1260, 800);
+    mScrollArea->setWidgetResizable(false);
+    mScrollArea->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    layout->addWidget(mScrollArea);
+
+    mScrollContents = new QWidget;
+    mScrollContents->setObjectName(QStringLiteral("scrollAreaWidgetContents"));
+    mScrollContents->setGeometry(0, 0, 1260, 900);
+    mScrollContents->setMinimumSize(1260, 900);
+
+    mGridWidget = new QWidget(mScrollContents);
+    mGridWidget->setObjectName(QStringLiteral("gridLayoutWidget"));
+    mGridWidget->setGeometry(0, 0, 20, 20);
+    mGridLayout = new QGridLayout(mGridWidget);
+    mGridLayout->setObjectName(QStringLiteral("gridLayout"));
+    mGridLayout->setSpacing(20);
+    mGridLayout->setContentsMargins(10, 10, 10, 10);
+    mGridLayout->setSizeConstraint(QLayout::SetFixedSize);
+    mScrollArea->setWidget(mScrollContents);
+}
+
+void DeviceManageForm::buildGrid()
+{
+    while (QLayoutItem *item = mGridLayout->takeAt(0)) {
+        if (QWidget *widget = item->widget()) {
+            if (auto *card = qobject_cast<QDeviceAddWidget *>(widget))
+                disconnect(card, &QDeviceAddWidget::device_clicked, this, &DeviceManageForm::grid_Layout_Clicked);
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+
+    auto *card = new QDeviceAddWidget(0, 0, mGridWidget);
+    mGridLayout->addWidget(card, 0, 0, Qt::AlignCenter);
+    mGridLayout->addWidget(new QWidget(mGridWidget), 0, 1, Qt::AlignCenter);
+    mGridLayout->addWidget(new QWidget(mGridWidget), 0, 2, Qt::AlignCenter);
+    connect(card, &QDeviceAddWidget::device_clicked, this, &DeviceManageForm::grid_Layout_Clicked);
+
+    int height = (mGridLayout->rowCount() + 2) * mGridLayout->spacing();
+    for (int row = 0; row < mGridLayout->rowCount(); ++row) {
+        int tallest = 0;
+        for (int col = 0; col < mGridLayout->columnCount(); ++col) {
+            if (QLayoutItem *item = mGridLayout->itemAtPosition(row, col); item && item->widget())
+                tallest = qMax(tallest, item->widget()->minimumHeight());
+        }
+        height += tallest;
+    }
+    mScrollContents->setMinimumHeight(height);
+    mScrollArea->setWidgetResizable(true);
+    update();
 }
 
 void DeviceManageForm::repaintInterface(bool open)
 {
-    Q_UNUSED(open);
+    buildGrid();
+    if (open)
+        openLink();
 }
 
 void DeviceManageForm::exitInterface()
 {
+    closePromptBox();
 }
 
 void DeviceManageForm::refreshLanguageUi()
 {
     setWindowTitle(tr("Form"));
-    mTitleLabel->setText(tr("打开设备"));
+    buildGrid();
+}
+
+void DeviceManageForm::grid_Layout_Clicked(int flag, int row, int col)
+{
+    qInfo() << "=== DeviceManageForm grid_Layout_Clicked" << flag << row << col << "===";
+    if (flag != 0 || gEntryBootFirewareFlag)
+        return;
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    openLink();
+}
+
+void DeviceManageForm::openLink()
+{
+    if (gEntryBootFirewareFlag || !gSystemConfig || !gUsbCommunicateUtil)
+        return;
+    if (gSystemConfig->getCommType() == 1) {
+        displayBluetoothSearchPromptBox();
+        mSearching = true;
+        // Without an adapter the manager reports the end of the search from the event loop.
+        if (gBluetoothManager)
+            gBluetoothManager->startDeviceDiscovery();
+        else
+            QMetaObject::invokeMethod(this, "ble_discovery_finished", Qt::QueuedConnection, Q_ARG(bool, false));
+        return;
+    }
+    if (gUsbHidUtil && gUsbHidUtil->getEffectUsbDeviceTotal() > 0)
+        gUsbCommunicateUtil->openCommunicate(0);
+}
+
+void DeviceManageForm::ble_discovery_finished(bool flag)
+{
+    if (!mSearching)
+        return;
+    mSearching = false;
+    closePromptBox();
+    if (flag && gUsbCommunicateUtil)
+        gUsbCommunicateUtil->openCommunicate(1);
+    else if (!flag)
+        showToast(tr("未搜索到蓝牙"));
+}
+
+void DeviceManageForm::stopBluetoothSearch()
+{
+    if (!mSearching)
+        return;
+    mSearching = false;
+    if (gBluetoothManager)
+        gBluetoothManager->stopDeviceDiscovery();
+}
+
+void DeviceManageForm::protocol_device_connected()
+{
+    if (!gUsbCommunicateUtil)
+        return;
+    gUsbCommunicateUtil->communicateDevice();
+    synchConfiguration();
+}
+
+void DeviceManageForm::usb_receive_connect_wireless_device(uchar state)
+{
+    if (state == 1) {
+        synchConfiguration();
+    } else if (gStackedWidget) {
+        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+        gStackedWidget->show();
+    }
+}
+
+void DeviceManageForm::synchConfiguration()
+{
+    releaseWorker();
+    mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString(),
+                                     nullptr);
+    connect(mSyncConfig, &SyncConfigUtil::sync_config_result, this, &DeviceManageForm::sync_config_result);
+    mSyncConfig->startSync();
+}
+
+void DeviceManageForm::releaseWorker()
+{
+    if (!mSyncConfig)
+        return;
+    disconnect(mSyncConfig, nullptr, this, nullptr);
+    // The worker may be the sender of the signal being handled.
+    mSyncConfig->deleteLater();
+    mSyncConfig = nullptr;
+}
+
+SyncConfigUtil *DeviceManageForm::syncWorker() const
+{
+    return mSyncConfig;
+}
+
+void DeviceManageForm::sync_config_result(bool status, int value)
+{
+    if (!status) {
+        qWarning() << "=== DeviceManageForm 读取配置失败 error=" << value << "===";
+        closePromptBox();
+        releaseWorker();
+        if (gUsbCommunicateUtil)
+            gUsbCommunicateUtil->closeCommunicate();
+        showToast(tr("读取配置失败"));
+        return;
+    }
+    if (value < 100) {
+        if (value >= kPromptFromProgress && !mPromptBox)
+            displayPromptBox(tr("键盘数据同步中"));
+        if (mPromptBox)
+            mPromptBox->setValue(value);
+        return;
+    }
+    releaseWorker();
+    closePromptBox();
+    initializeProduct(false);
+}
+
+void DeviceManageForm::initializeProduct(bool databaseFresh)
+{
+    if (!gKeyboardConfig)
+        return;
+    const auto &identity = gKeyboardConfig->keyboardProductInfo;
+    const ushort serialNumber = identity ? identity->serialNumber : 0;
+    if (gKeyboardConfig->initializeKeyboardConfig(serialNumber)) {
+        openProduct();
+        return;
+    }
+    qInfo() << "=== 产品数据库中没有产品" << serialNumber << "===";
+    if (databaseFresh || !gSystemConfig || !gSystemConfig->isCheckAppData()) {
+        abandonConnection(tr("没有匹配的产品，请联系厂家同步更新"));
+        return;
+    }
+    displayPromptBox(tr("键盘数据同步中"));
+    const QUrl url = UpdateServer::productDatabaseUrl();
+    mDownloader->download(FileDownloadUtil::ProductDatabase, url,
+                          downloadFolder() + QLatin1Char('/') + QFileInfo(url.path()).completeBaseName() +
+                              QStringLiteral(".db3"));
+}
+
+void DeviceManageForm::openProduct()
+{
+    const QString folder = gKeyboardConfig->productInfo ? gKeyboardConfig->productInfo->productData : QString();
+    if (!ResourcePackage::isSafeFolderName(folder)) {
+        abandonConnection(tr("资源包解压失败"));
+        return;
+    }
+    if (QFileInfo(QDir(AppPaths::dataDir()).filePath(folder)).isDir()) {
+        showKeyPage();
+        return;
+    }
+    displayPromptBox(tr("键盘数据同步中"));
+    const QUrl url = UpdateServer::resourcePackageUrl(folder);
+    mDownloader->download(FileDownloadUtil::ResourcePackage, url,
+                          downloadFolder() + QLatin1Char('/') + QFileInfo(url.path()).completeBaseName() +
+                              QStringLiteral(".zip"));
+}
+
+void DeviceManageForm::showKeyPage()
+{
+    qInfo() << "=== DeviceManageForm 打开按键页面 ===";
+    if (!gStackedWidget)
+        return;
+    gStackedWidget->setCurrentIndex(MainWindow::KeyPage);
+    gStackedWidget->show();
+}
+
+void DeviceManageForm::abandonConnection(const QString &toast)
+{
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    if (gKeyboardConfig)
+        gKeyboardConfig->resetKeyboardConfig();
+    showToast(toast);
+}
+
+QString DeviceManageForm::downloadFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+}
+
+void DeviceManageForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
+{
+    FileTransfer::showProgress(mPromptBox, bytesReceived, bytesTotal);
+}
+
+void DeviceManageForm::onDownloadFinished(int type, QString filePath)
+{
+    closePromptBox();
+    // The keyboard may have gone while the file was on its way.
+    const bool linkUp = gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState();
+    if (type == FileDownloadUtil::ResourcePackage) {
+        const QString folder = gKeyboardConfig && gKeyboardConfig->productInfo
+                                   ? gKeyboardConfig->productInfo->productData
+                                   : QString();
+        QString error;
+        if (folder.isEmpty() || !ResourcePackage::install(filePath, AppPaths::dataDir(), folder, &error)) {
+            qWarning() << "=== DeviceManageForm 资源包解压失败" << filePath << error << "===";
+            if (linkUp)
+                abandonConnection(tr("资源包解压失败"));
+            return;
+        }
+        if (linkUp)
+            showKeyPage();
+    } else if (type == FileDownloadUtil::ProductDatabase) {
+        if (gSystemConfig)
+            gSystemConfig->refreshCheckAppData();
+        if (!gProductDataUtil || !gProductDataUtil->refreshDatabaseFile(filePath)) {
+            qWarning() << "=== DeviceManageForm 产品数据库替换失败" << filePath << "===";
+            if (linkUp)
+                abandonConnection(tr("没有匹配的产品，请联系厂家同步更新"));
+            return;
+        }
+        if (linkUp)
+            initializeProduct(true);
+    }
+}
+
+void DeviceManageForm::onUpdateError(int type, QString error)
+{
+    qWarning().noquote() << "=== DeviceManageForm onUpdateError error:{ " + error + " } ===" << type;
+    closePromptBox();
+    showToast(tr("找不到产品型号，请确认软件是否正确"));
+}
+
+void DeviceManageForm::usb_communicate_error(uchar source, uchar order, int error)
+{
+    if (source != UsbCommunicateUtil::SourceLink)
+        return;
+    qWarning().noquote() << QStringLiteral("=== DeviceManageForm usb错误 source={%1};order={%2};error={%3}===")
+                                .arg(source)
+                                .arg(order, 2, 16, QLatin1Char('0'))
+                                .arg(error);
+    closePromptBox();
+    if (error != UsbCommunicateUtil::ErrorNoDevice && error != -201)
+        return;
+    showToast(tr("打开设备失败"));
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    if (gSystemConfig)
+        gSystemConfig->setCommType(0);
+    if (gStackedWidget)
+        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+}
+
+void DeviceManageForm::protocol_device_disconnected()
+{
+    qInfo() << "=== protocol_device_disconnected 关闭蓝牙设备 ===";
+    closePromptBox();
+    releaseWorker();
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+    if (gSystemConfig)
+        gSystemConfig->setCommType(0);
+    if (gStackedWidget)
+        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+}
+
+void DeviceManageForm::showPromptBox(QCustomProgressDialog *box)
+{
+    closePromptBox();
+    box->setMinimumWidth(300);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowFlags(box->windowFlags() | Qt::FramelessWindowHint);
+    box->setMinimumDuration(0);
+    mPromptBox = box;
+}
+
+void DeviceManageForm::displayPromptBox(const QString &text)
+{
+    auto *box = new QCustomProgressDialog(text, QString(), 0, 100, true, nullptr);
+    showPromptBox(box);
+    box->setValue(0);
+    // Closing the box does not stop the read: the next report opens a new one.
+    connect(box, &QProgressDialog::canceled, this, &DeviceManageForm::closePromptBox);
+    connect(box, &QCustomProgressDialog::cancelClicked, this, &DeviceManageForm::closePromptBox);
+    box->show();
+}
+
+void DeviceManageForm::displayBluetoothSearchPromptBox()
+{
+    auto *box = new QCustomProgressDialog(tr("正在搜索蓝牙，请稍候..."), tr("取消"), 0, 0, false, nullptr);
+    showPromptBox(box);
+    // Cancelling the search box stops the search (closePromptBox does).
+    connect(box, &QProgressDialog::canceled, this, &DeviceManageForm::closePromptBox);
+    connect(box, &QCustomProgressDialog::cancelClicked, this, &DeviceManageForm::closePromptBox);
+    box->show();
+}
+
+void DeviceManageForm::closePromptBox()
+{
+    // A search whose box goes away is over.
+    stopBluetoothSearch();
+    if (!mPromptBox)
+        return;
+    QCustomProgressDialog *box = mPromptBox;
+    mPromptBox = nullptr;
+    box->disconnect(this);
+    box->close();
+    box->deleteLater();
+}
+
+QCustomProgressDialog *DeviceManageForm::promptBox() const
+{
+    return mPromptBox;
+}
+
+void DeviceManageForm::showToast(const QString &text)
+{
+    auto *toast = new QToastBox(this, text, kToastMs);
+    toast->show();
 }

@@ -1,28 +1,88 @@
 #pragma once
+#include <QPointer>
+#include <QSharedPointer>
 #include <QWidget>
 
-class QLabel;
+class FileDownloadUtil;
+class QCustomProgressDialog;
+class QGridLayout;
+class QScrollArea;
+class SyncConfigUtil;
 
-// The device page (stack index 0), where a keyboard gets connected. The main window creates it
-// once and drives it through the operations below. The connection itself is still to come: for
-// now the page shows its "open device" title and opens nothing.
+// The device page (stack index 0), where a keyboard gets connected: it opens the link of the
+// chosen communication type (USB when a supported interface is attached, Bluetooth after a
+// discovery), reads the keyboard's configuration, initialises the keyboard model from the product
+// database, fetches what is missing from the update server (the model's resource package, or a
+// newer product database, at most once in three days) and opens the key page. Every failure on
+// the way is a toast, every wait one progress box.
 class DeviceManageForm : public QWidget
 {
     Q_OBJECT
 public:
     explicit DeviceManageForm(QWidget *parent = nullptr);
+    ~DeviceManageForm() override;
 
     // Rebuilds the page; with open the link of the chosen communication type is opened. The main
     // window passes false at creation and on unplugging, true when the page is entered, a
     // supported keyboard is plugged in or the communication type changes.
     void repaintInterface(bool open);
-    // The page stops being the current page.
+    // The page stops being the current page: the prompt box closes.
     void exitInterface();
+    void closePromptBox();
+
+    // The progress box shown now, or null.
+    QCustomProgressDialog *promptBox() const;
+    // The configuration read under way, or null.
+    SyncConfigUtil *syncWorker() const;
+    // Where the product database and resource packages are downloaded to.
+    static QString downloadFolder();
 
 public Q_SLOTS:
-    // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();
+    // A card was pressed; type 0 ("open device") opens the link anew.
+    void grid_Layout_Clicked(int flag, int row, int col);
+    // Progress and outcome of the configuration read.
+    void sync_config_result(bool status, int value);
+
+private Q_SLOTS:
+    void onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
+    void onDownloadFinished(int type, QString filePath);
+    void onUpdateError(int type, QString error);
+    void ble_discovery_finished(bool flag);
+    void protocol_device_connected();
+    void usb_communicate_error(uchar source, uchar order, int error);
+    void usb_receive_connect_wireless_device(uchar state);
+    void protocol_device_disconnected();
 
 private:
-    QLabel *mTitleLabel = nullptr;
+    void buildForm();
+    void buildGrid();
+    void openLink();
+    void displayPromptBox(const QString &text);
+    void displayBluetoothSearchPromptBox();
+    void showPromptBox(QCustomProgressDialog *box);
+    void stopBluetoothSearch();
+    void synchConfiguration();
+    void releaseWorker();
+    // After a read (or a fresh product database): initialise the model and go on to the product's
+    // resources; a product missing from the database fetches a new one when allowed.
+    void initializeProduct(bool databaseFresh);
+    // The model knows its product: open the key page, fetching the resource package first when
+    // the product's folder is missing.
+    void openProduct();
+    void showKeyPage();
+    // Closes the link and forgets the keyboard after a connection that cannot go on.
+    void abandonConnection(const QString &toast);
+    void showToast(const QString &text);
+
+    QScrollArea *mScrollArea = nullptr;
+    QWidget *mScrollContents = nullptr;
+    QWidget *mGridWidget = nullptr;
+    QGridLayout *mGridLayout = nullptr;
+
+    QPointer<QCustomProgressDialog> mPromptBox;
+    SyncConfigUtil *mSyncConfig = nullptr;
+    QSharedPointer<FileDownloadUtil> mDownloader;
+    // A Bluetooth discovery started by this page is running.
+    bool mSearching = false;
 };

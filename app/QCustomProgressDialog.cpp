@@ -24,6 +24,7 @@ QCustomProgressDialog::QCustomProgressDialog(const QString &labelText,
 
     mCancelButton = new QPushButton(cancelButtonText.isEmpty() ? tr("取消") : cancelButtonText, this);
     connect(mCancelButton, &QPushButton::clicked, this, &QProgressDialog::cancel);
+    connect(mCancelButton, &QPushButton::clicked, this, &QCustomProgressDialog::cancelClicked);
 
     buildLayout(findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly));
 }

@@ -7,7 +7,8 @@ class QPushButton;
 class QWidget;
 
 // The device page's progress box: label, optional progress bar and its own cancel button, laid out
-// top to bottom. The button hides the dialog without emitting canceled().
+// top to bottom. The button hides the dialog without emitting canceled(); it emits cancelClicked()
+// so that the owner can stop what the dialog waits for.
 class QCustomProgressDialog : public QProgressDialog
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
 
 Q_SIGNALS:
     void progressValueChanged(int value);
+    // The dialog's own cancel button was clicked (after it hid the dialog).
+    void cancelClicked();
 
 private Q_SLOTS:
     void onValueChanged(int value);

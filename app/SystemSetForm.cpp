@@ -1,14 +1,214 @@
 #include "app/SystemSetForm.h"
 
+#include "app/AppInstaller.h"
+#include "app/AutoStart.h"
+#include "app/DownloadManager.h"
+#include "app/FileTransfer.h"
+#include "app/MainWindow.h"
+#include "app/ProcessRunner.h"
+#include "app/QToastBox.h"
+#include "app/UpdateServer.h"
+#include "model/SystemConfigUtil.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+const char *const SystemSetForm::AppVersion = "1.1.2.2";
+const char *const SystemSetForm::EditionTag = "NOR";
+
+namespace {
+constexpr int kToastMs = 2000;
+
+QString autoStartName()
+{
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("Quillomatrix") : name;
+}
+} // namespace
+
 SystemSetForm::SystemSetForm(QWidget *parent) : QWidget(parent)
 {
+    qInfo() << "=== 系统设置页面初始化 ===";
     setObjectName(QStringLiteral("SystemSetForm"));
-    refreshLanguageUi();
+    buildForm();
+    loadSettings();
+    mBackButton->setFocusPolicy(Qt::NoFocus);
+
+    mUpdateChecker = new UpdateChecker(this);
+    mDownloadManager = new DownloadManager(this);
+    connect(mUpdateChecker, &UpdateChecker::updateAvailable, this, &SystemSetForm::onUpdateAvailable);
+    connect(mUpdateChecker, &UpdateChecker::checkError, this, &SystemSetForm::onUpdateError);
+    connect(mDownloadManager, &DownloadManager::error, this, &SystemSetForm::onUpdateError);
+    connect(mDownloadManager, &DownloadManager::progress, this, &SystemSetForm::onDownloadProgress);
+    connect(mDownloadManager, &DownloadManager::finished, this, &SystemSetForm::onDownloadFinished);
+
+    mFirewareRow->hide();
+    retranslate();
+    // The handlers are connected by object name, after the controls took the stored values.
+    QMetaObject::connectSlotsByName(this);
+}
+
+SystemSetForm::~SystemSetForm()
+{
+    mUpdateChecker->disconnect(this);
+    mDownloadManager->disconnect(this);
+    mUpdateChecker->deleteLater();
+    mDownloadManager->deleteLater();
+    closeDownloadDialog();
+    qInfo() << "=== 系统设置页面销毁 ===";
+}
+
+void SystemSetForm::buildForm()
+{
+    resize(1260, 900);
+    auto *outer = new QVBoxLayout(this);
+    auto *column = new QWidget(this);
+    column->setObjectName(QStringLiteral("system_widget"));
+    outer->addWidget(column);
+    outer->addStretch();
+    auto *rows = new QVBoxLayout(column);
+    rows->setSpacing(20);
+
+    const auto addRow = [column, rows](const char *name) {
+        auto *row = new QWidget(column);
+        row->setObjectName(QString::fromLatin1(name));
+        new QHBoxLayout(row);
+        rows->addWidget(row);
+        return row;
+    };
+    const auto label = [](QWidget *row, const char *name) {
+        auto *widget = new QLabel(row);
+        widget->setObjectName(QString::fromLatin1(name));
+        row->layout()->addWidget(widget);
+        return widget;
+    };
+    const auto checkBox = [](QWidget *row, const char *name) {
+        auto *widget = new QCheckBox(row);
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->setMinimumSize(60, 24);
+        row->layout()->addWidget(widget);
+        return widget;
+    };
+    const auto comboBox = [](QWidget *row, const char *name, int items) {
+        auto *widget = new QComboBox(row);
+        widget->setObjectName(QString::fromLatin1(name));
+        widget->setMinimumSize(120, 30);
+        for (int i = 0; i < items; ++i)
+            widget->addItem(QString());
+        row->layout()->addWidget(widget);
+        return widget;
+    };
+    const auto endRow = [](QWidget *row) { static_cast<QHBoxLayout *>(row->layout())->addStretch(); };
+
+    QWidget *row = addRow("systemBackWidget");
+    mBackButton = new QToolButton(row);
+    mBackButton->setObjectName(QStringLiteral("backButton"));
+    mBackButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    mBackButton->setMinimumSize(40, 30);
+    row->layout()->addWidget(mBackButton);
+    endRow(row);
+
+    row = addRow("systemAppWidget");
+    mAppTitleLabel = label(row, "appTitleLabel");
+    mAppTitleLabel->setMinimumSize(400, 40);
+    mAppCheckBtn = new QPushButton(row);
+    mAppCheckBtn->setObjectName(QStringLiteral("appCheckBtn"));
+    mAppCheckBtn->setMinimumSize(80, 40);
+    row->layout()->addWidget(mAppCheckBtn);
+    endRow(row);
+
+    row = addRow("systemAutoWidget");
+    mAutoTitleLabel = label(row, "autoTitleLabel");
+    mAutoCheckBox = checkBox(row, "autoCheckBox");
+    mAutoPromptLabel = label(row, "autoPromptLabel");
+    endRow(row);
+
+    row = addRow("systemCloseWidget");
+    mCloseTitleLabel = label(row, "closeTitleLabel");
+    mCloseCheckBox = checkBox(row, "closeCheckBox");
+    mClosePromptLabel = label(row, "closePromptLabel");
+    endRow(row);
+
+    row = addRow("systemLanguageWidget");
+    mLangTitleLabel = label(row, "langTitleLabel");
+    mLangComboBox = comboBox(row, "langComboBox", 4);
+    mLangPromptLabel = label(row, "langPromptLabel");
+    endRow(row);
+
+    mThemeRow = addRow("systemThemeWidget");
+    mThemeTitleLabel = label(mThemeRow, "themeTitleLabel");
+    mThemeComboBox = comboBox(mThemeRow, "themeComboBox", 2);
+    mThemePromptLabel = label(mThemeRow, "themePromptLabel");
+    endRow(mThemeRow);
+
+    mFirewareRow = addRow("systemFirewareWidget");
+    mFirewareLabel = label(mFirewareRow, "firewareLabel");
+    mFirewareCheckBox = checkBox(mFirewareRow, "firewareCheckBox");
+    mFirewarePromptLabel = label(mFirewareRow, "firewareePromptLabel");
+    endRow(mFirewareRow);
+}
+
+void SystemSetForm::loadSettings()
+{
+    if (gSystemConfig) {
+        mAutoCheckBox->setChecked(gSystemConfig->getPowerAuto());
+        mCloseCheckBox->setChecked(gSystemConfig->getCloseMin());
+        mFirewareCheckBox->setChecked(gSystemConfig->getFirewareFlag());
+        mThemeComboBox->setCurrentIndex(gSystemConfig->getTheme() == 1 ? 1 : 0);
+        const int language = gSystemConfig->getLanuage();
+        mLangComboBox->setCurrentIndex(language >= 1 && language <= 3 ? language : 0);
+    }
+    mThemeRow->hide();
+}
+
+void SystemSetForm::retranslate()
+{
+    setWindowTitle(tr("Form"));
+    mBackButton->setText(tr("返回"));
+    mAppCheckBtn->setText(tr("检测版本"));
+    mAutoTitleLabel->setText(tr("开机自动启动："));
+    mAutoPromptLabel->setText(tr("开机后自动启动磁性键盘软件"));
+    mCloseTitleLabel->setText(tr("关闭时最小化到托盘："));
+    mClosePromptLabel->setText(tr("磁性键盘关闭时，最小化到系统托盘"));
+    mLangTitleLabel->setText(tr("语言："));
+    mLangComboBox->setItemText(0, tr("跟随系统"));
+    mLangComboBox->setItemText(1, tr("简体中文"));
+    mLangComboBox->setItemText(2, tr("English"));
+    mLangComboBox->setItemText(3, tr("越南语"));
+    mLangPromptLabel->setText(tr("设置磁性软件的语言"));
+    mThemeTitleLabel->setText(tr("主题："));
+    mThemeComboBox->setItemText(0, tr("亮色主题"));
+    mThemeComboBox->setItemText(1, tr("暗色主题"));
+    mThemePromptLabel->setText(tr("设置磁性软件的主题"));
+    mFirewareLabel->setText(tr("固件工具："));
+    mFirewarePromptLabel->setText(tr("开启后可以强制升级产品固件，不对固件校验产品类型"));
+    refreshVersionText();
+}
+
+void SystemSetForm::refreshVersionText()
+{
+    mAppTitleLabel->setText(tr("磁性键盘软件版本-") + QLatin1String(EditionTag) + tr("-V") +
+                            QLatin1String(AppVersion));
 }
 
 void SystemSetForm::repaintInterface(int index)
 {
     mFromIndex = index;
+    refreshVersionText();
 }
 
 void SystemSetForm::exitInterface()
@@ -20,7 +220,205 @@ int SystemSetForm::fromIndex() const
     return mFromIndex;
 }
 
+VersionInfo SystemSetForm::offeredUpdate() const
+{
+    return mOfferedUpdate;
+}
+
+QProgressDialog *SystemSetForm::downloadDialog() const
+{
+    return mDownloadDialog;
+}
+
 void SystemSetForm::refreshLanguageUi()
 {
-    setWindowTitle(tr("Form"));
+    retranslate();
+}
+
+void SystemSetForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_F12) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    gBootFirewareScreenFlag = true;
+    if (gStackedWidget) {
+        gStackedWidget->setCurrentIndex(MainWindow::FirewarePage);
+        gStackedWidget->show();
+    }
+}
+
+void SystemSetForm::on_backButton_clicked()
+{
+    if (!gStackedWidget)
+        return;
+    const bool keyboardPage = mFromIndex >= MainWindow::KeyPage && mFromIndex <= MainWindow::OtherPage;
+    gStackedWidget->setCurrentIndex(keyboardPage ? mFromIndex : int(MainWindow::DevicePage));
+}
+
+void SystemSetForm::on_langComboBox_currentIndexChanged(int index)
+{
+    if (!gSystemConfig || index < 0 || index > 3 || index == gSystemConfig->getLanuage())
+        return;
+    gSystemConfig->setLanuage(index, qobject_cast<QApplication *>(QCoreApplication::instance()));
+}
+
+void SystemSetForm::on_themeComboBox_currentIndexChanged(int index)
+{
+    if (!gSystemConfig || index < 0 || index > 1 || index == gSystemConfig->getTheme())
+        return;
+    gSystemConfig->setTheme(index);
+    restartApplication();
+}
+
+void SystemSetForm::restartApplication()
+{
+    ProcessRunner().startDetached(QCoreApplication::applicationFilePath(), {});
+    QCoreApplication::quit();
+}
+
+void SystemSetForm::on_autoCheckBox_stateChanged(int state)
+{
+    if (!gSystemConfig)
+        return;
+    AutoStart entry(autoStartName());
+    if (state == Qt::Checked && !gSystemConfig->getPowerAuto()) {
+        if (!entry.enable(QCoreApplication::applicationFilePath()))
+            qWarning() << "=== 无法写入开机启动项" << entry.entryPath() << "===";
+        gSystemConfig->setPowerAuto(true);
+    } else if (state == Qt::Unchecked && gSystemConfig->getPowerAuto()) {
+        if (!entry.disable())
+            qWarning() << "=== 无法删除开机启动项" << entry.entryPath() << "===";
+        gSystemConfig->setPowerAuto(false);
+    }
+}
+
+void SystemSetForm::on_closeCheckBox_stateChanged(int state)
+{
+    if (!gSystemConfig)
+        return;
+    if (state == Qt::Checked && !gSystemConfig->getCloseMin())
+        gSystemConfig->setCloseMin(true);
+    else if (state == Qt::Unchecked && gSystemConfig->getCloseMin())
+        gSystemConfig->setCloseMin(false);
+}
+
+void SystemSetForm::on_firewareCheckBox_stateChanged(int state)
+{
+    if (!gSystemConfig)
+        return;
+    if (state == Qt::Checked && !gSystemConfig->getFirewareFlag())
+        gSystemConfig->setFirewareFlag(true);
+    else if (state == Qt::Unchecked && gSystemConfig->getFirewareFlag())
+        gSystemConfig->setFirewareFlag(false);
+}
+
+void SystemSetForm::on_appCheckBtn_clicked()
+{
+    mUpdateChecker->checkForUpdate(UpdateServer::versionUrl());
+}
+
+void SystemSetForm::onUpdateAvailable(VersionInfo info)
+{
+    if (UpdateChecker::compareVersions(info.version, QLatin1String(AppVersion)) <= 0) {
+        showInformation(tr("提示"), tr("没有新版本"));
+        return;
+    }
+    mOfferedUpdate = info;
+    const QString text = tr("发现新版本 %1\n\n更新内容:\n%2\n\n是否立即下载更新?").arg(info.version, info.description);
+    if (!askQuestion(tr("发现新版本"), text))
+        return;
+
+    closeDownloadDialog();
+    auto *dialog = new QProgressDialog(tr("正在下载更新..."), QString(), 0, 100, nullptr);
+    dialog->setCancelButton(nullptr);
+    dialog->setMinimumWidth(300);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
+    dialog->setMinimumDuration(0);
+    dialog->setValue(0);
+    mDownloadDialog = dialog;
+    mDownloadManager->download(info.url, QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
+                                             QStringLiteral("/update.zip"));
+}
+
+void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
+{
+    FileTransfer::showProgress(mDownloadDialog, bytesReceived, bytesTotal);
+}
+
+bool SystemSetForm::verifyPackage(const QString &filePath, const QString &md5)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!hash.addData(&file) || !file.atEnd())
+        return false;
+    const QString digest = QString::fromLatin1(hash.result().toHex()).toUpper();
+    return !md5.isEmpty() && digest == md5.trimmed().toUpper();
+}
+
+void SystemSetForm::onDownloadFinished(QString filePath)
+{
+    closeDownloadDialog();
+    if (!verifyPackage(filePath, mOfferedUpdate.md5)) {
+        qWarning() << "=== 更新包校验失败" << filePath << "===";
+        QFile::remove(filePath);
+        showToast(tr("下载文件校验失败"));
+        return;
+    }
+    if (askQuestion(tr("安装"), tr("下载完成，是否安装...")))
+        installUpdate(filePath);
+}
+
+bool SystemSetForm::installUpdate(const QString &filePath)
+{
+    ProcessRunner runner;
+    AppInstaller installer(runner);
+    if (!installer.install(filePath)) {
+        onUpdateError(installer.errorString());
+        return false;
+    }
+    QCoreApplication::quit();
+    return true;
+}
+
+void SystemSetForm::onUpdateError(QString error)
+{
+    qWarning() << "=== 更新错误:" << error << "===";
+    // An application-modal dialog must not outlive the download it shows.
+    closeDownloadDialog();
+    showToast(tr("更新错误: ") + error);
+}
+
+void SystemSetForm::closeDownloadDialog()
+{
+    if (!mDownloadDialog)
+        return;
+    QProgressDialog *dialog = mDownloadDialog;
+    mDownloadDialog = nullptr;
+    dialog->close();
+    dialog->deleteLater();
+}
+
+void SystemSetForm::showToast(const QString &text)
+{
+    auto *toast = new QToastBox(this, text, kToastMs);
+    toast->show();
+}
+
+bool SystemSetForm::askQuestion(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, nullptr);
+    QPushButton *yes = box.addButton(tr("是"), QMessageBox::YesRole);
+    box.addButton(tr("否"), QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void SystemSetForm::showInformation(const QString &title, const QString &text)
+{
+    QMessageBox::information(nullptr, title, text, QMessageBox::Ok);
 }

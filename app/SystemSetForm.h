@@ -1,14 +1,32 @@
 #pragma once
+#include "app/UpdateChecker.h"
+
+#include <QPointer>
 #include <QWidget>
 
-// The settings page (stack index 1): application version and update, start with the system,
-// close to tray, language. The main window creates it once and drives it through the operations
-// below; the page's controls are still to come.
+class DownloadManager;
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QProgressDialog;
+class QPushButton;
+class QToolButton;
+
+// The settings page (stack index 1): the application's version with the update check, download
+// and install; start with the system, minimise to the tray on close, the language; the theme and
+// firmware-tool rows, built hidden. F12 opens the firmware page; "back" returns to the page the
+// settings were opened from.
 class SystemSetForm : public QWidget
 {
     Q_OBJECT
 public:
+    // The application's own version and edition tag.
+    static const char *const AppVersion;
+    static const char *const EditionTag;
+
     explicit SystemSetForm(QWidget *parent = nullptr);
+    ~SystemSetForm() override;
 
     // The page is shown; index is the stack index of the page it was opened from, the page that
     // "back" returns to.
@@ -17,10 +35,74 @@ public:
     // The index last handed to repaintInterface (-1 before the page was first shown).
     int fromIndex() const;
 
+    // The update the user was last offered, and the download's progress dialog (null when none).
+    VersionInfo offeredUpdate() const;
+    QProgressDialog *downloadDialog() const;
+
+    // True when the file can be read whole and its MD5 digest equals md5 (hexadecimal, any case).
+    static bool verifyPackage(const QString &filePath, const QString &md5);
+
 public Q_SLOTS:
     // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+    // The page's questions to the user; replaced by tests.
+    virtual bool askQuestion(const QString &title, const QString &text);
+    virtual void showInformation(const QString &title, const QString &text);
+    // Installs the verified package and, when the new program runs, quits this one. False (with a
+    // toast) when the installation failed and the installed program was kept.
+    virtual bool installUpdate(const QString &filePath);
+    // Starts this program anew and quits (after a theme change).
+    virtual void restartApplication();
+
+private Q_SLOTS:
+    void on_backButton_clicked();
+    void on_appCheckBtn_clicked();
+    void on_autoCheckBox_stateChanged(int state);
+    void on_closeCheckBox_stateChanged(int state);
+    void on_firewareCheckBox_stateChanged(int state);
+    void on_langComboBox_currentIndexChanged(int index);
+    void on_themeComboBox_currentIndexChanged(int index);
+    void onUpdateAvailable(VersionInfo info);
+    void onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
+    void onDownloadFinished(QString filePath);
+    void onUpdateError(QString error);
+
 private:
+    void buildForm();
+    void loadSettings();
+    void retranslate();
+    void refreshVersionText();
+    void closeDownloadDialog();
+    void showToast(const QString &text);
+
+    QWidget *mThemeRow = nullptr;
+    QWidget *mFirewareRow = nullptr;
+    QToolButton *mBackButton = nullptr;
+    QLabel *mAppTitleLabel = nullptr;
+    QPushButton *mAppCheckBtn = nullptr;
+    QLabel *mAutoTitleLabel = nullptr;
+    QCheckBox *mAutoCheckBox = nullptr;
+    QLabel *mAutoPromptLabel = nullptr;
+    QLabel *mCloseTitleLabel = nullptr;
+    QCheckBox *mCloseCheckBox = nullptr;
+    QLabel *mClosePromptLabel = nullptr;
+    QLabel *mLangTitleLabel = nullptr;
+    QComboBox *mLangComboBox = nullptr;
+    QLabel *mLangPromptLabel = nullptr;
+    QLabel *mThemeTitleLabel = nullptr;
+    QComboBox *mThemeComboBox = nullptr;
+    QLabel *mThemePromptLabel = nullptr;
+    QLabel *mFirewareLabel = nullptr;
+    QCheckBox *mFirewareCheckBox = nullptr;
+    QLabel *mFirewarePromptLabel = nullptr;
+
     int mFromIndex = -1;
+    QPointer<QProgressDialog> mDownloadDialog;
+    UpdateChecker *mUpdateChecker = nullptr;
+    DownloadManager *mDownloadManager = nullptr;
+    VersionInfo mOfferedUpdate;
 };

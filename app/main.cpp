@@ -12,6 +12,11 @@
 
 #include <memory>
 
+#ifdef QUILL_EMULATED_KEYBOARD
+// The emulated keyboard program: the same program with the sample keyboard plugged in.
+#include "tests/support/EmulatedProgram.h"
+#endif
+
 namespace {
 void onAboutToQuit()
 {
@@ -47,6 +52,9 @@ int main(int argc, char *argv[])
         AppLog::open();
         qInfo() << "Quillomatrix data folder:" << AppPaths::dataDir();
 
+#ifdef QUILL_EMULATED_KEYBOARD
+        EmulatedProgram::prepareDataFolder();
+#endif
         AppServices::create();
         gSystemConfig->loadLanguage(&app);
         applyStyleSheet(app);
@@ -57,6 +65,9 @@ int main(int argc, char *argv[])
         window->setWindowTitle(QStringLiteral("磁性键盘"));
 
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, onAboutToQuit, Qt::DirectConnection);
+#ifdef QUILL_EMULATED_KEYBOARD
+        EmulatedProgram emulated(window.get());
+#endif
 
         result = app.exec();
 

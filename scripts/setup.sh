@@ -10,6 +10,7 @@ packages=(
   libhidapi-dev libquazip1-qt6-dev libudev-dev
   libgl-dev libxkbcommon-dev
   fonts-noto-cjk
+  unzip
 )
 packages+=("$@")
 

@@ -1,0 +1,159 @@
+#include "app/AppInstaller.h"
+
+#include "app/ProcessRunner.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+const char *const kMountPoint = "/Volumes/Quillomatrix";
+const char *const kBundleName = "Quillomatrix.app";
+const char *const kDiskImage = "Quillomatrix.dmg";
+const char *const kLinuxProgram = "Quillomatrix";
+} // namespace
+
+AppInstaller::AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform)
+    : mRunner(runner), mPlatform(platform),
+      mUpdateFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
+                    QStringLiteral("/Quillomatrix_update")),
+      mProgramPath(QCoreApplication::applicationFilePath())
+{
+}
+
+void AppInstaller::setUpdateFolder(const QString &folder)
+{
+    mUpdateFolder = folder;
+}
+
+QString AppInstaller::updateFolder() const
+{
+    return mUpdateFolder;
+}
+
+void AppInstaller::setProgramPath(const QString &path)
+{
+    mProgramPath = path;
+}
+
+QString AppInstaller::errorString() const
+{
+    return mError;
+}
+
+bool AppInstaller::fail(const QString &error)
+{
+    mError = error;
+    qWarning() << "=== 安装更新失败:" << error << "===";
+    return false;
+}
+
+bool AppInstaller::step(const QString &program, const QStringList &arguments)
+{
+    const int code = mRunner.run(program, arguments);
+    qInfo() << "=== 安装步骤" << program << arguments << "结果" << code << "===";
+    if (code != 0)
+        return fail(QStringLiteral("%1 %2 failed (%3)").arg(program, arguments.join(QLatin1Char(' '))).arg(code));
+    return true;
+}
+
+bool AppInstaller::install(const QString &packagePath)
+{
+    mError.clear();
+    if (!QFileInfo(packagePath).isFile())
+        return fail(QStringLiteral("Update package missing"));
+    if (!QDir().mkpath(mUpdateFolder))
+        return fail(QStringLiteral("Cannot create %1").arg(mUpdateFolder));
+    return mPlatform == HostPlatform::MacOS ? installMac(packagePath) : installLinux(packagePath);
+}
+
+bool AppInstaller::unpack(const QString &packagePath, const QString &expected)
+{
+    // What an earlier update left must not pass for this package's content.
+    const QString unpacked = mUpdateFolder + QLatin1Char('/') + expected;
+    QFile::remove(unpacked);
+    if (!step(QStringLiteral("unzip"), {QStringLiteral("-o"), packagePath, QStringLiteral("-d"), mUpdateFolder}))
+        return false;
+    if (!QFileInfo(unpacked).isFile())
+        return fail(QStringLiteral("%1 missing from the update package").arg(expected));
+    return true;
+}
+
+QString AppInstaller::bundleFolder(const QString &programPath)
+{
+    // <folder>/<name>.app/Contents/MacOS/<program>
+    const QStringList parts = QDir::cleanPath(QFileInfo(programPath).absoluteFilePath()).split(QLatin1Char('/'));
+    const qsizetype count = parts.size();
+    if (count >= 5 && parts.at(count - 2) == QLatin1String("MacOS") && parts.at(count - 3) == QLatin1String("Contents") &&
+        parts.at(count - 4).endsWith(QLatin1String(".app")))
+    {
+        const QString folder = parts.mid(0, count - 4).join(QLatin1Char('/'));
+        return folder.isEmpty() ? QStringLiteral("/") : folder;
+    }
+    return QFileInfo(programPath).absolutePath();
+}
+
+bool AppInstaller::installMac(const QString &packagePath)
+{
+    const QString rm = QStringLiteral("rm");
+    const QString hdiutil = QStringLiteral("hdiutil");
+    const QString mount = QString::fromLatin1(kMountPoint);
+    const QString folder = bundleFolder(mProgramPath);
+    const QString bundle = folder + QLatin1Char('/') + QLatin1String(kBundleName);
+    const QString staging = bundle + QStringLiteral(".new");
+    const QString previous = bundle + QStringLiteral(".old");
+
+    if (!unpack(packagePath, QString::fromLatin1(kDiskImage)))
+        return false;
+    if (!step(hdiutil, {QStringLiteral("attach"), mUpdateFolder + QLatin1Char('/') + QLatin1String(kDiskImage)}))
+        return false;
+
+    // Copy the new bundle beside the installed one; the installed one stays untouched meanwhile.
+    const bool copied = step(rm, {QStringLiteral("-rf"), staging}) &&
+                        step(QStringLiteral("cp"), {QStringLiteral("-R"), mount + QLatin1Char('/') + QLatin1String(kBundleName), staging});
+    const QString copyError = mError;
+    mRunner.run(hdiutil, {QStringLiteral("detach"), mount});
+    if (!copied) {
+        mRunner.run(rm, {QStringLiteral("-rf"), staging});
+        return fail(copyError);
+    }
+
+    // Swap: the old bundle moves aside, the new one takes its name, the old one goes.
+    if (!step(rm, {QStringLiteral("-rf"), previous}) || !step(QStringLiteral("mv"), {bundle, previous}))
+        return false;
+    if (!step(QStringLiteral("mv"), {staging, bundle})) {
+        const QString swapError = mError;
+        mRunner.run(QStringLiteral("mv"), {previous, bundle});
+        return fail(swapError);
+    }
+    mRunner.run(rm, {QStringLiteral("-rf"), previous});
+
+    const QString program = bundle + QStringLiteral("/Contents/MacOS/Quillomatrix");
+    if (!mRunner.startDetached(program, {}))
+        return fail(QStringLiteral("Cannot start %1").arg(program));
+    return true;
+}
+
+bool AppInstaller::installLinux(const QString &packagePath)
+{
+    const QString staging = mProgramPath + QStringLiteral(".new");
+    const QString unpacked = mUpdateFolder + QLatin1Char('/') + QLatin1String(kLinuxProgram);
+
+    if (!unpack(packagePath, QString::fromLatin1(kLinuxProgram)))
+        return false;
+    const bool staged = step(QStringLiteral("rm"), {QStringLiteral("-f"), staging}) &&
+                        step(QStringLiteral("cp"), {unpacked, staging}) &&
+                        step(QStringLiteral("chmod"), {QStringLiteral("755"), staging});
+    // A rename replaces the program file in one step; the running program keeps its old file.
+    if (!staged || !step(QStringLiteral("mv"), {QStringLiteral("-f"), staging, mProgramPath})) {
+        const QString error = mError;
+        mRunner.run(QStringLiteral("rm"), {QStringLiteral("-f"), staging});
+        return fail(error);
+    }
+    if (!mRunner.startDetached(mProgramPath, {}))
+        return fail(QStringLiteral("Cannot start %1").arg(mProgramPath));
+    return true;
+}

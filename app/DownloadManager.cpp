@@ -1,0 +1,28 @@
+#include "app/DownloadManager.h"
+
+#include "app/FileTransfer.h"
+
+DownloadManager::DownloadManager(QObject *parent)
+    : QObject(parent), mTransfer(new FileTransfer(FileTransfer::IdleWhen::AfterReport, this))
+{
+    connect(mTransfer, &FileTransfer::progress, this, &DownloadManager::progress);
+    connect(mTransfer, &FileTransfer::finished, this, &DownloadManager::finished);
+    connect(mTransfer, &FileTransfer::error, this, &DownloadManager::error);
+}
+
+void DownloadManager::download(const QUrl &url, const QString &filePath)
+{
+    const QString refused = mTransfer->start(url, filePath);
+    if (!refused.isEmpty())
+        Q_EMIT error(refused);
+}
+
+void DownloadManager::cancel()
+{
+    mTransfer->cancel();
+}
+
+bool DownloadManager::isRunning() const
+{
+    return mTransfer->isRunning();
+}

@@ -1,0 +1,92 @@
+#include "tests/support/EmulatedProgram.h"
+
+#include "model/AppPaths.h"
+#include "tests/support/EmulatedHidBus.h"
+#include "tests/support/EmulatedKeyboard.h"
+#include "tests/support/SampleProductDatabase.h"
+#include "tests/support/SampleResourcePackage.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int gSignalPipe[2] = {-1, -1};
+
+void onUnixSignal(int signal)
+{
+    const char code = signal == SIGUSR1 ? 'u' : 'p';
+    [[maybe_unused]] const ssize_t written = ::write(gSignalPipe[0], &code, 1);
+}
+} // namespace
+
+void EmulatedProgram::prepareDataFolder()
+{
+    const QDir data(AppPaths::dataDir());
+    data.mkpath(QStringLiteral("."));
+    if (!QFileInfo::exists(data.filePath(QStringLiteral("quillbase.db3"))))
+        SampleProductDatabase::installInto(data.path());
+    const QString package = data.filePath(QString::fromLatin1(SampleResourcePackage::FolderName));
+    if (!QFileInfo(package).isDir())
+        SampleResourcePackage::writeFolder(package);
+}
+
+EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(parent), mWindow(window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
+        mNotifier = new QSocketNotifier(gSignalPipe[1], QSocketNotifier::Read, this);
+        connect(mNotifier, &QSocketNotifier::activated, this, &EmulatedProgram::readSignal);
+        std::signal(SIGUSR1, onUnixSignal);
+        std::signal(SIGUSR2, onUnixSignal);
+    }
+    qInfo() << "=== 模拟键盘程序: kill -USR1" << ::getpid() << "拔出键盘, kill -USR2 插入键盘 ===";
+    plugIn();
+}
+
+EmulatedProgram::~EmulatedProgram()
+{
+    std::signal(SIGUSR1, SIG_DFL);
+    std::signal(SIGUSR2, SIG_DFL);
+    delete mNotifier;
+    for (int &fd : gSignalPipe) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+}
+
+void EmulatedProgram::readSignal()
+{
+    char code = 0;
+    if (::read(gSignalPipe[1], &code, 1) != 1)
+        return;
+    if (code == 'u')
+        unplug();
+    else
+        plugIn();
+}
+
+void EmulatedProgram::plugIn()
+{
+    if (!mPaths.isEmpty())
+        return;
+    mPaths = EmulatedHidBus::instance().attachKeyboard(EmulatedKeyboard::createSample());
+    qInfo() << "=== 模拟键盘已插入 ===";
+    QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
+}
+
+void EmulatedProgram::unplug()
+{
+    if (mPaths.isEmpty())
+        return;
+    for (const QByteArray &path : std::as_const(mPaths))
+        EmulatedHidBus::instance().detach(path);
+    mPaths.clear();
+    qInfo() << "=== 模拟键盘已拔出 ===";
+    QMetaObject::invokeMethod(mWindow, "deviceDisconnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The start-up of the emulated keyboard program (Quillomatrix-emulated): the program itself, built
+// from the same sources, with the HID library replaced by the emulated bus. Before the services
+// start, the data folder gets the sample product database and the sample keyboard's resource
+// package when they are missing; once the window is up, the sample keyboard is plugged in. The
+// signals SIGUSR1 and SIGUSR2 unplug it and plug it in again.
+
+#include <QObject>
+
+class QSocketNotifier;
+
+class EmulatedProgram : public QObject
+{
+    Q_OBJECT
+public:
+    // Fills the data folder; call it before the services are created.
+    static void prepareDataFolder();
+
+    // Plugs the keyboard in and tells window (the main window) of it, as a hot-plug notice would.
+    explicit EmulatedProgram(QObject *window, QObject *parent = nullptr);
+    ~EmulatedProgram() override;
+
+    void plugIn();
+    void unplug();
+
+private:
+    void readSignal();
+
+    QObject *mWindow = nullptr;
+    QSocketNotifier *mNotifier = nullptr;
+    QList<QByteArray> mPaths;
+};
