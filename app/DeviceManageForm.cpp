@@ -109,7 +109,9 @@ void DeviceManageForm::buildGrid()
         if (QWidget *widget = item->widget()) {
             if (auto *card = qobject_cast<QDeviceAddWidget *>(widget))
                 disconnect(card, &QDeviceAddWidget::device_clicked, this, &DeviceManageForm::grid_Layout_Clicked);
+            // Out of the page at once; deleted once the events under way are through.
             widget->hide();
+            widget->setParent(nullptr);
             widget->deleteLater();
         }
         delete item;
@@ -137,6 +139,7 @@ void DeviceManageForm::buildGrid()
 
 void DeviceManageForm::repaintInterface(bool open)
 {
+    qInfo() << "=== DeviceManageForm repaintInterface open=" << open << "===";
     buildGrid();
     if (open)
         openLink();

@@ -6,11 +6,14 @@
 
 const char *const UpdateServer::DefaultBaseAddress = "https://update.quillomatrix.example";
 const char *const UpdateServer::SettingKey = "System/UpdateServer";
+const char *const UpdateServer::EnvironmentVariable = "QUILLOMATRIX_UPDATE_SERVER";
 
 QString UpdateServer::baseAddress()
 {
     const QSettings settings(SystemConfigUtil::configFilePath(), QSettings::IniFormat);
     QString base = settings.value(QLatin1String(SettingKey)).toString().trimmed();
+    if (base.isEmpty())
+        base = qEnvironmentVariable(EnvironmentVariable).trimmed();
     if (base.isEmpty())
         base = QString::fromLatin1(DefaultBaseAddress);
     while (base.endsWith(QLatin1Char('/')))

@@ -5,12 +5,14 @@
 // Addresses on the update server. Everything the program fetches lies below the server's
 // "/normal/" folder: the application's version description, the product database and one
 // resource package per keyboard model. The server's base address is the setting
-// "System/UpdateServer" of the settings file, with the vendor's server as default.
+// "System/UpdateServer" of the settings file; without it $QUILLOMATRIX_UPDATE_SERVER, and without
+// that the vendor's server.
 class UpdateServer
 {
 public:
     static const char *const DefaultBaseAddress;
     static const char *const SettingKey;
+    static const char *const EnvironmentVariable;
 
     // The base address without a trailing "/".
     static QString baseAddress();

@@ -5,6 +5,7 @@
 #include "app/DownloadManager.h"
 #include "app/FileDownloadUtil.h"
 #include "app/UpdateChecker.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <QFile>
@@ -27,12 +28,6 @@ QByteArray body(int size)
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 7 + 3) & 0xFF);
     return data;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
@@ -165,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.at(0).at(0).toInt(), 0);
         QCOMPARE(finished.at(0).at(1).toString(), path);
-        QCOMPARE(readFile(path), data);
+        QCOMPARE(TestFiles::read(path), data);
         QVERIFY(!downloader.isRunning());
     }
 
@@ -221,7 +216,7 @@ private Q_SLOTS:
             QCOMPARE(report.at(1).toLongLong(), qlonglong(data.size()));
         }
         QCOMPARE(last, qlonglong(data.size()));
-        QCOMPARE(readFile(target(QStringLiteral("slow.zip"))), data);
+        QCOMPARE(TestFiles::read(target(QStringLiteral("slow.zip"))), data);
     }
 
     void secondDownloadIsRefusedWhileBusy()
@@ -239,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(failed.at(0).at(1).toString(), QStringLiteral("Another download in progress"));
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(finished.at(0).at(0).toInt(), 1); // the running transfer keeps its type
-        QCOMPARE(readFile(target(QStringLiteral("busy.zip"))), data);
+        QCOMPARE(TestFiles::read(target(QStringLiteral("busy.zip"))), data);
         QVERIFY(!QFile::exists(target(QStringLiteral("other.zip"))));
         QCOMPARE(mServer->requestCount(QStringLiteral("/busy.zip")), 1);
     }
@@ -259,7 +254,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, kWaitMs);
         QCOMPARE(failed.count(), 0);
         QCOMPARE(finished.at(1).at(0).toInt(), 1);
-        QCOMPARE(readFile(target(QStringLiteral("b.bin"))).size(), 200);
+        QCOMPARE(TestFiles::read(target(QStringLiteral("b.bin"))).size(), 200);
     }
 
     void downloadManagerRefusesChainFromItsReport()

@@ -9,6 +9,7 @@
 #include "app/ResourcePackage.h"
 #include "app/SystemSetForm.h"
 #include "tests/support/SampleResourcePackage.h"
+#include "tests/support/TestFiles.h"
 
 #include <quazip.h>
 #include <quazipfile.h>
@@ -62,18 +63,6 @@ public:
     }
 };
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 struct ZipEntry {
     QString name;
@@ -131,11 +120,11 @@ private Q_SLOTS:
         installer.setUpdateFolder(update);
         installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
         const QString package = path(QStringLiteral("mac/update.zip"));
-        QVERIFY(writeFile(package, "zip"));
+        QVERIFY(TestFiles::write(package, "zip"));
         // unzip delivers the disk image.
         runner.exitCode = [&](const QStringList &call) {
             if (call.first() == QLatin1String("unzip"))
-                writeFile(update + QStringLiteral("/Quillomatrix.dmg"), "dmg");
+                TestFiles::write(update + QStringLiteral("/Quillomatrix.dmg"), "dmg");
             return 0;
         };
 
@@ -174,13 +163,13 @@ private Q_SLOTS:
         installer.setUpdateFolder(update);
         installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
         const QString package = path(QStringLiteral("macfail/update.zip"));
-        QVERIFY(writeFile(package, "zip"));
+        QVERIFY(TestFiles::write(package, "zip"));
         QFile::remove(update + QStringLiteral("/Quillomatrix.dmg"));
         runner.exitCode = [&](const QStringList &call) {
             if (call.join(QLatin1Char(' ')).startsWith(failing))
                 return 1;
             if (call.first() == QLatin1String("unzip"))
-                writeFile(update + QStringLiteral("/Quillomatrix.dmg"), "dmg");
+                TestFiles::write(update + QStringLiteral("/Quillomatrix.dmg"), "dmg");
             return 0;
         };
         QVERIFY(!installer.install(package));
@@ -203,7 +192,7 @@ private Q_SLOTS:
         AppInstaller installer(runner, HostPlatform::MacOS);
         installer.setUpdateFolder(path(QStringLiteral("macempty/update")));
         installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
-        QVERIFY(writeFile(path(QStringLiteral("macempty/update.zip")), "zip"));
+        QVERIFY(TestFiles::write(path(QStringLiteral("macempty/update.zip")), "zip"));
         QVERIFY(!installer.install(path(QStringLiteral("macempty/update.zip"))));
         QCOMPARE(runner.programs(), QStringList{"unzip"});
     }
@@ -221,7 +210,7 @@ private Q_SLOTS:
     {
         const QString folder = path(QStringLiteral("linux"));
         const QString program = folder + QStringLiteral("/bin/Quillomatrix");
-        QVERIFY(writeFile(program, "old program"));
+        QVERIFY(TestFiles::write(program, "old program"));
         const QString package = folder + QStringLiteral("/update.zip");
         QVERIFY(writeZip(package, {{QStringLiteral("Quillomatrix"), "#!/bin/sh\necho new\n"}}));
 
@@ -234,7 +223,7 @@ private Q_SLOTS:
 
         QCOMPARE(runner.programs(), (QStringList{"unzip", "rm", "cp", "chmod", "mv"}));
         QCOMPARE(runner.calls.last(), (QStringList{"mv", "-f", program + ".new", program}));
-        QCOMPARE(readFile(program), QByteArray("#!/bin/sh\necho new\n"));
+        QCOMPARE(TestFiles::read(program), QByteArray("#!/bin/sh\necho new\n"));
         QVERIFY(QFileInfo(program).isExecutable());
         QVERIFY(!QFile::exists(program + QStringLiteral(".new")));
         QCOMPARE(runner.started, QList<QStringList>{QStringList{program}});
@@ -256,7 +245,7 @@ private Q_SLOTS:
         QFETCH(bool, emptyPackage);
         const QString folder = path(QStringLiteral("linuxfail"));
         const QString program = folder + QStringLiteral("/bin/Quillomatrix");
-        QVERIFY(writeFile(program, "old program"));
+        QVERIFY(TestFiles::write(program, "old program"));
         const QString package = folder + QStringLiteral("/update.zip");
         QFile::remove(package);
         QVERIFY(writeZip(package, {{emptyPackage ? QStringLiteral("readme.txt") : QStringLiteral("Quillomatrix"), "new"}}));
@@ -268,7 +257,7 @@ private Q_SLOTS:
         installer.setUpdateFolder(folder + QStringLiteral("/update"));
         installer.setProgramPath(program);
         QVERIFY(!installer.install(package));
-        QCOMPARE(readFile(program), QByteArray("old program"));
+        QCOMPARE(TestFiles::read(program), QByteArray("old program"));
         QVERIFY(!QFile::exists(program + QStringLiteral(".new")));
         QVERIFY(runner.started.isEmpty());
     }
@@ -288,7 +277,7 @@ private Q_SLOTS:
     {
         const QByteArray data = QByteArray("Quillomatrix update package ").repeated(1000);
         const QString file = path(QStringLiteral("md5/update.zip"));
-        QVERIFY(writeFile(file, data));
+        QVERIFY(TestFiles::write(file, data));
         const QString digest = QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
         QVERIFY(SystemSetForm::verifyPackage(file, digest.toUpper()));
         QVERIFY(SystemSetForm::verifyPackage(file, digest.toLower()));
@@ -310,7 +299,7 @@ private Q_SLOTS:
         QVERIFY(SampleResourcePackage::writeArchive(archive));
         const QString data = path(QStringLiteral("pkg/data"));
         // A half-filled folder from before is replaced whole.
-        QVERIFY(writeFile(data + QStringLiteral("/QuillHE104/stale.txt"), "stale"));
+        QVERIFY(TestFiles::write(data + QStringLiteral("/QuillHE104/stale.txt"), "stale"));
 
         QString error;
         QVERIFY2(ResourcePackage::install(archive, data, QStringLiteral("QuillHE104"), &error), qPrintable(error));
@@ -357,7 +346,7 @@ private Q_SLOTS:
     void brokenArchiveAndFolderNames()
     {
         const QString folder = path(QStringLiteral("broken"));
-        QVERIFY(writeFile(folder + QStringLiteral("/not.zip"), "this is no archive"));
+        QVERIFY(TestFiles::write(folder + QStringLiteral("/not.zip"), "this is no archive"));
         QVERIFY(!ResourcePackage::install(folder + QStringLiteral("/not.zip"), folder + QStringLiteral("/data"),
                                           QStringLiteral("QuillHE104")));
         QVERIFY(!QFile::exists(folder + QStringLiteral("/data/QuillHE104")));
@@ -382,7 +371,7 @@ private Q_SLOTS:
         QVERIFY(!entry.isEnabled());
         for (int round = 0; round < 2; ++round) {
             QVERIFY(entry.enable(QStringLiteral("/opt/quill/Quillomatrix")));
-            const QString text = QString::fromUtf8(readFile(entry.entryPath()));
+            const QString text = QString::fromUtf8(TestFiles::read(entry.entryPath()));
             QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
             QVERIFY(text.contains(QStringLiteral("\nExec=/opt/quill/Quillomatrix\n")));
             QVERIFY(text.contains(QStringLiteral("\nType=Application\n")));
@@ -415,7 +404,7 @@ private Q_SLOTS:
         QCOMPARE(entry.entryPath(),
                  path(QStringLiteral("home")) + QStringLiteral("/Library/LaunchAgents/com.quillomatrix.Quillomatrix.plist"));
         QVERIFY(entry.enable(QStringLiteral("/Applications/Q&M.app/Contents/MacOS/Quillomatrix")));
-        const QString text = QString::fromUtf8(readFile(entry.entryPath()));
+        const QString text = QString::fromUtf8(TestFiles::read(entry.entryPath()));
         QVERIFY(text.contains(QStringLiteral("<string>/Applications/Q&amp;M.app/Contents/MacOS/Quillomatrix</string>")));
         QVERIFY(text.contains(QStringLiteral("<key>RunAtLoad</key>")));
         QVERIFY(entry.disable());

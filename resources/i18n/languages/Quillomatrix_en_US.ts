@@ -114,9 +114,110 @@
         <source>更新错误: </source>
         <translation>Update error: </translation>
     </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>-V</source>
+        <translation>-V</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>No new version</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>New version found</translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>New version %1 found
+
+What is new:
+%2
+
+Download the update now?</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>Downloading the update...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>The downloaded file failed verification</translation>
+    </message>
+    <message>
+        <source>安装</source>
+        <translation>Install</translation>
+    </message>
+    <message>
+        <source>下载完成，是否安装...</source>
+        <translation>Download complete. Install now?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>Open device</translation>
+    </message>
+    <message>
+        <source>正在搜索蓝牙，请稍候...</source>
+        <translation>Searching for Bluetooth devices, please wait...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>未搜索到蓝牙</source>
+        <translation>No Bluetooth keyboard found</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>Synchronising keyboard data</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>Reading the configuration failed</translation>
+    </message>
+    <message>
+        <source>没有匹配的产品，请联系厂家同步更新</source>
+        <translation>No matching product, please ask the manufacturer for an update</translation>
+    </message>
+    <message>
+        <source>资源包解压失败</source>
+        <translation>Unpacking the resource package failed</translation>
+    </message>
+    <message>
+        <source>找不到产品型号，请确认软件是否正确</source>
+        <translation>Product model not found, please check that this is the right software</translation>
+    </message>
+    <message>
+        <source>打开设备失败</source>
+        <translation>Opening the device failed</translation>
+    </message>
+</context>
+<context>
+    <name>QDeviceAddWidget</name>
     <message>
         <source>打开设备</source>
         <translation>Open device</translation>

@@ -114,9 +114,110 @@
         <source>更新错误: </source>
         <translation>Lỗi cập nhật: </translation>
     </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>-V</source>
+        <translation>-V</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Thông báo</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>Không có phiên bản mới</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>Đã tìm thấy phiên bản mới</translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>Đã tìm thấy phiên bản mới %1
+
+Nội dung cập nhật:
+%2
+
+Tải bản cập nhật ngay bây giờ?</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>Đang tải bản cập nhật...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>Kiểm tra tệp đã tải xuống thất bại</translation>
+    </message>
+    <message>
+        <source>安装</source>
+        <translation>Cài đặt</translation>
+    </message>
+    <message>
+        <source>下载完成，是否安装...</source>
+        <translation>Đã tải xong. Cài đặt ngay?</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Có</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Không</translation>
+    </message>
 </context>
 <context>
     <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>Mở thiết bị</translation>
+    </message>
+    <message>
+        <source>正在搜索蓝牙，请稍候...</source>
+        <translation>Đang tìm thiết bị Bluetooth, vui lòng chờ...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Hủy</translation>
+    </message>
+    <message>
+        <source>未搜索到蓝牙</source>
+        <translation>Không tìm thấy bàn phím Bluetooth</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>Đang đồng bộ dữ liệu bàn phím</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>Đọc cấu hình thất bại</translation>
+    </message>
+    <message>
+        <source>没有匹配的产品，请联系厂家同步更新</source>
+        <translation>Không có sản phẩm phù hợp, vui lòng liên hệ nhà sản xuất để cập nhật</translation>
+    </message>
+    <message>
+        <source>资源包解压失败</source>
+        <translation>Giải nén gói tài nguyên thất bại</translation>
+    </message>
+    <message>
+        <source>找不到产品型号，请确认软件是否正确</source>
+        <translation>Không tìm thấy mẫu sản phẩm, vui lòng kiểm tra phần mềm có đúng không</translation>
+    </message>
+    <message>
+        <source>打开设备失败</source>
+        <translation>Mở thiết bị thất bại</translation>
+    </message>
+</context>
+<context>
+    <name>QDeviceAddWidget</name>
     <message>
         <source>打开设备</source>
         <translation>Mở thiết bị</translation>

@@ -114,9 +114,110 @@
         <source>更新错误: </source>
         <translation>更新错误: </translation>
     </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>-V</source>
+        <translation>-V</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>没有新版本</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>发现新版本</translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>正在下载更新...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>下载文件校验失败</translation>
+    </message>
+    <message>
+        <source>安装</source>
+        <translation>安装</translation>
+    </message>
+    <message>
+        <source>下载完成，是否安装...</source>
+        <translation>下载完成，是否安装...</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
 </context>
 <context>
     <name>DeviceManageForm</name>
+    <message>
+        <source>打开设备</source>
+        <translation>打开设备</translation>
+    </message>
+    <message>
+        <source>正在搜索蓝牙，请稍候...</source>
+        <translation>正在搜索蓝牙，请稍候...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>未搜索到蓝牙</source>
+        <translation>未搜索到蓝牙</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>键盘数据同步中</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>读取配置失败</translation>
+    </message>
+    <message>
+        <source>没有匹配的产品，请联系厂家同步更新</source>
+        <translation>没有匹配的产品，请联系厂家同步更新</translation>
+    </message>
+    <message>
+        <source>资源包解压失败</source>
+        <translation>资源包解压失败</translation>
+    </message>
+    <message>
+        <source>找不到产品型号，请确认软件是否正确</source>
+        <translation>找不到产品型号，请确认软件是否正确</translation>
+    </message>
+    <message>
+        <source>打开设备失败</source>
+        <translation>打开设备失败</translation>
+    </message>
+</context>
+<context>
+    <name>QDeviceAddWidget</name>
     <message>
         <source>打开设备</source>
         <translation>打开设备</translation>

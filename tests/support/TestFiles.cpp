@@ -1,0 +1,39 @@
+#include "tests/support/TestFiles.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+
+QByteArray TestFiles::read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestFiles::write(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+bool TestFiles::redirectTempFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    return qputenv("TMPDIR", folder.toLocal8Bit());
+}
+
+QStringList TestFiles::toastTexts(const QWidget *parent)
+{
+    QStringList texts;
+    for (const QDialog *dialog : parent->findChildren<QDialog *>()) {
+        if (!dialog->inherits("QToastBox"))
+            continue;
+        if (const QLabel *label = dialog->findChild<QLabel *>())
+            texts.append(label->text());
+    }
+    return texts;
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Small file and widget helpers the tests of the shell share.
+class TestFiles
+{
+public:
+    // The whole file; empty when it cannot be read.
+    static QByteArray read(const QString &path);
+    // Writes the file whole, creating its folder; false when that failed.
+    static bool write(const QString &path, const QByteArray &data);
+    // Makes folder (created) the system's temporary folder for the rest of the run, so that
+    // downloads and the single-instance segment stay inside the test's own folder.
+    static bool redirectTempFolder(const QString &folder);
+    // The texts of the toasts (QToastBox) shown over parent now.
+    static QStringList toastTexts(const QWidget *parent);
+};
