@@ -9,6 +9,7 @@
 #include "app/QToastBox.h"
 #include "app/ResourcePackage.h"
 #include "app/UpdateServer.h"
+#include "link/BluetoothFrame.h"
 #include "link/BluetoothManager.h"
 #include "link/UsbHidUtil.h"
 #include "model/AppPaths.h"
@@ -386,7 +387,7 @@ void DeviceManageForm::usb_communicate_error(uchar source, uchar order, int erro
                                 .arg(order, 2, 16, QLatin1Char('0'))
                                 .arg(error);
     closePromptBox();
-    if (error != UsbCommunicateUtil::ErrorNoDevice && error != -201)
+    if (error != UsbCommunicateUtil::ErrorNoDevice && error != BLUETOOTH_ERROR_NOT_CONNECTED)
         return;
     showToast(tr("打开设备失败"));
     if (gUsbCommunicateUtil)
