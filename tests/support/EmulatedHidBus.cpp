@@ -238,9 +238,15 @@ void EmulatedHidBus::unplugLocked(const std::shared_ptr<Port> &port)
     mChanged.notify_all();
 }
 
-void EmulatedHidBus::queueLocked(Port &port, const QByteArray &report, int delayMs)
+void EmulatedHidBus::setReplyLatency(std::chrono::microseconds latency)
 {
-    const Clock::time_point readyAt = Clock::now() + std::chrono::milliseconds(delayMs);
+    std::lock_guard<std::mutex> lock(mMutex);
+    mReplyLatency = latency;
+}
+
+void EmulatedHidBus::queueLocked(Port &port, const QByteArray &report, int delayMs, std::chrono::microseconds extra)
+{
+    const Clock::time_point readyAt = Clock::now() + std::chrono::milliseconds(delayMs) + extra;
     auto at = port.input.end();
     while (at != port.input.begin() && std::prev(at)->readyAt > readyAt)
         --at;
@@ -378,7 +384,7 @@ int EmulatedHidBus::write(hid_device *device, const unsigned char *data, size_t 
         std::lock_guard<std::mutex> lock(mMutex);
         if (port->attached) {
             for (const EmulatedReport &reply : replies)
-                queueLocked(*port, reply.bytes, reply.delayMs);
+                queueLocked(*port, reply.bytes, reply.delayMs, mReplyLatency);
         }
     }
     return int(length);
