@@ -5,6 +5,7 @@
 #include "link/UsbReceiveThread.h"
 #include "protocol/ErrorMessageTable.h"
 #include "model/KeyboardConfigUtil.h"
+#include "model/SystemConfigUtil.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -84,6 +85,27 @@ const UsbCommunicateUtil::Command UsbCommunicateUtil::kCommands[] = {
     {0x54, "sendSaveCalibration", "receiveSaveCalibration", &UsbCommunicateUtil::sendSaveCalibration, &UsbCommunicateUtil::receiveSaveCalibration, 0, 0, true, false, false},
     // The raw sensor values are read without resend: a time-out only counts towards -2.
     {0x5B, "sendGetCalibrationAdc", "receiveGetCalibrationAdc", &UsbCommunicateUtil::sendGetCalibrationAdc, &UsbCommunicateUtil::receiveGetCalibrationAdc, 0, 0, false, false, true},
+    // Profiles, lighting, key layers, travel settings
+    {0x10, "sendSetCustomLight", "receiveSetCustomLight", &UsbCommunicateUtil::sendSetCustomLight, &UsbCommunicateUtil::receiveSetCustomLight, 4, 1, true, false, true},
+    {0x11, "sendSetCustomLightAll", "receiveSetCustomLightAll", &UsbCommunicateUtil::sendSetCustomLightAll, &UsbCommunicateUtil::receiveSetCustomLightAll, 1, 4, true, false, true},
+    {0x13, "sendSetEffectLight", "receiveSetEffectLight", &UsbCommunicateUtil::sendSetEffectLight, &UsbCommunicateUtil::receiveSetEffectLight, 0, 0, true, false, false},
+    {0x14, "sendSetEffectLightAll", "receiveSetEffectLightAll", &UsbCommunicateUtil::sendSetEffectLightAll, &UsbCommunicateUtil::receiveSetEffectLightAll, 0, 8, true, false, true},
+    {0x16, "sendGetCustomLight", "receiveCustomLight", &UsbCommunicateUtil::sendGetCustomLight, &UsbCommunicateUtil::receiveCustomLight, 0, 0, true, false, true},
+    {0x17, "sendGetEffectLight", "receiveEffectLight", &UsbCommunicateUtil::sendGetEffectLight, &UsbCommunicateUtil::receiveEffectLight, 0, 0, true, false, true},
+    {0x18, "sendGetEffectLightName", "receiveSetEffectLightName", &UsbCommunicateUtil::sendGetEffectLightName, &UsbCommunicateUtil::receiveSetEffectLightName, 0, 0, true, false, true},
+    {0x19, "sendSelectEffectLight", "receiveSelectEffectLight", &UsbCommunicateUtil::sendSelectEffectLight, &UsbCommunicateUtil::receiveSelectEffectLight, 0, 0, true, false, false},
+    {0x20, "sendSetKeyboardConfig", "receiveSetKeyboardConfig", &UsbCommunicateUtil::sendSetKeyboardConfig, &UsbCommunicateUtil::receiveSetKeyboardConfig, 2, 3, true, false, true},
+    {0x24, "sendSetKeyboardDefault", "receiveSetKeyboardDefault", &UsbCommunicateUtil::sendSetKeyboardDefault, &UsbCommunicateUtil::receiveSetKeyboardDefault, 1, 1, true, false, true},
+    {0x26, "sendSetTriggerConfig", "receiveSetTriggerConfig", &UsbCommunicateUtil::sendSetTriggerConfig, &UsbCommunicateUtil::receiveSetTriggerConfig, 2, 1, true, false, true},
+    {0x27, "sendSetQuickTriggerConfig", "receiveSetQuickTriggerConfig", &UsbCommunicateUtil::sendSetQuickTriggerConfig, &UsbCommunicateUtil::receiveSetQuickTriggerConfig, 0, 8, true, false, true},
+    {0x28, "sendSetTriggerConfigAll", "receiveSetTriggerConfigAll", &UsbCommunicateUtil::sendSetTriggerConfigAll, &UsbCommunicateUtil::receiveSetTriggerConfigAll, 2, 8, true, false, true},
+    {0x2A, "sendGetKeyboardConfig", "receiveKeyboardConfig", &UsbCommunicateUtil::sendGetKeyboardConfig, &UsbCommunicateUtil::receiveKeyboardConfig, 0, 0, true, false, true},
+    {0x2C, "sendGetTriggerConfig", "receiveTriggerConfig", &UsbCommunicateUtil::sendGetTriggerConfig, &UsbCommunicateUtil::receiveTriggerConfig, 0, 0, true, false, true},
+    {0x55, "sendSwitchConfigTable", "receiveSwitchConfigTable", &UsbCommunicateUtil::sendSwitchConfigTable, &UsbCommunicateUtil::receiveSwitchConfigTable, 0, 0, true, false, false},
+    {0x56, "sendSetConfigInfo", "receiveSetConfigInfo", &UsbCommunicateUtil::sendSetConfigInfo, &UsbCommunicateUtil::receiveSetConfigInfo, 0, 0, true, false, false},
+    {0x57, "sendGetConfigInfo", "receiveConfigInfo", &UsbCommunicateUtil::sendGetConfigInfo, &UsbCommunicateUtil::receiveConfigInfo, 0, 0, true, false, true},
+    {0x58, "sendAddConfigTable", "receiveAddConfigTable", &UsbCommunicateUtil::sendAddConfigTable, &UsbCommunicateUtil::receiveAddConfigTable, 0, 0, true, false, false},
+    {0x59, "sendDelConfigTable", "receiveDelConfigTable", &UsbCommunicateUtil::sendDelConfigTable, &UsbCommunicateUtil::receiveDelConfigTable, 0, 0, true, false, false},
 };
 
 const UsbCommunicateUtil::Command *UsbCommunicateUtil::commandForOrder(uchar order)
@@ -333,6 +355,11 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
     // 0xD3 also comes unasked (live depth reports): its handler sorts the frames out itself.
     if (order == ReportCalibrationReply) {
         receiveReportCalibration(reply);
+        return;
+    }
+    // The keyboard's notice comes unasked, whatever request is in flight, and changes none of its state.
+    if (order == NoticeCode) {
+        receiveConfigChange(reply);
         return;
     }
     const Command *command = commandForReply(order);
@@ -1127,4 +1154,965 @@ void UsbCommunicateUtil::receiveGetCalibrationAdc(const Reply &reply)
     const int keys = gKeyboardConfig ? int(gKeyboardConfig->keyboardKeyMap.size()) : 0;
     if (mCalibrationAdcMap.size() == keys)
         Q_EMIT usb_receive_get_calibration_adc(mSource, reply.frame, reply.total, mCalibrationAdcMap);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Profiles, lighting, key layers, travel settings: shared helpers
+
+namespace {
+// Replaces target by source and leaves source empty, so that the model holds the only reference.
+template<typename Container>
+void moveInto(Container &target, Container &source)
+{
+    target.clear();
+    target = source;
+    source.clear();
+}
+
+void warnMissing(const char *copy, const char *what, uint key)
+{
+    qWarning().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 键盘模型中没有%2 {%3},跳过 ===")
+                                .arg(QLatin1String(copy), QString::fromUtf8(what))
+                                .arg(key);
+}
+
+// Walks one frame of a per-key map: count entries from position first on. The key number of
+// the first goes to *key (when given), and put(i, record) writes entry i (a missing record as
+// a zeroed one). Returns the entries walked, never more than the map holds.
+template<typename Map, typename Put>
+int putFrameEntries(const Map &map, int first, int count, uchar *key, Put put)
+{
+    using Record = typename Map::mapped_type::value_type;
+    auto it = map.cbegin();
+    std::advance(it, qBound(0, first, int(map.size())));
+    if (key)
+        *key = it == map.cend() ? 0 : it.key();
+    int n = 0;
+    for (; n < count && it != map.cend(); ++n, ++it)
+        put(n, it.value() ? *it.value() : Record{});
+    return n;
+}
+
+// Bytes of a UTF-8 sequence that starts with lead; 0 for a byte that cannot start one.
+int utf8SequenceLength(uchar lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 0;
+}
+} // namespace
+
+int UsbCommunicateUtil::utf8WholeCharacters(const char *utf8, int length, int maxBytes)
+{
+    const int cut = qMax(0, qMin(length, maxBytes));
+    if (cut == 0)
+        return 0;
+    // Back over the continuation bytes to the lead byte of the last character.
+    int lead = cut - 1;
+    while (lead > 0 && cut - lead < 4 && (uchar(utf8[lead]) & 0xC0) == 0x80)
+        --lead;
+    const int need = utf8SequenceLength(uchar(utf8[lead]));
+    // A sequence that is not UTF-8 at all is left for the decoder; only a cut character goes.
+    if (need == 0 || lead + need <= cut)
+        return cut;
+    return lead;
+}
+
+QString UsbCommunicateUtil::nameField(const Reply &reply, int offset, int width)
+{
+    const int available = qMin(width, int(reply.length) - offset);
+    if (available <= 0)
+        return QString();
+    const char *field = reinterpret_cast<const char *>(reply.data + offset);
+    const int length = int(qstrnlen(field, uint(available)));
+    return ucharConvertString(field, utf8WholeCharacters(field, length, length));
+}
+
+// A write follows the frame count it computed, not the count its replies announce: the reply
+// signals of writes carry that count, and no frame beyond it is ever built.
+bool UsbCommunicateUtil::beginKeyFrames(const Command &command, const QList<uchar> &keys)
+{
+    mKeyFrames.clear();
+    if (!beginFrames(command, int(keys.size())))
+        return false;
+    KeyFrame frame;
+    for (int i = 0; i < keys.size(); ++i) {
+        const bool follows = i > 0 && keys[i] == uchar(keys[i - 1] + 1);
+        if (frame.count > 0 && (!follows || frame.count == mFrameEntries)) {
+            mKeyFrames.append(frame);
+            frame = KeyFrame{i, 0};
+        }
+        ++frame.count;
+    }
+    mKeyFrames.append(frame);
+    mFrameTotal = int(mKeyFrames.size());
+    return true;
+}
+
+UsbCommunicateUtil::KeyFrame UsbCommunicateUtil::currentKeyFrame() const
+{
+    if (mFrameCurrent < 1 || mFrameCurrent > mKeyFrames.size())
+        return KeyFrame{};
+    return mKeyFrames[mFrameCurrent - 1];
+}
+
+int UsbCommunicateUtil::firstEntryOfFrame() const
+{
+    return (mFrameCurrent - 1) * mFrameEntries;
+}
+
+int UsbCommunicateUtil::entriesOfFrame(int available) const
+{
+    const int first = firstEntryOfFrame();
+    const int end = qMin(mEntryCount, available);
+    if (mFrameCurrent < 1 || first >= end)
+        return 0;
+    return qMin(mFrameEntries, end - first);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Profiles
+
+void UsbCommunicateUtil::usb_get_config_info(uchar const &source, bool const &wait)
+{
+    beginRequest(0x57, source, wait);
+    mConfigList.clear();
+    sendGetConfigInfo();
+}
+
+void UsbCommunicateUtil::sendGetConfigInfo()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x57), 0);
+}
+
+void UsbCommunicateUtil::receiveConfigInfo(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    mConfigIndex = p[1];
+    uchar next = p[2];
+    const int fields = reply.length / NameFieldBytes;
+    for (int k = 0; k < fields; ++k) {
+        const int offset = 3 + NameFieldBytes * k;
+        if (p[offset] == 0)
+            continue; // an empty slot takes no number
+        mConfigList.removeIf([next](const QSharedPointer<KEYBOARD_CONFIG_INFO> &info) { return info->index == next; });
+        auto info = QSharedPointer<KEYBOARD_CONFIG_INFO>::create();
+        info->index = next;
+        info->configName = nameField(reply, offset, NameFieldBytes);
+        mConfigList.append(info);
+        ++next;
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_config_info(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x57), serial, reply, true);
+}
+
+void UsbCommunicateUtil::requestConfigTable(uchar order, uchar source, bool wait, uchar index)
+{
+    beginRequest(order, source, wait);
+    mConfigIndex = index;
+    sendConfigTable(order);
+}
+
+void UsbCommunicateUtil::sendConfigTable(uchar order)
+{
+    uchar *p = beginFrame();
+    p[0] = mConfigIndex;
+    writeFrame(*commandForOrder(order), 1);
+}
+
+void UsbCommunicateUtil::usb_switch_config_table(uchar const &source, bool const &wait, uchar const &index)
+{
+    requestConfigTable(0x55, source, wait, index);
+}
+
+void UsbCommunicateUtil::usb_add_config_table(uchar const &source, bool const &wait, uchar const &index)
+{
+    requestConfigTable(0x58, source, wait, index);
+}
+
+void UsbCommunicateUtil::usb_del_config_table(uchar const &source, bool const &wait, uchar const &index)
+{
+    requestConfigTable(0x59, source, wait, index);
+}
+
+void UsbCommunicateUtil::sendSwitchConfigTable()
+{
+    sendConfigTable(0x55);
+}
+
+void UsbCommunicateUtil::sendAddConfigTable()
+{
+    sendConfigTable(0x58);
+}
+
+void UsbCommunicateUtil::sendDelConfigTable()
+{
+    sendConfigTable(0x59);
+}
+
+void UsbCommunicateUtil::receiveSwitchConfigTable(const Reply &reply)
+{
+    Q_EMIT usb_receive_switch_config_table(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::receiveAddConfigTable(const Reply &reply)
+{
+    Q_EMIT usb_receive_add_config_table(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::receiveDelConfigTable(const Reply &reply)
+{
+    Q_EMIT usb_receive_del_config_table(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::usb_set_config_info(uchar const &source, bool const &wait, uchar const &index, QString const &name)
+{
+    beginRequest(0x56, source, wait);
+    mSetConfigIndex = index;
+    mSetConfigName = name;
+    sendSetConfigInfo();
+}
+
+void UsbCommunicateUtil::sendSetConfigInfo()
+{
+    uchar *p = beginFrame();
+    p[0] = mSetConfigIndex;
+    const QByteArray utf8 = mSetConfigName.toUtf8();
+    const int length = utf8WholeCharacters(utf8.constData(), int(utf8.size()), NameRequestBytes);
+    std::memcpy(p + 1, utf8.constData(), size_t(length));
+    // Bytes behind the name, the field's last byte included, stay 0.
+    writeFrame(*commandForOrder(0x56), 1 + NameFieldBytes);
+}
+
+void UsbCommunicateUtil::receiveSetConfigInfo(const Reply &reply)
+{
+    Q_EMIT usb_receive_set_config_info(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::receiveConfigChange(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receiveConfigChange order={%1};type={%2} ===")
+                              .arg(hex2(reply.order), hex2(p[0]));
+    if (p[0] == 0)
+        Q_EMIT usb_receive_config_change(SourceMainWindow, p[1], p[2]);
+    else if (p[0] == 3)
+        Q_EMIT usb_receive_connect_wireless_device(p[1]);
+}
+
+void UsbCommunicateUtil::syncConfigInfo()
+{
+    if (!gKeyboardConfig)
+        return;
+    gKeyboardConfig->currentConfigIndex = mConfigIndex;
+    moveInto(gKeyboardConfig->keyboardConfigList, mConfigList);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Per-key lighting
+
+void UsbCommunicateUtil::usb_get_custom_light(uchar const &source, bool const &wait)
+{
+    beginRequest(0x16, source, wait);
+    mCustomLightMap.clear();
+    sendGetCustomLight();
+}
+
+void UsbCommunicateUtil::sendGetCustomLight()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x16), 0);
+}
+
+void UsbCommunicateUtil::receiveCustomLight(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    // Groups of light, R, G, B behind the first key number, within the work buffer.
+    const int count = qMin(int(reply.length), WorkBufferSize - 1) / 4;
+    for (int i = 0; i < count; ++i) {
+        auto light = QSharedPointer<KEYBOARD_CUSTOM_LIGHT>::create();
+        light->keyItem = uchar(p[0] + i);
+        light->light = p[1 + 4 * i];
+        light->colorR = p[2 + 4 * i];
+        light->colorG = p[3 + 4 * i];
+        light->colorB = p[4 + 4 * i];
+        mCustomLightMap.insert(light->keyItem, light);
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_custom_light(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x16), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_custom_light_all(uchar const &source, bool const &wait, CustomLightMap map)
+{
+    const Command &command = beginRequest(0x11, source, wait);
+    mCustomLightMap = map;
+    if (!beginKeyFrames(command, mCustomLightMap.keys())) {
+        Q_EMIT usb_receive_set_custom_light_all(source, 1, 1);
+        return;
+    }
+    sendSetCustomLightAll();
+}
+
+void UsbCommunicateUtil::sendSetCustomLightAll()
+{
+    const KeyFrame frame = currentKeyFrame();
+    uchar *p = beginFrame();
+    const int n = putFrameEntries(mCustomLightMap, frame.first, frame.count, p, [p](int i, const KEYBOARD_CUSTOM_LIGHT &light) {
+        p[1 + 4 * i] = light.light;
+        p[2 + 4 * i] = light.colorR;
+        p[3 + 4 * i] = light.colorG;
+        p[4 + 4 * i] = light.colorB;
+    });
+    writeFrame(*commandForOrder(0x11), 1 + 4 * n);
+}
+
+void UsbCommunicateUtil::receiveSetCustomLightAll(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_custom_light_all(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x11), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_set_custom_light(uchar const &source, bool const &wait, KEYBOARD_EFFECT_LIGHT light, QList<uchar> keys)
+{
+    const Command &command = beginRequest(0x10, source, wait);
+    mCustomLightInfo.item = 0xFF;
+    mCustomLightInfo.light = light.light;
+    mCustomLightInfo.colorR = light.colorR;
+    mCustomLightInfo.colorG = light.colorG;
+    mCustomLightInfo.colorB = light.colorB;
+    mCustomLightKeys = keys;
+    if (!beginFrames(command, int(mCustomLightKeys.size()))) {
+        Q_EMIT usb_receive_set_custom_light(source, 1, 1);
+        return;
+    }
+    sendSetCustomLight();
+}
+
+void UsbCommunicateUtil::sendSetCustomLight()
+{
+    uchar *p = beginFrame();
+    p[0] = mCustomLightInfo.light;
+    p[1] = mCustomLightInfo.colorR;
+    p[2] = mCustomLightInfo.colorG;
+    p[3] = mCustomLightInfo.colorB;
+    const int first = firstEntryOfFrame();
+    const int n = entriesOfFrame(int(mCustomLightKeys.size()));
+    for (int i = 0; i < n; ++i)
+        p[4 + i] = mCustomLightKeys[first + i];
+    writeFrame(*commandForOrder(0x10), 4 + n);
+}
+
+void UsbCommunicateUtil::receiveSetCustomLight(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_custom_light(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x10), serial, reply, false);
+}
+
+void UsbCommunicateUtil::syncCustomLight()
+{
+    if (gKeyboardConfig)
+        moveInto(gKeyboardConfig->keyboardCustomLightMap, mCustomLightMap);
+}
+
+void UsbCommunicateUtil::syncModifyCustomLight()
+{
+    if (!gKeyboardConfig)
+        return;
+    for (const uchar key : std::as_const(mCustomLightKeys)) {
+        const QSharedPointer<KEYBOARD_CUSTOM_LIGHT> light = gKeyboardConfig->keyboardCustomLightMap.value(key);
+        if (!light) {
+            warnMissing("syncModifyCustomLight", "按键", key);
+            continue;
+        }
+        light->light = mCustomLightInfo.light;
+        light->colorR = mCustomLightInfo.colorR;
+        light->colorG = mCustomLightInfo.colorG;
+        light->colorB = mCustomLightInfo.colorB;
+    }
+    mCustomLightKeys.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lighting effects
+
+uchar UsbCommunicateUtil::effectLanguageByte()
+{
+    switch (gSystemConfig ? gSystemConfig->getCurrentLanuage() : SystemConfigUtil::Chinese) {
+    case SystemConfigUtil::English:
+        return 0;
+    case SystemConfigUtil::Vietnamese:
+        return 7;
+    default:
+        return 1;
+    }
+}
+
+void UsbCommunicateUtil::usb_get_effect_light_name(uchar const &source, bool const &wait)
+{
+    beginRequest(0x18, source, wait);
+    mEffectLightNameMap.clear();
+    sendGetEffectLightName();
+}
+
+void UsbCommunicateUtil::sendGetEffectLightName()
+{
+    uchar *p = beginFrame();
+    // Read at every frame: a language change between two frames asks for the new language.
+    p[0] = effectLanguageByte();
+    writeFrame(*commandForOrder(0x18), 1);
+}
+
+void UsbCommunicateUtil::receiveSetEffectLightName(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    const int width = p[1];
+    if (reply.length >= 3 && width > 0) {
+        uchar index = p[0];
+        // A field running past the payload is read up to the payload's end, and is the last.
+        for (int offset = 2; offset < reply.length; offset += width) {
+            if (p[offset] == 0)
+                continue; // an empty slot takes no index
+            auto name = QSharedPointer<KEYBOARD_EFFECT_LIGHT_NAME>::create();
+            name->index = index;
+            name->name = nameField(reply, offset, width);
+            mEffectLightNameMap.insert(index, name);
+            ++index;
+        }
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_effect_light_language(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x18), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_get_effect_light(uchar const &source, bool const &wait, uchar const &index)
+{
+    beginRequest(0x17, source, wait);
+    mEffectLightIndex = index;
+    mEffectLightMap.clear();
+    sendGetEffectLight();
+}
+
+void UsbCommunicateUtil::sendGetEffectLight()
+{
+    uchar *p = beginFrame();
+    p[0] = mEffectLightIndex;
+    writeFrame(*commandForOrder(0x17), 1);
+}
+
+namespace {
+// An effect record in its wire order: item, light, speed, fullColor, functionFlag, R, G, B.
+void putEffect(uchar *p, const KEYBOARD_EFFECT_LIGHT &effect)
+{
+    p[0] = effect.item;
+    p[1] = effect.light;
+    p[2] = effect.speed;
+    p[3] = effect.fullColor;
+    p[4] = effect.functionFlag;
+    p[5] = effect.colorR;
+    p[6] = effect.colorG;
+    p[7] = effect.colorB;
+}
+} // namespace
+
+void UsbCommunicateUtil::receiveEffectLight(const Reply &reply)
+{
+    const int count = reply.length / 8;
+    for (int i = 0; i < count; ++i) {
+        const uchar *p = reply.data + 8 * i;
+        auto effect = QSharedPointer<KEYBOARD_EFFECT_LIGHT>::create();
+        effect->item = p[0];
+        effect->light = p[1];
+        effect->speed = p[2];
+        effect->fullColor = p[3];
+        effect->functionFlag = p[4];
+        effect->colorR = p[5];
+        effect->colorG = p[6];
+        effect->colorB = p[7];
+        mEffectLightMap.insert(effect->item, effect);
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_effect_light(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x17), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_effect_light_all(uchar const &source, bool const &wait, EffectLightMap map)
+{
+    const Command &command = beginRequest(0x14, source, wait);
+    mEffectLightMap = map;
+    if (!beginFrames(command, int(mEffectLightMap.size()))) {
+        Q_EMIT usb_receive_set_effect_light_all(source, 1, 1);
+        return;
+    }
+    sendSetEffectLightAll();
+}
+
+void UsbCommunicateUtil::sendSetEffectLightAll()
+{
+    uchar *p = beginFrame();
+    const int n = putFrameEntries(mEffectLightMap, firstEntryOfFrame(), entriesOfFrame(int(mEffectLightMap.size())), nullptr,
+                                  [p](int i, const KEYBOARD_EFFECT_LIGHT &effect) { putEffect(p + 8 * i, effect); });
+    writeFrame(*commandForOrder(0x14), 8 * n);
+}
+
+void UsbCommunicateUtil::receiveSetEffectLightAll(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_effect_light_all(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x14), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_set_effect_light(uchar const &source, bool const &wait, KEYBOARD_EFFECT_LIGHT light)
+{
+    beginRequest(0x13, source, wait);
+    mEffectLightInfo = light;
+    if (light.item == 0xFF) {
+        Q_EMIT usb_receive_set_effect_light(source, 1, 1);
+        return;
+    }
+    mEntryCount = 1;
+    sendSetEffectLight();
+}
+
+void UsbCommunicateUtil::sendSetEffectLight()
+{
+    uchar *p = beginFrame();
+    putEffect(p, mEffectLightInfo);
+    writeFrame(*commandForOrder(0x13), 8);
+}
+
+void UsbCommunicateUtil::receiveSetEffectLight(const Reply &reply)
+{
+    Q_EMIT usb_receive_set_effect_light(mSource, reply.frame, reply.total);
+}
+
+void UsbCommunicateUtil::usb_select_effect_light(uchar const &source, bool const &wait, uchar const &index)
+{
+    beginRequest(0x19, source, wait);
+    mSelectEffectIndex = index;
+    mEntryCount = 1;
+    sendSelectEffectLight();
+}
+
+void UsbCommunicateUtil::sendSelectEffectLight()
+{
+    uchar *p = beginFrame();
+    p[0] = mSelectEffectIndex;
+    writeFrame(*commandForOrder(0x19), 1);
+}
+
+void UsbCommunicateUtil::receiveSelectEffectLight(const Reply &reply)
+{
+    Q_EMIT usb_receive_select_effect_light(mSource, reply.frame, reply.total, mSelectEffectIndex);
+}
+
+void UsbCommunicateUtil::syncEffectLightName()
+{
+    if (gKeyboardConfig)
+        moveInto(gKeyboardConfig->keyboardEffectLightNameMap, mEffectLightNameMap);
+}
+
+void UsbCommunicateUtil::syncEffectLight()
+{
+    if (!gKeyboardConfig)
+        return;
+    if (mEffectLightIndex == 0xFF) {
+        moveInto(gKeyboardConfig->keyboardEffectLightMap, mEffectLightMap);
+        return;
+    }
+    for (auto it = mEffectLightMap.cbegin(); it != mEffectLightMap.cend(); ++it) {
+        const QSharedPointer<KEYBOARD_EFFECT_LIGHT> target = gKeyboardConfig->keyboardEffectLightMap.value(it.key());
+        if (!target || !it.value()) {
+            warnMissing("syncEffectLight", "灯效", it.key());
+            continue;
+        }
+        *target = *it.value();
+    }
+    mEffectLightMap.clear();
+}
+
+void UsbCommunicateUtil::syncModifyEffectLight()
+{
+    if (!gKeyboardConfig)
+        return;
+    const QSharedPointer<KEYBOARD_EFFECT_LIGHT> target = gKeyboardConfig->keyboardEffectLightMap.value(mEffectLightInfo.item);
+    if (!target) {
+        warnMissing("syncModifyEffectLight", "灯效", mEffectLightInfo.item);
+        return;
+    }
+    *target = mEffectLightInfo;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Key layers
+
+KeyInfoMap &UsbCommunicateUtil::layerKeyMap(uchar layer)
+{
+    return layer == 0 ? mKeyMap : mFn1KeyMap;
+}
+
+void UsbCommunicateUtil::usb_get_keyboard_config(uchar const &source, bool const &wait, uchar const &layer)
+{
+    const Command &command = beginRequest(0x2A, source, wait);
+    mLayer = layer;
+    if (layer > 1) {
+        Q_EMIT usb_communicate_error(source, command.reply(), ErrorLayer);
+        return;
+    }
+    layerKeyMap(layer).clear();
+    sendGetKeyboardConfig();
+}
+
+void UsbCommunicateUtil::sendGetKeyboardConfig()
+{
+    uchar *p = beginFrame();
+    p[0] = mLayer;
+    writeFrame(*commandForOrder(0x2A), 1);
+}
+
+namespace {
+// A key function as it travels: type, lValue, hValue.
+QSharedPointer<KEYBOARD_KEY_INFO> keyFromWire(uchar keyItem, const uchar *p)
+{
+    auto key = QSharedPointer<KEYBOARD_KEY_INFO>::create();
+    key->keyItem = keyItem;
+    key->type = p[0];
+    key->lValue = p[1];
+    key->hValue = p[2];
+    return key;
+}
+} // namespace
+
+void UsbCommunicateUtil::receiveKeyboardConfig(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    if (p[0] != mLayer) {
+        // An answer for the other layer is no answer: with wait set it costs one send.
+        qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receiveKeyboardConfig 层不匹配 layer={%1};mLayer={%2} ===")
+                                  .arg(p[0])
+                                  .arg(mLayer);
+        if (mWaitReply)
+            onCommunicateTimeout();
+        else
+            Q_EMIT usb_communicate_error(mSource, mLastSendOrder, ErrorLayer);
+        return;
+    }
+    KeyInfoMap &keys = layerKeyMap(mLayer);
+    const int count = reply.length >= 5 ? (reply.length - 2) / 3 : 0;
+    for (int i = 0; i < count; ++i) {
+        auto key = keyFromWire(uchar(p[1] + i), p + 2 + 3 * i);
+        keys.insert(key->keyItem, key);
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_keyboard_config(mSource, reply.frame, reply.total, mLayer);
+    continueFrames(*commandForOrder(0x2A), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_keyboard_config(uchar const &source, bool const &wait, uchar const &layer, KeyInfoMap keys)
+{
+    const Command &command = beginRequest(0x20, source, wait);
+    mLayer = layer;
+    KeyInfoMap &target = layerKeyMap(layer);
+    target = keys;
+    if (!beginKeyFrames(command, target.keys())) {
+        Q_EMIT usb_receive_set_keyboard_config(source, 1, 1, layer);
+        return;
+    }
+    sendSetKeyboardConfig();
+}
+
+void UsbCommunicateUtil::sendSetKeyboardConfig()
+{
+    const KeyFrame frame = currentKeyFrame();
+    uchar *p = beginFrame();
+    p[0] = mLayer;
+    const int n = putFrameEntries(layerKeyMap(mLayer), frame.first, frame.count, p + 1, [p](int i, const KEYBOARD_KEY_INFO &key) {
+        p[2 + 3 * i] = key.type;
+        p[3 + 3 * i] = key.lValue;
+        p[4 + 3 * i] = key.hValue;
+    });
+    writeFrame(*commandForOrder(0x20), 2 + 3 * n);
+}
+
+void UsbCommunicateUtil::receiveSetKeyboardConfig(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_keyboard_config(mSource, reply.frame, mFrameTotal, mLayer);
+    continueFrames(*commandForOrder(0x20), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_set_keyboard_default(uchar const &source, bool const &wait, uchar const &layer, QList<uchar> keys)
+{
+    const Command &command = beginRequest(0x24, source, wait);
+    mLayer = layer;
+    mDefaultKeyList = keys;
+    if (!beginFrames(command, int(mDefaultKeyList.size()))) {
+        Q_EMIT usb_receive_set_keyboard_default(source, 1, 1, layer, false);
+        return;
+    }
+    layerKeyMap(layer).clear();
+    sendSetKeyboardDefault();
+}
+
+void UsbCommunicateUtil::sendSetKeyboardDefault()
+{
+    uchar *p = beginFrame();
+    p[0] = mLayer;
+    const int first = firstEntryOfFrame();
+    const int n = entriesOfFrame(int(mDefaultKeyList.size()));
+    for (int i = 0; i < n; ++i)
+        p[1 + i] = mDefaultKeyList[first + i];
+    writeFrame(*commandForOrder(0x24), 1 + n);
+}
+
+void UsbCommunicateUtil::receiveSetKeyboardDefault(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    // 0xFF in place of the first key: every key of the layer went back, and none is reported.
+    const bool allKeys = p[1] == 0xFF;
+    if (!allKeys) {
+        KeyInfoMap &keys = p[0] != 0 ? mFn1KeyMap : mKeyMap;
+        auto first = keyFromWire(p[1], p + 2);
+        keys.insert(first->keyItem, first);
+        if (p[5] != 0xFF) {
+            auto second = keyFromWire(p[5], p + 6);
+            keys.insert(second->keyItem, second);
+        }
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_keyboard_default(mSource, reply.frame, mFrameTotal, mLayer, allKeys);
+    continueFrames(*commandForOrder(0x24), serial, reply, false);
+}
+
+void UsbCommunicateUtil::syncKeyboardConfig(uchar const &layer)
+{
+    if (!gKeyboardConfig || layer > 1)
+        return;
+    moveInto(layer == 0 ? gKeyboardConfig->keyboardKeyMap : gKeyboardConfig->keyboardFn1KeyMap, layerKeyMap(layer));
+}
+
+void UsbCommunicateUtil::syncSetKeyboardConfig(uchar const &layer)
+{
+    if (!gKeyboardConfig || layer > 1)
+        return;
+    KeyInfoMap &keys = layerKeyMap(layer);
+    const KeyInfoMap &model = layer == 0 ? gKeyboardConfig->keyboardKeyMap : gKeyboardConfig->keyboardFn1KeyMap;
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        const QSharedPointer<KEYBOARD_KEY_INFO> target = model.value(it.key());
+        if (!target || !it.value()) {
+            warnMissing("syncSetKeyboardConfig", "按键", it.key());
+            continue;
+        }
+        *target = *it.value();
+    }
+    keys.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Travel settings
+
+namespace {
+// A key's 8-byte travel group: trigger, model, quick, quickTrigger, resetTrigger.
+void putTriggerGroup(uchar *p, const KEYBOARD_TRIGGER_INFO &info)
+{
+    putU16(p, info.trigger);
+    p[2] = info.model ? 1 : 0;
+    p[3] = info.quick ? 1 : 0;
+    putU16(p + 4, info.quickTrigger);
+    putU16(p + 6, info.resetTrigger);
+}
+} // namespace
+
+void UsbCommunicateUtil::usb_get_trigger_config(uchar const &source, bool const &wait)
+{
+    beginRequest(0x2C, source, wait);
+    mTriggerMap.clear();
+    sendGetTriggerConfig();
+}
+
+void UsbCommunicateUtil::sendGetTriggerConfig()
+{
+    beginFrame();
+    writeFrame(*commandForOrder(0x2C), 0);
+}
+
+void UsbCommunicateUtil::receiveTriggerConfig(const Reply &reply)
+{
+    const uchar *p = reply.data;
+    const int count = reply.length >= 9 ? (reply.length - 1) / 8 : 0;
+    for (int i = 0; i < count; ++i) {
+        const uchar *group = p + 1 + 8 * i;
+        auto info = QSharedPointer<KEYBOARD_TRIGGER_INFO>::create();
+        info->keyItem = uchar(p[0] + i);
+        info->trigger = getU16(group);
+        info->model = group[2] != 0;
+        info->quick = group[3] != 0;
+        info->quickTrigger = getU16(group + 4);
+        info->resetTrigger = getU16(group + 6);
+        mTriggerMap.insert(info->keyItem, info);
+    }
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_trigger_config(mSource, reply.frame, reply.total);
+    continueFrames(*commandForOrder(0x2C), serial, reply, true);
+}
+
+void UsbCommunicateUtil::usb_set_trigger_config_all(uchar const &source, bool const &wait, TriggerMap map)
+{
+    const Command &command = beginRequest(0x28, source, wait);
+    mTriggerMap = map;
+    if (!beginKeyFrames(command, mTriggerMap.keys())) {
+        Q_EMIT usb_receive_set_trigger_config_all(source, 1, 1);
+        return;
+    }
+    sendSetTriggerConfigAll();
+}
+
+void UsbCommunicateUtil::sendSetTriggerConfigAll()
+{
+    const KeyFrame frame = currentKeyFrame();
+    uchar *p = beginFrame();
+    const int n = putFrameEntries(mTriggerMap, frame.first, frame.count, p,
+                                  [p](int i, const KEYBOARD_TRIGGER_INFO &info) { putTriggerGroup(p + 2 + 8 * i, info); });
+    p[1] = uchar(n);
+    writeFrame(*commandForOrder(0x28), 2 + 8 * n);
+}
+
+void UsbCommunicateUtil::receiveSetTriggerConfigAll(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_trigger_config_all(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x28), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_set_trigger_config(uchar const &source, bool const &wait, KEYBOARD_TRIGGER_INFO info, QList<uchar> keys)
+{
+    const Command &command = beginRequest(0x26, source, wait);
+    mTriggerInfo = info;
+    mTriggerKeys = keys;
+    if (!beginFrames(command, int(mTriggerKeys.size()))) {
+        Q_EMIT usb_receive_set_trigger_config(source, 1, 1);
+        return;
+    }
+    sendSetTriggerConfig();
+}
+
+void UsbCommunicateUtil::sendSetTriggerConfig()
+{
+    uchar *p = beginFrame();
+    putU16(p, mTriggerInfo.trigger);
+    const int first = firstEntryOfFrame();
+    const int n = entriesOfFrame(int(mTriggerKeys.size()));
+    for (int i = 0; i < n; ++i)
+        p[2 + i] = mTriggerKeys[first + i];
+    writeFrame(*commandForOrder(0x26), 2 + n);
+}
+
+void UsbCommunicateUtil::receiveSetTriggerConfig(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_trigger_config(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x26), serial, reply, false);
+}
+
+void UsbCommunicateUtil::usb_set_quick_trigger_config(uchar const &source, bool const &wait, QList<QSharedPointer<KEYBOARD_TRIGGER_INFO>> list)
+{
+    const Command &command = beginRequest(0x27, source, wait);
+    mQuickTriggerList = list;
+    // A missing record has no key to go to.
+    mQuickTriggerList.removeAll(QSharedPointer<KEYBOARD_TRIGGER_INFO>());
+    if (!beginFrames(command, int(mQuickTriggerList.size()))) {
+        Q_EMIT usb_receive_set_quick_trigger_config(source, 1, 1);
+        return;
+    }
+    sendSetQuickTriggerConfig();
+}
+
+void UsbCommunicateUtil::sendSetQuickTriggerConfig()
+{
+    uchar *p = beginFrame();
+    const int first = firstEntryOfFrame();
+    const int n = entriesOfFrame(int(mQuickTriggerList.size()));
+    for (int i = 0; i < n; ++i) {
+        const KEYBOARD_TRIGGER_INFO &info = *mQuickTriggerList[first + i];
+        uchar *record = p + 8 * i;
+        record[0] = info.keyItem;
+        record[1] = 0;
+        record[2] = info.model ? 1 : 0;
+        record[3] = info.quick ? 1 : 0;
+        putU16(record + 4, info.quickTrigger);
+        putU16(record + 6, info.resetTrigger);
+    }
+    writeFrame(*commandForOrder(0x27), 8 * n);
+}
+
+void UsbCommunicateUtil::receiveSetQuickTriggerConfig(const Reply &reply)
+{
+    const quint64 serial = mRequestSerial;
+    Q_EMIT usb_receive_set_quick_trigger_config(mSource, reply.frame, mFrameTotal);
+    continueFrames(*commandForOrder(0x27), serial, reply, false);
+}
+
+void UsbCommunicateUtil::syncTriggerConfig()
+{
+    if (gKeyboardConfig)
+        moveInto(gKeyboardConfig->keyboardTriggerMap, mTriggerMap);
+}
+
+void UsbCommunicateUtil::syncModifyTriggerConfig()
+{
+    if (!gKeyboardConfig)
+        return;
+    for (const uchar key : std::as_const(mTriggerKeys)) {
+        const QSharedPointer<KEYBOARD_TRIGGER_INFO> target = gKeyboardConfig->getKeyboardTriggerInfo(key);
+        if (!target) {
+            warnMissing("syncModifyTriggerConfig", "按键", key);
+            continue;
+        }
+        target->trigger = mTriggerInfo.trigger;
+    }
+    mTriggerKeys.clear();
+}
+
+void UsbCommunicateUtil::syncModifyQuickTriggerConfig()
+{
+    if (!gKeyboardConfig)
+        return;
+    for (const QSharedPointer<KEYBOARD_TRIGGER_INFO> &info : std::as_const(mQuickTriggerList)) {
+        const QSharedPointer<KEYBOARD_TRIGGER_INFO> target = gKeyboardConfig->getKeyboardTriggerInfo(info->keyItem);
+        if (!target) {
+            warnMissing("syncModifyQuickTriggerConfig", "按键", info->keyItem);
+            continue;
+        }
+        target->keyItem = info->keyItem;
+        target->model = info->model;
+        target->quick = info->quick;
+        target->quickTrigger = info->quickTrigger;
+        target->resetTrigger = info->resetTrigger;
+    }
+    mQuickTriggerList.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// advanced keys and macros: copies into the keyboard model
+
+void UsbCommunicateUtil::syncHighKey()
+{
+    if (gKeyboardConfig)
+        moveInto(gKeyboardConfig->keyboardHighKeyList, mHighKeyList);
+}
+
+void UsbCommunicateUtil::syncMacroConfig(uchar const &index)
+{
+    if (gKeyboardConfig && index < mMacroList.size())
+        moveInto(gKeyboardConfig->keyboardMacroList[index], mMacroList[index]);
 }

@@ -53,6 +53,9 @@ public:
     static constexpr int MaxSends = 3;
     static constexpr int BufferSize = 129;     // report id + the largest frame
     static constexpr int WorkBufferSize = 160; // reply payload as handed to the handlers
+    static constexpr int NameFieldBytes = 29;   // a profile name field of the profile list
+    static constexpr int NameRequestBytes = 28; // name bytes a rename carries at most
+    static constexpr uchar NoticeCode = 0xF1;   // the keyboard's unsolicited notice
 
     explicit UsbCommunicateUtil(QObject *parent = nullptr);
     ~UsbCommunicateUtil() override;
@@ -121,6 +124,74 @@ public:
     const QMap<uchar, uchar> &calibrationMap() const { return mCalibrationMap; }
     const QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> &alignList() const { return mAlignList; }
     const QMap<uchar, ushort> &calibrationAdcMap() const { return mCalibrationAdcMap; }
+    // --- Profiles, lighting, key layers, travel settings ---
+
+    // Profiles.
+    void usb_get_config_info(uchar const &source, bool const &wait);
+    void usb_switch_config_table(uchar const &source, bool const &wait, uchar const &index);
+    void usb_add_config_table(uchar const &source, bool const &wait, uchar const &index);
+    void usb_del_config_table(uchar const &source, bool const &wait, uchar const &index);
+    // The name travels as at most NameRequestBytes bytes of UTF-8, cut after its last whole character.
+    void usb_set_config_info(uchar const &source, bool const &wait, uchar const &index, QString const &name);
+
+    // Per-key lighting.
+    void usb_get_custom_light(uchar const &source, bool const &wait);
+    // The map is kept (shared) and sent in ascending key order.
+    void usb_set_custom_light_all(uchar const &source, bool const &wait, CustomLightMap map);
+    // One brightness and colour (light, colorR, colorG, colorB of light) for the listed keys.
+    void usb_set_custom_light(uchar const &source, bool const &wait, KEYBOARD_EFFECT_LIGHT light, QList<uchar> keys);
+
+    // Lighting effects.
+    // Asks for the names in the user's language (see effectLanguageByte).
+    void usb_get_effect_light_name(uchar const &source, bool const &wait);
+    // index 255 asks for every effect.
+    void usb_get_effect_light(uchar const &source, bool const &wait, uchar const &index);
+    void usb_set_effect_light_all(uchar const &source, bool const &wait, EffectLightMap map);
+    // Item 255 (per-key lighting) is not an effect: nothing is sent and the reply signal follows at once.
+    void usb_set_effect_light(uchar const &source, bool const &wait, KEYBOARD_EFFECT_LIGHT light);
+    void usb_select_effect_light(uchar const &source, bool const &wait, uchar const &index);
+
+    // Key layers: 0 normal, 1 Fn1.
+    void usb_get_keyboard_config(uchar const &source, bool const &wait, uchar const &layer);
+    void usb_set_keyboard_config(uchar const &source, bool const &wait, uchar const &layer, KeyInfoMap keys);
+    // keys: [key, 0xFF] one key, two key numbers, or [0xFF, 0xFF] every key of the layer.
+    void usb_set_keyboard_default(uchar const &source, bool const &wait, uchar const &layer, QList<uchar> keys);
+
+    // Travel settings.
+    void usb_get_trigger_config(uchar const &source, bool const &wait);
+    void usb_set_trigger_config_all(uchar const &source, bool const &wait, TriggerMap map);
+    // One actuation travel (trigger of info) for the listed keys.
+    void usb_set_trigger_config(uchar const &source, bool const &wait, KEYBOARD_TRIGGER_INFO info, QList<uchar> keys);
+    // The rapid-trigger settings of each record's key; the records are shared with the caller.
+    void usb_set_quick_trigger_config(uchar const &source, bool const &wait, QList<QSharedPointer<KEYBOARD_TRIGGER_INFO>> list);
+
+    // Copies of confirmed data into the keyboard model. A record update skips, with a warning,
+    // every key or effect the model has no record for.
+    void syncConfigInfo();
+    void syncCustomLight();
+    void syncModifyCustomLight();
+    void syncEffectLightName();
+    void syncEffectLight();
+    void syncModifyEffectLight();
+    void syncKeyboardConfig(uchar const &layer);
+    void syncSetKeyboardConfig(uchar const &layer);
+    void syncTriggerConfig();
+    void syncModifyTriggerConfig();
+    void syncModifyQuickTriggerConfig();
+
+    // Language byte of the effect-name request for the user's language (gSystemConfig):
+    // English 0, Vietnamese 7, Chinese (and anything else) 1.
+    static uchar effectLanguageByte();
+    // The first bytes of utf8, at most maxBytes of them, ending after a whole character.
+    static int utf8WholeCharacters(const char *utf8, int length, int maxBytes);
+
+    // Holding members of these commands, readable by tests.
+    ConfigList configList() const { return mConfigList; }
+    uchar effectLightIndex() const { return mEffectLightIndex; }
+
+    // Copies of the advanced-key table and of one macro into the keyboard model.
+    void syncHighKey();
+    void syncMacroConfig(uchar const &index);
 
 Q_SIGNALS:
     void protocol_device_connected();
@@ -152,6 +223,38 @@ Q_SIGNALS:
                                         QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> keyboardAlignList);
     void usb_receive_save_calibration(uchar source, int current, int total);
     void usb_receive_get_calibration_adc(uchar source, int current, int total, QMap<uchar, ushort> keyboardCalibrationAdcMap);
+    // Profiles, and the keyboard's own notices.
+    void usb_receive_config_info(uchar source, int current, int total);
+    void usb_receive_switch_config_table(uchar source, int current, int total);
+    void usb_receive_add_config_table(uchar source, int current, int total);
+    void usb_receive_del_config_table(uchar source, int current, int total);
+    void usb_receive_set_config_info(uchar source, int current, int total);
+    void usb_receive_config_change(uchar source, uchar type, uchar item);
+    void usb_receive_connect_wireless_device(uchar state);
+
+    // Per-key lighting.
+    void usb_receive_custom_light(uchar source, int current, int total);
+    void usb_receive_set_custom_light_all(uchar source, int current, int total);
+    void usb_receive_set_custom_light(uchar source, int current, int total);
+
+    // Lighting effects.
+    void usb_receive_set_effect_light_language(uchar source, int current, int total);
+    void usb_receive_effect_light(uchar source, int current, int total);
+    void usb_receive_set_effect_light_all(uchar source, int current, int total);
+    void usb_receive_set_effect_light(uchar source, int current, int total);
+    void usb_receive_select_effect_light(uchar source, int current, int total, int index);
+
+    // Key layers.
+    void usb_receive_keyboard_config(uchar source, int current, int total, uchar layer);
+    void usb_receive_set_keyboard_config(uchar source, int current, int total, uchar layer);
+    // flag: the keyboard restored every key of the layer and reported none.
+    void usb_receive_set_keyboard_default(uchar source, int current, int total, uchar layer, bool flag);
+
+    // Travel settings.
+    void usb_receive_trigger_config(uchar source, int current, int total);
+    void usb_receive_set_trigger_config_all(uchar source, int current, int total);
+    void usb_receive_set_trigger_config(uchar source, int current, int total);
+    void usb_receive_set_quick_trigger_config(uchar source, int current, int total);
 
 private Q_SLOTS:
     void usb_receive_data(uchar const &order, uchar const &frame, uchar const &total, uchar const &length, QByteArray data);
@@ -245,6 +348,76 @@ private:
 
     bool requestFirmwareChunk(uchar order, uchar source, bool wait, ushort frameNo, int len, const uchar *data);
 
+    // --- Profiles, lighting, key layers, travel settings ---
+
+    // Per-key blocks name only the first key of a frame; the keyboard counts on from it. A frame
+    // therefore carries one run of consecutive key numbers, at most a full frame of them.
+    struct KeyFrame {
+        int first = 0; // position of the frame's first entry in the ascending key list
+        int count = 0;
+    };
+    bool beginKeyFrames(const Command &command, const QList<uchar> &keys);
+    KeyFrame currentKeyFrame() const;
+    // Entries of the current frame of a request split by count: position of the first, and how many.
+    int firstEntryOfFrame() const;
+    int entriesOfFrame(int available) const;
+    // A name field of a reply: at most width bytes at offset, never beyond the payload.
+    static QString nameField(const Reply &reply, int offset, int width);
+    void requestConfigTable(uchar order, uchar source, bool wait, uchar index);
+    void sendConfigTable(uchar order);
+    void receiveConfigChange(const Reply &reply);
+
+    // Profiles.
+    void sendGetConfigInfo();
+    void sendSwitchConfigTable();
+    void sendAddConfigTable();
+    void sendDelConfigTable();
+    void sendSetConfigInfo();
+    void receiveConfigInfo(const Reply &reply);
+    void receiveSwitchConfigTable(const Reply &reply);
+    void receiveAddConfigTable(const Reply &reply);
+    void receiveDelConfigTable(const Reply &reply);
+    void receiveSetConfigInfo(const Reply &reply);
+
+    // Per-key lighting.
+    void sendGetCustomLight();
+    void sendSetCustomLightAll();
+    void sendSetCustomLight();
+    void receiveCustomLight(const Reply &reply);
+    void receiveSetCustomLightAll(const Reply &reply);
+    void receiveSetCustomLight(const Reply &reply);
+
+    // Lighting effects.
+    void sendGetEffectLightName();
+    void sendGetEffectLight();
+    void sendSetEffectLightAll();
+    void sendSetEffectLight();
+    void sendSelectEffectLight();
+    void receiveSetEffectLightName(const Reply &reply);
+    void receiveEffectLight(const Reply &reply);
+    void receiveSetEffectLightAll(const Reply &reply);
+    void receiveSetEffectLight(const Reply &reply);
+    void receiveSelectEffectLight(const Reply &reply);
+
+    // Key layers.
+    KeyInfoMap &layerKeyMap(uchar layer);
+    void sendGetKeyboardConfig();
+    void sendSetKeyboardConfig();
+    void sendSetKeyboardDefault();
+    void receiveKeyboardConfig(const Reply &reply);
+    void receiveSetKeyboardConfig(const Reply &reply);
+    void receiveSetKeyboardDefault(const Reply &reply);
+
+    // Travel settings.
+    void sendGetTriggerConfig();
+    void sendSetTriggerConfigAll();
+    void sendSetTriggerConfig();
+    void sendSetQuickTriggerConfig();
+    void receiveTriggerConfig(const Reply &reply);
+    void receiveSetTriggerConfigAll(const Reply &reply);
+    void receiveSetTriggerConfig(const Reply &reply);
+    void receiveSetQuickTriggerConfig(const Reply &reply);
+
     static const Command kCommands[];
 
     // Request state.
@@ -290,6 +463,39 @@ private:
     QMap<uchar, uchar> mCalibrationMap;
     QList<QSharedPointer<KEYBOARD_ALIGN_INFO>> mAlignList;
     QMap<uchar, ushort> mCalibrationAdcMap;
+    // --- Profiles, lighting, key layers, travel settings ---
+    QList<KeyFrame> mKeyFrames; // frames of the per-key block in flight
+
+    // Profiles.
+    ConfigList mConfigList;
+    uchar mConfigIndex = 0;
+    uchar mSetConfigIndex = 0;
+    QString mSetConfigName;
+
+    // Per-key lighting: the colours read or written whole, and the one colour given to a list of keys.
+    CustomLightMap mCustomLightMap;
+    KEYBOARD_EFFECT_LIGHT mCustomLightInfo;
+    QList<uchar> mCustomLightKeys;
+
+    // Lighting effects. The one-effect write keeps its record apart from the per-key colour, so
+    // that neither copy sees the other's data.
+    EffectLightNameMap mEffectLightNameMap;
+    uchar mEffectLightIndex = 0xFF;
+    EffectLightMap mEffectLightMap;
+    KEYBOARD_EFFECT_LIGHT mEffectLightInfo;
+    uchar mSelectEffectIndex = 0;
+
+    // Key layers.
+    uchar mLayer = 0;
+    KeyInfoMap mKeyMap;
+    KeyInfoMap mFn1KeyMap;
+    QList<uchar> mDefaultKeyList;
+
+    // Travel settings.
+    TriggerMap mTriggerMap;
+    KEYBOARD_TRIGGER_INFO mTriggerInfo;
+    QList<uchar> mTriggerKeys;
+    QList<QSharedPointer<KEYBOARD_TRIGGER_INFO>> mQuickTriggerList;
 };
 
 extern QSharedPointer<UsbCommunicateUtil> gUsbCommunicateUtil;

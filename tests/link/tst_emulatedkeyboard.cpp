@@ -326,17 +326,17 @@ private Q_SLOTS:
     void addingACommandIsAddingAHandler()
     {
         plugAndOpen({64});
-        QVERIFY(!keyboard->hasHandler(0x57));
-        keyboard->setHandler(0x57, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
+        QVERIFY(!keyboard->hasHandler(0x35));
+        keyboard->setHandler(0x35, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
                                       KeyboardReplies &replies) {
             QCOMPARE(request.frameSize, 64);
             // A reply of two frames, the second with another code.
             replies.send(QByteArray(1, char(state.profiles.size())), 1, 2);
             replies.sendAs(0xF1, QByteArray("\x00", 1));
         });
-        QCOMPARE(writeReport(device, request(0x57, {}, 64)), 65);
+        QCOMPARE(writeReport(device, request(0x35, {}, 64)), 65);
         const KeyboardFrame first = decoded(readReport(device));
-        QCOMPARE(first.code, uchar(0xD7));
+        QCOMPARE(first.code, uchar(0xB5));
         QCOMPARE(first.frame, uchar(1));
         QCOMPARE(first.total, uchar(2));
         QCOMPARE(first.payload, QByteArray(1, char(EmulatedKeyboardState::ProfileCount)));

@@ -5,6 +5,10 @@
 #include "tests/support/EmulatedHighKeyCommands.h"
 #include "tests/support/EmulatedIdentityCommands.h"
 #include "tests/support/EmulatedMacroCommands.h"
+#include "tests/support/EmulatedKeyLayerCommands.h"
+#include "tests/support/EmulatedLightingCommands.h"
+#include "tests/support/EmulatedProfileCommands.h"
+#include "tests/support/EmulatedTriggerCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
 {
@@ -18,6 +22,10 @@ EmulatedKeyboard::EmulatedKeyboard(EmulatedKeyboardState state) : mState(std::mo
     EmulatedHighKeyCommands::install(*this);
     EmulatedMacroCommands::install(*this);
     EmulatedCalibrationCommands::install(*this);
+    EmulatedProfileCommands::install(*this);
+    EmulatedLightingCommands::install(*this);
+    EmulatedKeyLayerCommands::install(*this);
+    EmulatedTriggerCommands::install(*this);
 }
 
 std::shared_ptr<EmulatedKeyboard> EmulatedKeyboard::createSample()

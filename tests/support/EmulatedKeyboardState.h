@@ -78,6 +78,9 @@ public:
     QList<EmulatedProfile> profiles;
     int currentProfile = 0;
     QMap<uchar, QString> effectNames;
+    // Effect names per language byte of the name request; a language without a set of its own
+    // gets effectNames. An empty name is an empty slot of the list.
+    QMap<uchar, QMap<uchar, QString>> effectNamesByLanguage;
     std::array<QList<KEYBOARD_MACRO_INFO>, MacroCount> macros;
     EmulatedCalibration calibration;
     EmulatedFirmware firmware;
