@@ -238,6 +238,12 @@ void EmulatedHidBus::unplugLocked(const std::shared_ptr<Port> &port)
     mChanged.notify_all();
 }
 
+void EmulatedHidBus::setRecordWrites(bool record)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mRecordWrites = record;
+}
+
 void EmulatedHidBus::setReplyLatency(std::chrono::microseconds latency)
 {
     std::lock_guard<std::mutex> lock(mMutex);
@@ -369,7 +375,8 @@ int EmulatedHidBus::write(hid_device *device, const unsigned char *data, size_t 
             ++stats.rejectedWrites;
             return failLocked(device, QStringLiteral("report id %1 instead of 0").arg(data[0]));
         }
-        stats.written.append(QByteArray(reinterpret_cast<const char *>(data), int(length)));
+        if (mRecordWrites)
+            stats.written.append(QByteArray(reinterpret_cast<const char *>(data), int(length)));
         if (port->faults.unplugAfterWrites > 0 && --port->faults.unplugAfterWrites == 0) {
             unplugLocked(port);
             return int(length);

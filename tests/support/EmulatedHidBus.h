@@ -75,6 +75,9 @@ public:
     // Time between a request written and the keyboard's answer becoming readable, as a link of a
     // given polling rate would add (0 by default; reset() keeps it).
     void setReplyLatency(std::chrono::microseconds latency);
+    // Whether accepted output reports are kept for writtenReports (true by default; a long
+    // fuzzing run turns it off).
+    void setRecordWrites(bool record);
     EmulatedHidFaults faults(const QByteArray &path) const;
 
     // Queues an input report as the device would send it (no report id), readable after delayMs.
@@ -138,4 +141,5 @@ private:
     int mInits = 0;
     int mExits = 0;
     std::chrono::microseconds mReplyLatency{0};
+    bool mRecordWrites = true;
 };
