@@ -80,11 +80,15 @@ void UsbReceiveThread::handleReport(const uchar *report, int size)
     const uchar order = report[1];
     const uchar frame = report[2];
     const uchar total = report[3];
-    // Never hand on more payload than arrived: a length byte that claims more is cut to it.
-    const uchar length = uchar(std::min<int>(report[5], size - kUsbFrameHeadSize));
-    if (length != report[5])
-        qDebug() << "=== UsbReceiveThread 数据长度超出接收字节 length=" << report[5] << "received="
+    // A length byte that claims more payload than arrived marks a damaged frame: it is dropped
+    // (the command protocol then asks again) rather than handed on with padding taken for data.
+    const uchar length = report[5];
+    if (length > size - kUsbFrameHeadSize) {
+        qDebug() << "=== UsbReceiveThread 数据长度超出接收字节 length=" << length << "received="
                  << size - kUsbFrameHeadSize << "===";
+        return;
+    }
+    mEmittedFrames.fetch_add(1);
     emit usb_receive_data(order, frame, total, length,
                           QByteArray(reinterpret_cast<const char *>(report + kUsbFrameHeadSize), length));
 }

@@ -31,6 +31,10 @@ public:
     // Asks the reader to stop and waits until it has (at most one read time-out).
     void closeThread();
 
+    // Frames handed on so far (over the whole life of the object). A receiver that counts the
+    // frames it gets can tell whether a frame was read before a given moment.
+    quint64 emittedFrames() const { return mEmittedFrames.load(); }
+
 Q_SIGNALS:
     void usb_receive_data(uchar const &order, uchar const &frame, uchar const &total,
                           uchar const &length, QByteArray data);
@@ -44,6 +48,7 @@ private:
 
     hid_device *mDevice = nullptr;
     std::atomic<bool> mStarted{false};
+    std::atomic<quint64> mEmittedFrames{0};
     std::mutex mWakeMutex;
     std::condition_variable mWake;
 };

@@ -252,6 +252,7 @@ const UsbCommunicateUtil::Command &UsbCommunicateUtil::beginRequest(uchar order,
     // A new request never inherits the timer or the retry count of the one before.
     mCommunicateTimer->stop();
     mRetryCount = 0;
+    mSilentSends = 0;
     mWaitReply = wait;
     mSource = source;
     mLastSendOrder = command->reply();
@@ -315,6 +316,8 @@ void UsbCommunicateUtil::writeFrame(const Command &command, int payloadLength, u
             return;
         }
         mSendBuffer[0] = 0x00;
+        // Taken before the write: whatever the reader hands on from here may answer this frame.
+        const quint64 framesBeforeWrite = mUsbReceiveThread->emittedFrames();
         const int result = hid_write(mHidDevice, mSendBuffer.data(), size_t(frameSize + 1));
         qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 send data result={%2};source={%3};retry={%4};order={%5};frame={%6};total={%7};length={%8}}===")
                                   .arg(QLatin1String(command.sendName))
@@ -326,6 +329,7 @@ void UsbCommunicateUtil::writeFrame(const Command &command, int payloadLength, u
             Q_EMIT usb_communicate_error(mSource, mLastSendOrder, ErrorWrite);
             return;
         }
+        mUsbFramesAtWrite = framesBeforeWrite;
     }
     mAwaitingReply = true;
     if (mWaitReply)
@@ -342,6 +346,11 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
     qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receive data length={%1};source={%2};expect={%3};order={%4};frame={%5};total={%6}}===")
                               .arg(length)
                               .arg(hex2(mSource), hex2(mLastSendOrder), hex2(order), hex2(frame), hex2(total));
+    // Frames of the USB reader are counted as they come, in the order the reader read them.
+    const bool fromUsbReader = mUsbReceiveThread && sender() == mUsbReceiveThread.data();
+    if (fromUsbReader)
+        ++mUsbFramesHandled;
+    const bool readBeforeWrite = fromUsbReader && mUsbFramesHandled <= mUsbFramesAtWrite;
     if (!isLinkUp()) {
         qDebug() << "=== UsbCommunicateUtil 设备没有连接 ===";
         return;
@@ -369,15 +378,8 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
         logMismatch(*command, reply);
         return;
     }
-    // Only the frame that was written and not yet answered may be answered: a duplicate, or a
-    // late answer to a frame that was already answered or given up, changes nothing.
-    if (!mAwaitingReply || (command->numbered && frame != mFrameCurrent)) {
-        qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 丢弃重复或过期的应答 frame={%2};awaited={%3} ===")
-                                  .arg(QLatin1String(command->receiveName))
-                                  .arg(frame)
-                                  .arg(mAwaitingReply ? mFrameCurrent : 0);
+    if (isStaleReply(*command, reply, readBeforeWrite))
         return;
-    }
     if (command->hasStatus && reply.data[0] != 0) {
         // Refused: the timer runs on, so the same frame is written again at its next expiry.
         qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 发送数据错误 data={ %2 } ===")
@@ -387,8 +389,43 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
     }
     mCommunicateTimer->stop();
     mAwaitingReply = false;
+    if (mSilentSends > 0) {
+        // The earlier sends of this frame that the timer found unanswered may still be answered.
+        mLateReplyCode = order;
+        mLateReplyFrame = frame;
+        mLateReplies = mSilentSends;
+        mLateReplyWindow = qint64(mReplyInterval) * (mSilentSends + 1);
+        mLateReplyClock.start();
+    }
     (this->*command->receive)(reply);
 }
+
+bool UsbCommunicateUtil::isStaleReply(const Command &command, const Reply &reply, bool readBeforeWrite)
+{
+    const char *why = nullptr;
+    if (!mAwaitingReply)
+        why = "无应答等待"; // nothing awaited: a duplicate, or the answer to a frame given up
+    else if (command.numbered && reply.frame != mFrameCurrent)
+        why = "帧号不符"; // another frame of the exchange
+    else if (readBeforeWrite)
+        why = "早于请求"; // read before the awaited frame was written: it answers an earlier one
+    else if (mWaitReply && reply.order == mLateReplyCode && reply.frame == mLateReplyFrame && mLateReplies > 0
+             && !mLateReplyClock.hasExpired(mLateReplyWindow)) {
+        // The answer to an earlier send of the previous frame; if it was this frame's answer
+        // after all, the timer sends the frame again.
+        --mLateReplies;
+        why = "迟到";
+    }
+    if (!why)
+        return false;
+    qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 丢弃重复或过期的应答 frame={%2};awaited={%3};reason={%4} ===")
+                              .arg(QLatin1String(command.receiveName))
+                              .arg(reply.frame)
+                              .arg(mAwaitingReply ? mFrameCurrent : 0)
+                              .arg(QString::fromUtf8(why));
+    return true;
+}
+
 
 void UsbCommunicateUtil::logMismatch(const Command &command, const Reply &reply) const
 {
@@ -411,12 +448,16 @@ void UsbCommunicateUtil::continueFrames(const Command &command, quint64 request,
     mFrameCurrent = reply.frame + 1;
     mFrameTotal = total;
     mRetryCount = 0;
+    mSilentSends = 0;
     sendCurrentFrame(command);
 }
 
 void UsbCommunicateUtil::onCommunicateTimeout()
 {
     qDebug() << "=== UsbCommunicateUtil onCommunicateTimeout ===";
+    // A send that the timer found unanswered (a handler may also count a wrong answer as a tick).
+    if (sender() == mCommunicateTimer.data())
+        ++mSilentSends;
     if (!isLinkUp()) {
         // The link went away under the request: end it, so that its requester does not wait forever.
         mCommunicateTimer->stop();

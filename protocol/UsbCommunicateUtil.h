@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSharedPointer>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -293,6 +294,8 @@ private:
     // After a reply was handled: sends the next frame when the chain is still the same request.
     void continueFrames(const Command &command, quint64 request, const Reply &reply, bool totalFromReply);
     void logMismatch(const Command &command, const Reply &reply) const;
+    // True when the reply cannot answer the frame now awaited; logs why.
+    bool isStaleReply(const Command &command, const Reply &reply, bool readBeforeWrite);
 
     // --- send members ---
     void sendGetProductInfo();
@@ -438,6 +441,18 @@ private:
     // from the next, so that a chain is continued only by the request that started it.
     bool mAwaitingReply = false;
     quint64 mRequestSerial = 0;
+    // Frames from the USB reader handled so far, and the reader's count when the frame now
+    // awaited was written: a frame read before that write cannot be its answer.
+    quint64 mUsbFramesHandled = 0;
+    quint64 mUsbFramesAtWrite = 0;
+    // After a frame had to be sent more than once, the keyboard may still answer the earlier
+    // sends: that many answers of the same code are not taken for the next request's for a while.
+    int mSilentSends = 0; // sends of the current frame the reply timer found unanswered
+    uchar mLateReplyCode = 0;
+    uchar mLateReplyFrame = 0;
+    int mLateReplies = 0;
+    QElapsedTimer mLateReplyClock;
+    qint64 mLateReplyWindow = 0;
     int mReplyInterval = DefaultReplyInterval;
     std::array<uchar, WorkBufferSize> mWorkBuffer{};
 

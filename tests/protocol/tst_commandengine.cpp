@@ -365,6 +365,56 @@ private Q_SLOTS:
         QCOMPARE(params.count(), 0);
     }
 
+    void answerReadBeforeTheNextRequestIsNotItsAnswer()
+    {
+        connectKeyboard();
+        // The keyboard answers the first request twice; the requester asks again from the first
+        // answer, after the keyboard's data changed. The doubled answer was read before the
+        // second request went out, so it cannot be that request's answer.
+        keyboard->addReplyFault({ReplyFault::Duplicate, 0, 0xE2, 1});
+        QSignalSpy replies(engine, &UsbCommunicateUtil::usb_receive_product_info);
+        bool askedAgain = false;
+        connect(engine, &UsbCommunicateUtil::usb_receive_product_info, this, [&] {
+            if (askedAgain)
+                return;
+            askedAgain = true;
+            keyboard->state().identity.version = 0x0202;
+            engine->usb_get_product_info(UsbCommunicateUtil::SourceSyncConfig, true);
+        });
+        keyboard->state().identity.version = 0x0101;
+        engine->usb_get_product_info(UsbCommunicateUtil::SourceSyncConfig, true);
+        QTRY_COMPARE(replies.count(), 2);
+        settle(Interval * 3);
+        QCOMPARE(replies.count(), 2);
+        QCOMPARE(engine->productInfo()->version, quint16(0x0202));
+        QCOMPARE(errors->count(), 0);
+    }
+
+    void lateAnswerToAnEarlierSendIsNotTheNextAnswer()
+    {
+        connectKeyboard();
+        // The first answer comes after the timer has sent the frame again; the answer to the
+        // second send comes at once. The next request of the same code is answered slowly, so
+        // the late answer arrives first.
+        keyboard->addReplyFault({ReplyFault::Delay, Interval * 3 / 2, 0xDE, 1});
+        keyboard->state().params.deadDown = 1;
+        QSignalSpy replies(engine, &UsbCommunicateUtil::usb_receive_whole_param);
+        bool askedAgain = false;
+        connect(engine, &UsbCommunicateUtil::usb_receive_whole_param, this, [&] {
+            if (askedAgain)
+                return;
+            askedAgain = true;
+            keyboard->state().params.deadDown = 2;
+            keyboard->addReplyFault({ReplyFault::Delay, Interval * 4 / 5, 0xDE, 1});
+            engine->usb_get_whole_param(UsbCommunicateUtil::SourceSyncConfig, true);
+        });
+        engine->usb_get_whole_param(UsbCommunicateUtil::SourceSyncConfig, true);
+        QTRY_COMPARE(replies.count(), 2);
+        settle(Interval * 3);
+        QCOMPARE(engine->wholeParam()->deadDown, quint16(2));
+        QCOMPARE(errors->count(), 0);
+    }
+
     void newRequestDoesNotInheritTheTimer()
     {
         connectKeyboard();

@@ -238,9 +238,21 @@ void EmulatedHidBus::unplugLocked(const std::shared_ptr<Port> &port)
     mChanged.notify_all();
 }
 
-void EmulatedHidBus::queueLocked(Port &port, const QByteArray &report, int delayMs)
+void EmulatedHidBus::setRecordWrites(bool record)
 {
-    const Clock::time_point readyAt = Clock::now() + std::chrono::milliseconds(delayMs);
+    std::lock_guard<std::mutex> lock(mMutex);
+    mRecordWrites = record;
+}
+
+void EmulatedHidBus::setReplyLatency(std::chrono::microseconds latency)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mReplyLatency = latency;
+}
+
+void EmulatedHidBus::queueLocked(Port &port, const QByteArray &report, int delayMs, std::chrono::microseconds extra)
+{
+    const Clock::time_point readyAt = Clock::now() + std::chrono::milliseconds(delayMs) + extra;
     auto at = port.input.end();
     while (at != port.input.begin() && std::prev(at)->readyAt > readyAt)
         --at;
@@ -363,7 +375,8 @@ int EmulatedHidBus::write(hid_device *device, const unsigned char *data, size_t 
             ++stats.rejectedWrites;
             return failLocked(device, QStringLiteral("report id %1 instead of 0").arg(data[0]));
         }
-        stats.written.append(QByteArray(reinterpret_cast<const char *>(data), int(length)));
+        if (mRecordWrites)
+            stats.written.append(QByteArray(reinterpret_cast<const char *>(data), int(length)));
         if (port->faults.unplugAfterWrites > 0 && --port->faults.unplugAfterWrites == 0) {
             unplugLocked(port);
             return int(length);
@@ -378,7 +391,7 @@ int EmulatedHidBus::write(hid_device *device, const unsigned char *data, size_t 
         std::lock_guard<std::mutex> lock(mMutex);
         if (port->attached) {
             for (const EmulatedReport &reply : replies)
-                queueLocked(*port, reply.bytes, reply.delayMs);
+                queueLocked(*port, reply.bytes, reply.delayMs, mReplyLatency);
         }
     }
     return int(length);

@@ -9,6 +9,7 @@
 
 #include <hidapi/hidapi.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -70,6 +71,13 @@ public:
     bool isAttached(const QByteArray &path) const;
 
     void setFaults(const QByteArray &path, const EmulatedHidFaults &faults);
+
+    // Time between a request written and the keyboard's answer becoming readable, as a link of a
+    // given polling rate would add (0 by default; reset() keeps it).
+    void setReplyLatency(std::chrono::microseconds latency);
+    // Whether accepted output reports are kept for writtenReports (true by default; a long
+    // fuzzing run turns it off).
+    void setRecordWrites(bool record);
     EmulatedHidFaults faults(const QByteArray &path) const;
 
     // Queues an input report as the device would send it (no report id), readable after delayMs.
@@ -119,7 +127,8 @@ private:
     Stats statsOf(const QByteArray &path) const;
     std::shared_ptr<Port> findPort(const QByteArray &path) const;
     void unplugLocked(const std::shared_ptr<Port> &port);
-    void queueLocked(Port &port, const QByteArray &report, int delayMs);
+    void queueLocked(Port &port, const QByteArray &report, int delayMs,
+                     std::chrono::microseconds extra = std::chrono::microseconds(0));
     int failLocked(hid_device *device, const QString &reason);
 
     mutable std::mutex mMutex;
@@ -131,4 +140,6 @@ private:
     int mEnumerations = 0;
     int mInits = 0;
     int mExits = 0;
+    std::chrono::microseconds mReplyLatency{0};
+    bool mRecordWrites = true;
 };
