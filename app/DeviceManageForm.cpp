@@ -390,12 +390,7 @@ void DeviceManageForm::usb_communicate_error(uchar source, uchar order, int erro
     if (error != UsbCommunicateUtil::ErrorNoDevice && error != BLUETOOTH_ERROR_NOT_CONNECTED)
         return;
     showToast(tr("打开设备失败"));
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
-    if (gSystemConfig)
-        gSystemConfig->setCommType(0);
-    if (gStackedWidget)
-        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+    returnToUsb();
 }
 
 void DeviceManageForm::protocol_device_disconnected()
@@ -403,6 +398,11 @@ void DeviceManageForm::protocol_device_disconnected()
     qInfo() << "=== protocol_device_disconnected 关闭蓝牙设备 ===";
     closePromptBox();
     releaseWorker();
+    returnToUsb();
+}
+
+void DeviceManageForm::returnToUsb()
+{
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->closeCommunicate();
     if (gSystemConfig)

@@ -73,6 +73,8 @@ private:
     void showKeyPage();
     // Closes the link and forgets the keyboard after a connection that cannot go on.
     void abandonConnection(const QString &toast);
+    // The link is gone or cannot be opened: closed, USB chosen again, the device page shown.
+    void returnToUsb();
     void showToast(const QString &text);
 
     QScrollArea *mScrollArea = nullptr;

@@ -27,11 +27,24 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 const char *const SystemSetForm::AppVersion = "1.1.2.2";
 const char *const SystemSetForm::EditionTag = "NOR";
 
 namespace {
 constexpr int kToastMs = 2000;
+
+// What a check box's new state does to a stored flag: a ticked box turns it on, an empty one off;
+// nothing when the flag already has that value (or for the partly ticked state).
+std::optional<bool> flagChange(int state, bool current)
+{
+    if (state == Qt::Checked && !current)
+        return true;
+    if (state == Qt::Unchecked && current)
+        return false;
+    return std::nullopt;
+}
 
 QString autoStartName()
 {
@@ -282,36 +295,29 @@ void SystemSetForm::on_autoCheckBox_stateChanged(int state)
 {
     if (!gSystemConfig)
         return;
+    const std::optional<bool> on = flagChange(state, gSystemConfig->getPowerAuto());
+    if (!on)
+        return;
     AutoStart entry(autoStartName());
-    if (state == Qt::Checked && !gSystemConfig->getPowerAuto()) {
-        if (!entry.enable(QCoreApplication::applicationFilePath()))
-            qWarning() << "=== 无法写入开机启动项" << entry.entryPath() << "===";
-        gSystemConfig->setPowerAuto(true);
-    } else if (state == Qt::Unchecked && gSystemConfig->getPowerAuto()) {
-        if (!entry.disable())
-            qWarning() << "=== 无法删除开机启动项" << entry.entryPath() << "===";
-        gSystemConfig->setPowerAuto(false);
-    }
+    if (!(*on ? entry.enable(QCoreApplication::applicationFilePath()) : entry.disable()))
+        qWarning() << "=== 无法更改开机启动项" << entry.entryPath() << "===";
+    gSystemConfig->setPowerAuto(*on);
 }
 
 void SystemSetForm::on_closeCheckBox_stateChanged(int state)
 {
     if (!gSystemConfig)
         return;
-    if (state == Qt::Checked && !gSystemConfig->getCloseMin())
-        gSystemConfig->setCloseMin(true);
-    else if (state == Qt::Unchecked && gSystemConfig->getCloseMin())
-        gSystemConfig->setCloseMin(false);
+    if (const std::optional<bool> on = flagChange(state, gSystemConfig->getCloseMin()))
+        gSystemConfig->setCloseMin(*on);
 }
 
 void SystemSetForm::on_firewareCheckBox_stateChanged(int state)
 {
     if (!gSystemConfig)
         return;
-    if (state == Qt::Checked && !gSystemConfig->getFirewareFlag())
-        gSystemConfig->setFirewareFlag(true);
-    else if (state == Qt::Unchecked && gSystemConfig->getFirewareFlag())
-        gSystemConfig->setFirewareFlag(false);
+    if (const std::optional<bool> on = flagChange(state, gSystemConfig->getFirewareFlag()))
+        gSystemConfig->setFirewareFlag(*on);
 }
 
 void SystemSetForm::on_appCheckBtn_clicked()

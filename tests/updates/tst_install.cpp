@@ -107,6 +107,16 @@ class TestInstall : public QObject
     QTemporaryDir mDir;
     QString path(const QString &name) const { return mDir.filePath(name); }
 
+    // Sets the installer up for the bundle in /Applications, unpacking below folder; the package.
+    QString prepareMac(AppInstaller &installer, const QString &folder) const
+    {
+        installer.setUpdateFolder(path(folder + QStringLiteral("/update")));
+        installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
+        QFile::remove(installer.updateFolder() + QStringLiteral("/Quillomatrix.dmg"));
+        const QString package = path(folder + QStringLiteral("/update.zip"));
+        return TestFiles::write(package, "zip") ? package : QString();
+    }
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(mDir.isValid()); }
 
@@ -116,11 +126,9 @@ private Q_SLOTS:
     {
         RecordingRunner runner;
         AppInstaller installer(runner, HostPlatform::MacOS);
-        const QString update = path(QStringLiteral("mac/update"));
-        installer.setUpdateFolder(update);
-        installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
-        const QString package = path(QStringLiteral("mac/update.zip"));
-        QVERIFY(TestFiles::write(package, "zip"));
+        const QString package = prepareMac(installer, QStringLiteral("mac"));
+        const QString update = installer.updateFolder();
+        QVERIFY(!package.isEmpty());
         // unzip delivers the disk image.
         runner.exitCode = [&](const QStringList &call) {
             if (call.first() == QLatin1String("unzip"))
@@ -159,12 +167,9 @@ private Q_SLOTS:
         QFETCH(QString, failing);
         RecordingRunner runner;
         AppInstaller installer(runner, HostPlatform::MacOS);
-        const QString update = path(QStringLiteral("macfail/update"));
-        installer.setUpdateFolder(update);
-        installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
-        const QString package = path(QStringLiteral("macfail/update.zip"));
-        QVERIFY(TestFiles::write(package, "zip"));
-        QFile::remove(update + QStringLiteral("/Quillomatrix.dmg"));
+        const QString package = prepareMac(installer, QStringLiteral("macfail"));
+        const QString update = installer.updateFolder();
+        QVERIFY(!package.isEmpty());
         runner.exitCode = [&](const QStringList &call) {
             if (call.join(QLatin1Char(' ')).startsWith(failing))
                 return 1;
@@ -190,10 +195,8 @@ private Q_SLOTS:
     {
         RecordingRunner runner;
         AppInstaller installer(runner, HostPlatform::MacOS);
-        installer.setUpdateFolder(path(QStringLiteral("macempty/update")));
-        installer.setProgramPath(QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix"));
-        QVERIFY(TestFiles::write(path(QStringLiteral("macempty/update.zip")), "zip"));
-        QVERIFY(!installer.install(path(QStringLiteral("macempty/update.zip"))));
+        const QString package = prepareMac(installer, QStringLiteral("macempty"));
+        QVERIFY(!installer.install(package));
         QCOMPARE(runner.programs(), QStringList{"unzip"});
     }
 
