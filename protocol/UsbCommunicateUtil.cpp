@@ -332,6 +332,7 @@ void UsbCommunicateUtil::writeFrame(const Command &command, int payloadLength, u
         mUsbFramesAtWrite = framesBeforeWrite;
     }
     mAwaitingReply = true;
+    mRepliesSinceWrite = 0;
     if (mWaitReply)
         mCommunicateTimer->start(mReplyInterval);
 }
@@ -378,6 +379,7 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
         logMismatch(*command, reply);
         return;
     }
+    ++mRepliesSinceWrite;
     if (isStaleReply(*command, reply, readBeforeWrite))
         return;
     if (command->hasStatus && reply.data[0] != 0) {
@@ -455,8 +457,9 @@ void UsbCommunicateUtil::continueFrames(const Command &command, quint64 request,
 void UsbCommunicateUtil::onCommunicateTimeout()
 {
     qDebug() << "=== UsbCommunicateUtil onCommunicateTimeout ===";
-    // A send that the timer found unanswered (a handler may also count a wrong answer as a tick).
-    if (sender() == mCommunicateTimer.data())
+    // A send that got no answer at all before the timer expired (an answer that was refused or
+    // dropped was still an answer; a handler may also count a wrong answer as a tick).
+    if (sender() == mCommunicateTimer.data() && mRepliesSinceWrite == 0)
         ++mSilentSends;
     if (!isLinkUp()) {
         // The link went away under the request: end it, so that its requester does not wait forever.

@@ -447,7 +447,8 @@ private:
     quint64 mUsbFramesAtWrite = 0;
     // After a frame had to be sent more than once, the keyboard may still answer the earlier
     // sends: that many answers of the same code are not taken for the next request's for a while.
-    int mSilentSends = 0; // sends of the current frame the reply timer found unanswered
+    int mSilentSends = 0;       // sends of the current frame the reply timer found unanswered
+    int mRepliesSinceWrite = 0; // answers of the awaited code since the last write
     uchar mLateReplyCode = 0;
     uchar mLateReplyFrame = 0;
     int mLateReplies = 0;

@@ -585,6 +585,8 @@ private Q_SLOTS:
         QVERIFY(received.ended);
         QCOMPARE(received.endFirst, 0xCAFEu);
         QCOMPARE(received.endSecond, quint32(image.size()));
+        // The refusal cost one resend; every other chunk and the end went out once.
+        QCOMPARE(written().size(), chunks + 2);
     }
 
     void resetIsConfirmed()
