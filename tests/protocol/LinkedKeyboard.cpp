@@ -2,6 +2,7 @@
 
 #include "link/UsbHidUtil.h"
 #include "model/KeyboardConfigUtil.h"
+#include "tests/support/KeyboardFrameCodec.h"
 
 namespace {
 QString show(const KEYBOARD_CUSTOM_LIGHT &r)
@@ -101,6 +102,47 @@ void LinkedKeyboard::setFaults(const EmulatedHidFaults &faults)
     EmulatedHidBus::instance().setFaults(mPath, faults);
 }
 
+QList<QByteArray> LinkedKeyboard::written(uchar order) const
+{
+    QList<QByteArray> reports;
+    for (const QByteArray &report : EmulatedHidBus::instance().writtenReports(mPath)) {
+        if (report.size() > 2 && uchar(report[2]) == order)
+            reports.append(report);
+    }
+    return reports;
+}
+
+QByteArray LinkedKeyboard::report(uchar order, const QByteArray &payload, uchar frame, uchar total) const
+{
+    return KeyboardFrameCodec::outputReport(order, payload, mFrameSize, frame, total);
+}
+
+void LinkedKeyboard::push(uchar code, const QByteArray &payload, uchar frame, uchar total)
+{
+    pushFrame(KeyboardFrameCodec::encode(code, frame, total, payload, mFrameSize));
+}
+
+void LinkedKeyboard::pushFrame(const QByteArray &frame)
+{
+    EmulatedHidBus::instance().pushInputReport(mPath, frame);
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int value : values)
+        out += char(value);
+    return out;
+}
+
+void frameSizeRows(const char *column, int at128, int at64)
+{
+    QTest::addColumn<int>("frameSize");
+    QTest::addColumn<int>(column);
+    QTest::newRow("128-byte reports") << 128 << at128;
+    QTest::newRow("64-byte reports") << 64 << at64;
+}
+
 bool lastFrameArrived(const QSignalSpy &spy)
 {
     for (const QList<QVariant> &arguments : spy) {
@@ -124,6 +166,14 @@ QList<int> lengthsOf(const QList<KeyboardFrame> &frames)
     for (const KeyboardFrame &frame : frames)
         lengths.append(int(frame.payload.size()));
     return lengths;
+}
+
+QList<int> payloadBytesAt(const QList<KeyboardFrame> &frames, int index)
+{
+    QList<int> values;
+    for (const KeyboardFrame &frame : frames)
+        values.append(uchar(frame.payload.at(index)));
+    return values;
 }
 
 QString differences(const CustomLightMap &model, const QMap<uchar, KEYBOARD_CUSTOM_LIGHT> &keyboard)

@@ -1,18 +1,21 @@
 #pragma once
 // The real command protocol linked over the HID stand-in to an emulated keyboard, with a fresh
-// keyboard model (gKeyboardConfig), for the protocol tests; and comparisons of the model's
-// records with the keyboard's memory that name the first difference.
+// keyboard model (gKeyboardConfig), for the protocol tests: what went out, whole reports as they
+// must go out, frames pushed as if the keyboard sent them; and comparisons of the model's records
+// with the keyboard's memory that name the first difference.
 
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/EmulatedHidBus.h"
+#include "tests/support/EmulatedKeyBlocks.h"
 #include "tests/support/EmulatedKeyboard.h"
 
-#include "tests/support/EmulatedKeyBlocks.h"
-
+#include <QByteArray>
+#include <QList>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 class LinkedKeyboard
@@ -40,12 +43,28 @@ public:
     int requestMark() const;
     void setFaults(const EmulatedHidFaults &faults);
 
+    // Output reports written with this order code (report id included), oldest first.
+    QList<QByteArray> written(uchar order) const;
+    // A whole output report as it must go out: report id 0, the head (frame of total, payload
+    // length), the payload and zeros to the frame size.
+    QByteArray report(uchar order, const QByteArray &payload, uchar frame = 1, uchar total = 1) const;
+    // Hands the host a frame as if the keyboard had sent it of its own accord.
+    void push(uchar code, const QByteArray &payload, uchar frame = 1, uchar total = 1);
+    void pushFrame(const QByteArray &frame);
+
 private:
     int mFrameSize;
     std::shared_ptr<EmulatedKeyboard> mKeyboard;
     QByteArray mPath;
     QSharedPointer<UsbCommunicateUtil> mProtocol;
 };
+
+// Bytes from a list of values (each cut to 8 bits).
+QByteArray bytes(std::initializer_list<int> values);
+
+// Test data: the columns "frameSize" and `column`, and one row per frame size with the value
+// `column` takes at it.
+void frameSizeRows(const char *column, int at128, int at64);
 
 // True once the spy holds a reply signal whose current frame (argument 1) is not below its
 // total (argument 2): the exchange is complete.
@@ -71,6 +90,8 @@ bool runToLastFrame(LinkedKeyboard &link, Signal signal, const std::function<voi
 QList<QPair<int, int>> framesOf(const QSignalSpy &spy);
 // Payload lengths of the frames.
 QList<int> lengthsOf(const QList<KeyboardFrame> &frames);
+// The payload byte at `index` of each frame (a key number, for writes that start a frame with one).
+QList<int> payloadBytesAt(const QList<KeyboardFrame> &frames, int index);
 
 // The first record in which the model and the keyboard differ, or an empty text.
 QString differences(const CustomLightMap &model, const QMap<uchar, KEYBOARD_CUSTOM_LIGHT> &keyboard);

@@ -1,16 +1,11 @@
 #include "model/KeyboardConfigUtil.h"
-#include "tests/protocol/CommandRig.h"
+#include "tests/protocol/LinkedKeyboard.h"
 #include "tests/support/EmulatedCalibrationCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    return CommandRig::bytes(values);
-}
-
 using AlignList = QList<QSharedPointer<KEYBOARD_ALIGN_INFO>>;
 using StateMap = QMap<uchar, uchar>;
 using AdcMap = QMap<uchar, ushort>;
@@ -22,16 +17,15 @@ class TestCalibrationCommands : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<CommandRig> rig;
+    std::unique_ptr<LinkedKeyboard> rig;
 
-    void open(int frameSize) { rig = std::make_unique<CommandRig>(frameSize); }
-    EmulatedKeyboardState &keyboardState() { return rig->keyboard().state(); }
+    void open(int frameSize) { rig = std::make_unique<LinkedKeyboard>(frameSize, EmulatedKeyboardState::sample()); }
 
 private Q_SLOTS:
     void cleanup() { rig.reset(); }
 
     // 105 state bytes: one frame of 122 bytes or two of 58.
-    void wholeCalibration_data() { CommandRig::frameSizeRows("stateFrames", 1, 2); }
+    void wholeCalibration_data() { frameSizeRows("stateFrames", 1, 2); }
 
     // State read, report on, live depths, report off, store: as the calibration page drives it.
     void wholeCalibration()
@@ -41,9 +35,9 @@ private Q_SLOTS:
         open(frameSize);
         UsbCommunicateUtil &protocol = rig->protocol();
         const uchar source = UsbCommunicateUtil::SourceAlignPage;
-        keyboardState().calibration.state.insert(0, 1);
-        keyboardState().calibration.state.insert(58, 2);
-        keyboardState().calibration.state.insert(104, 3);
+        rig->state().calibration.state.insert(0, 1);
+        rig->state().calibration.state.insert(58, 2);
+        rig->state().calibration.state.insert(104, 3);
 
         QSignalSpy states(&protocol, &UsbCommunicateUtil::usb_receive_get_calibration_state);
         protocol.usb_get_calibration_state(source, true);
@@ -65,7 +59,7 @@ private Q_SLOTS:
         QCOMPARE(map.value(104), uchar(3));
 
         // Report on: the answer, then the depth of the key already held down.
-        EmulatedCalibrationCommands::pressKey(keyboardState(), 7, 120);
+        EmulatedCalibrationCommands::pressKey(rig->state(), 7, 120);
         QSignalSpy switched(&protocol, &UsbCommunicateUtil::usb_receive_report_calibration_switch);
         QSignalSpy live(&protocol, &UsbCommunicateUtil::usb_receive_report_calibration);
         protocol.usb_set_report_calibration(source, false, true);
@@ -80,10 +74,10 @@ private Q_SLOTS:
         QCOMPARE(depths[0]->value, quint16(120));
 
         // Keys pressed while reporting arrive as the keyboard's own reports, 4 bytes a key.
-        EmulatedCalibrationCommands::pressKey(keyboardState(), 7, 0);
+        EmulatedCalibrationCommands::pressKey(rig->state(), 7, 0);
         for (int key = 20; key < 60; ++key)
-            EmulatedCalibrationCommands::pressKey(keyboardState(), uchar(key), quint16(300 + key));
-        const QList<QByteArray> reports = EmulatedCalibrationCommands::liveReports(keyboardState(), frameSize);
+            EmulatedCalibrationCommands::pressKey(rig->state(), uchar(key), quint16(300 + key));
+        const QList<QByteArray> reports = EmulatedCalibrationCommands::liveReports(rig->state(), frameSize);
         QCOMPARE(reports.size(), frameSize == 128 ? 2 : 3); // 30 or 14 keys a frame
         for (const QByteArray &report : reports)
             rig->pushFrame(report);
@@ -103,14 +97,14 @@ private Q_SLOTS:
         QTRY_COMPARE(switched.size(), 2);
         QCOMPARE(rig->written(0x53).last(), rig->report(0x53, bytes({0})));
         QCOMPARE(switched[1][3].value<uchar>(), uchar(0));
-        QVERIFY(!keyboardState().calibration.reporting);
+        QVERIFY(!rig->state().calibration.reporting);
         QSignalSpy saved(&protocol, &UsbCommunicateUtil::usb_receive_save_calibration);
         protocol.usb_save_calibration(source, true);
         QTRY_COMPARE(saved.size(), 1);
         QCOMPARE(rig->written(0x54), QList<QByteArray>{rig->report(0x54, QByteArray())});
         QCOMPARE(saved[0][0].value<uchar>(), source);
-        QCOMPARE(keyboardState().calibration.saves, 1);
-        QVERIFY(!keyboardState().calibration.calibrating);
+        QCOMPARE(rig->state().calibration.saves, 1);
+        QVERIFY(!rig->state().calibration.calibrating);
 
         // The keys pressed during the calibration now read as calibrated.
         protocol.usb_get_calibration_state(source, true);
@@ -124,8 +118,8 @@ private Q_SLOTS:
     void refusedSwitch()
     {
         open(128);
-        keyboardState().calibration.switchAnswer = 2;
-        EmulatedCalibrationCommands::pressKey(keyboardState(), 7, 120);
+        rig->state().calibration.switchAnswer = 2;
+        EmulatedCalibrationCommands::pressKey(rig->state(), 7, 120);
         QSignalSpy switched(&rig->protocol(), &UsbCommunicateUtil::usb_receive_report_calibration_switch);
         QSignalSpy live(&rig->protocol(), &UsbCommunicateUtil::usb_receive_report_calibration);
         rig->protocol().usb_set_report_calibration(UsbCommunicateUtil::SourceAlignPage, true, true);
@@ -133,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(switched[0][3].value<uchar>(), uchar(2));
         QTest::qWait(30);
         QVERIFY(live.isEmpty());
-        QVERIFY(!keyboardState().calibration.reporting);
+        QVERIFY(!rig->state().calibration.reporting);
     }
 
     void liveReportBytes()
@@ -212,7 +206,7 @@ private Q_SLOTS:
     }
 
     // 105 values: 60 a frame at 128 bytes, 28 at 64.
-    void rawValues_data() { CommandRig::frameSizeRows("frames", 2, 4); }
+    void rawValues_data() { frameSizeRows("frames", 2, 4); }
 
     void rawValues()
     {
@@ -220,7 +214,7 @@ private Q_SLOTS:
         QFETCH(int, frames);
         open(frameSize);
         UsbCommunicateUtil &protocol = rig->protocol();
-        keyboardState().calibration.adc.insert(100, 0xBEEF);
+        rig->state().calibration.adc.insert(100, 0xBEEF);
         for (int key = 0; key < 105; ++key)
             gKeyboardConfig->keyboardKeyMap.insert(uchar(key), QSharedPointer<KEYBOARD_KEY_INFO>::create());
         QSignalSpy values(&protocol, &UsbCommunicateUtil::usb_receive_get_calibration_adc);

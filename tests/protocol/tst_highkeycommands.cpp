@@ -1,16 +1,11 @@
 #include "model/KeyboardConfigUtil.h"
-#include "tests/protocol/CommandRig.h"
+#include "tests/protocol/LinkedKeyboard.h"
 #include "tests/support/EmulatedHighKeyCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    return CommandRig::bytes(values);
-}
-
 HIGH_KEY_INFO record(uchar item, uchar kind, uchar keyItem, std::initializer_list<int> data)
 {
     HIGH_KEY_INFO info;
@@ -79,11 +74,11 @@ class TestHighKeyCommands : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<CommandRig> rig;
+    std::unique_ptr<LinkedKeyboard> rig;
 
-    void open(int frameSize) { rig = std::make_unique<CommandRig>(frameSize); }
+    void open(int frameSize) { rig = std::make_unique<LinkedKeyboard>(frameSize, EmulatedKeyboardState::sample()); }
 
-    QList<HIGH_KEY_INFO> &keyboardTable() { return EmulatedHighKeyCommands::slotTable(rig->keyboard().state().profile()); }
+    QList<HIGH_KEY_INFO> &keyboardTable() { return EmulatedHighKeyCommands::slotTable(rig->profile()); }
 
     // Reads the table with the keyboard's own answer replaced by the frame pushed here; false
     // when the read did not end with one announced frame.
@@ -105,7 +100,7 @@ private Q_SLOTS:
     void cleanup() { rig.reset(); }
 
     // 6 records a frame at 128 bytes, 3 at 64.
-    void readsWholeTableKeepingFreeSlots_data() { CommandRig::frameSizeRows("frames", 6, 11); }
+    void readsWholeTableKeepingFreeSlots_data() { frameSizeRows("frames", 6, 11); }
 
     void readsWholeTableKeepingFreeSlots()
     {

@@ -28,12 +28,10 @@ KeyInfoMap newFunctions(const QList<uchar> &keys)
     return map;
 }
 
+// The first key number of each write frame (payload byte 1).
 QList<int> firstKeysOf(const QList<KeyboardFrame> &frames)
 {
-    QList<int> keys;
-    for (const KeyboardFrame &frame : frames)
-        keys.append(uchar(frame.payload[1]));
-    return keys;
+    return payloadBytesAt(frames, 1);
 }
 
 // A keyboard whose keys are 200 to 255 and 0 to 47.

@@ -1,16 +1,11 @@
 #include "model/KeyboardConfigUtil.h"
-#include "tests/protocol/CommandRig.h"
+#include "tests/protocol/LinkedKeyboard.h"
 #include "tests/support/EmulatedMacroCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-QByteArray bytes(std::initializer_list<int> values)
-{
-    return CommandRig::bytes(values);
-}
-
 QSharedPointer<KEYBOARD_MACRO_INFO> action(uchar type, uchar state, uchar lValue, uchar hValue, quint16 time)
 {
     auto info = QSharedPointer<KEYBOARD_MACRO_INFO>::create();
@@ -56,9 +51,9 @@ class TestMacroCommands : public QObject
 {
     Q_OBJECT
 private:
-    std::unique_ptr<CommandRig> rig;
+    std::unique_ptr<LinkedKeyboard> rig;
 
-    void open(int frameSize) { rig = std::make_unique<CommandRig>(frameSize); }
+    void open(int frameSize) { rig = std::make_unique<LinkedKeyboard>(frameSize, EmulatedKeyboardState::sample()); }
 
 private Q_SLOTS:
     void cleanup() { rig.reset(); }
@@ -97,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(sent[f], rig->report(0x40, payload, uchar(f + 1), uchar(frames)));
             first += perFrame[f];
         }
-        QVERIFY(sameActions(list, rig->keyboard().state().macros[6]));
+        QVERIFY(sameActions(list, rig->state().macros[6]));
 
         // Read back into a fresh holding list, frame by frame.
         QSignalSpy read(&protocol, &UsbCommunicateUtil::usb_receive_macro_config);
@@ -198,7 +193,7 @@ private Q_SLOTS:
     void clearsMacro()
     {
         open(128);
-        rig->keyboard().state().macros[4] = {KEYBOARD_MACRO_INFO(), KEYBOARD_MACRO_INFO()};
+        rig->state().macros[4] = {KEYBOARD_MACRO_INFO(), KEYBOARD_MACRO_INFO()};
         gKeyboardConfig->keyboardMacroList[4] = twentyActions();
         gKeyboardConfig->keyboardMacroList[5] = twentyActions();
         QSignalSpy cleared(&rig->protocol(), &UsbCommunicateUtil::usb_receive_del_macro_config);
@@ -209,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(cleared[0][3].value<uchar>(), uchar(4));
         QVERIFY(gKeyboardConfig->keyboardMacroList[4].isEmpty());
         QCOMPARE(gKeyboardConfig->keyboardMacroList[5].size(), 20);
-        QVERIFY(rig->keyboard().state().macros[4].isEmpty());
+        QVERIFY(rig->state().macros[4].isEmpty());
     }
 
     void emptyWriteSendsNothing()

@@ -39,12 +39,10 @@ bool readIntoModel(LinkedKeyboard &link)
     return done;
 }
 
+// The first key number of each write frame (payload byte 0).
 QList<int> firstKeysOf(const QList<KeyboardFrame> &frames)
 {
-    QList<int> keys;
-    for (const KeyboardFrame &frame : frames)
-        keys.append(uchar(frame.payload[0]));
-    return keys;
+    return payloadBytesAt(frames, 0);
 }
 } // namespace
 
