@@ -12,6 +12,7 @@
 
 #include <hidapi/hidapi.h>
 
+#include <cerrno>
 #include <cstring>
 
 QSharedPointer<UsbCommunicateUtil> gUsbCommunicateUtil;
@@ -201,9 +202,13 @@ void UsbCommunicateUtil::communicateDevice()
 void UsbCommunicateUtil::closeCommunicate()
 {
     if (mCommunicateType == 1) {
-        if (!gBluetoothManager || !gBluetoothManager->isConnected())
+        if (!gBluetoothManager)
             return;
+        // A link still connecting is dropped too, or it would come up later behind the user's back.
+        const bool wasConnected = gBluetoothManager->isConnected();
         gBluetoothManager->closeDevice();
+        if (!wasConnected)
+            return;
     } else {
         if (!mHidDevice)
             return;
@@ -249,6 +254,15 @@ const UsbCommunicateUtil::Command &UsbCommunicateUtil::beginRequest(uchar order,
 {
     const Command *command = commandForOrder(order);
     Q_ASSERT(command);
+    // A request still waiting for its answer is given up when another requester replaces it:
+    // its requester hears so (after this call returns), instead of waiting for ever.
+    if (mAwaitingReply && mWaitReply && source != mSource) {
+        const uchar oldSource = mSource;
+        const uchar oldOrder = mLastSendOrder;
+        QMetaObject::invokeMethod(
+            this, [this, oldSource, oldOrder] { Q_EMIT usb_communicate_error(oldSource, oldOrder, ErrorNoReply); },
+            Qt::QueuedConnection);
+    }
     // A new request never inherits the timer or the retry count of the one before.
     mCommunicateTimer->stop();
     mRetryCount = 0;
@@ -318,14 +332,18 @@ void UsbCommunicateUtil::writeFrame(const Command &command, int payloadLength, u
         mSendBuffer[0] = 0x00;
         // Taken before the write: whatever the reader hands on from here may answer this frame.
         const quint64 framesBeforeWrite = mUsbReceiveThread->emittedFrames();
+        errno = 0;
         const int result = hid_write(mHidDevice, mSendBuffer.data(), size_t(frameSize + 1));
+        const int writeError = errno;
         qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 send data result={%2};source={%3};retry={%4};order={%5};frame={%6};total={%7};length={%8}}===")
                                   .arg(QLatin1String(command.sendName))
                                   .arg(result)
                                   .arg(hex2(mSource), hex2(uint(mRetryCount)), hex2(command.order), hex2(headByte2), hex2(headByte3), hex2(uint(payloadLength)));
         if (result < 0) {
+            // The system's text of the failed write: hid_error() would read a text that the
+            // reader thread's next failed read frees.
             qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 err_string = %2 ===\n")
-                                      .arg(QLatin1String(command.sendName), QString::fromWCharArray(hid_error(mHidDevice)));
+                                      .arg(QLatin1String(command.sendName), qt_error_string(writeError));
             Q_EMIT usb_communicate_error(mSource, mLastSendOrder, ErrorWrite);
             return;
         }
@@ -1339,7 +1357,8 @@ void UsbCommunicateUtil::sendGetConfigInfo()
 void UsbCommunicateUtil::receiveConfigInfo(const Reply &reply)
 {
     const uchar *p = reply.data;
-    mConfigIndex = p[1];
+    if (reply.length >= 2)
+        mConfigIndex = p[1];
     uchar next = p[2];
     const int fields = reply.length / NameFieldBytes;
     for (int k = 0; k < fields; ++k) {
@@ -1446,9 +1465,10 @@ void UsbCommunicateUtil::receiveConfigChange(const Reply &reply)
     const uchar *p = reply.data;
     qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil receiveConfigChange order={%1};type={%2} ===")
                               .arg(hex2(reply.order), hex2(p[0]));
-    if (p[0] == 0)
+    // A notice too short for its kind carries nothing to act on.
+    if (p[0] == 0 && reply.length >= 3)
         Q_EMIT usb_receive_config_change(SourceMainWindow, p[1], p[2]);
-    else if (p[0] == 3)
+    else if (p[0] == 3 && reply.length >= 2)
         Q_EMIT usb_receive_connect_wireless_device(p[1]);
 }
 
@@ -1923,12 +1943,13 @@ void UsbCommunicateUtil::receiveSetKeyboardDefault(const Reply &reply)
 {
     const uchar *p = reply.data;
     // 0xFF in place of the first key: every key of the layer went back, and none is reported.
-    const bool allKeys = p[1] == 0xFF;
-    if (!allKeys) {
+    const bool allKeys = reply.length >= 2 && p[1] == 0xFF;
+    // Only keys whose four bytes arrived are taken; the padding behind a short reply is no key.
+    if (!allKeys && reply.length >= 5) {
         KeyInfoMap &keys = p[0] != 0 ? mFn1KeyMap : mKeyMap;
         auto first = keyFromWire(p[1], p + 2);
         keys.insert(first->keyItem, first);
-        if (p[5] != 0xFF) {
+        if (reply.length >= 9 && p[5] != 0xFF) {
             auto second = keyFromWire(p[5], p + 6);
             keys.insert(second->keyItem, second);
         }

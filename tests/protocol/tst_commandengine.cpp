@@ -423,10 +423,61 @@ private Q_SLOTS:
         settle(Interval + Interval / 2); // one resend of the first request
         QCOMPARE(written().size(), 2);
         engine->usb_get_product_info(UsbCommunicateUtil::SourceKeyPage, false);
+        // The replaced request's requester hears that its request is given up, after the call.
+        QCOMPARE(errors->count(), 0);
         settle(Interval * 4);
         // The second request waits for nothing: no resend, no error under its source.
         QCOMPARE(written().size(), 3);
+        QCOMPARE(errors->count(), 1);
+        QCOMPARE(errors->first(), (QList<QVariant>{uchar(1), uchar(0xDE), -2}));
+    }
+
+    void ownFollowUpRequestIsNotAnError()
+    {
+        connectKeyboard();
+        silence();
+        // The same requester asking again replaces its own request without an error.
+        engine->usb_get_whole_param(UsbCommunicateUtil::SourceSyncConfig, false);
+        engine->usb_get_product_info(UsbCommunicateUtil::SourceSyncConfig, false);
+        engine->usb_get_whole_param(UsbCommunicateUtil::SourceKeyPage, false);
+        settle(Interval * 2);
         QCOMPARE(errors->count(), 0);
+    }
+
+    void shortNoticesAndRepliesCarryNothing()
+    {
+        connectKeyboard();
+        QSignalSpy changes(engine, &UsbCommunicateUtil::usb_receive_config_change);
+        QSignalSpy wireless(engine, &UsbCommunicateUtil::usb_receive_connect_wireless_device);
+        const auto notice = [&](const QByteArray &payload) {
+            QByteArray frame = QByteArray::fromHex("faf10101") + QByteArray(1, '\0') + QByteArray(1, char(payload.size())) + payload;
+            frame.resize(128, '\0');
+            bus.pushInputReport(path, frame);
+        };
+        notice(QByteArray());                   // kind 0 by the padding alone
+        notice(QByteArray::fromHex("0002"));    // kind 0 without its item
+        notice(QByteArray::fromHex("03"));      // kind 3 without its state
+        notice(QByteArray::fromHex("000205"));  // a whole notice: profile 5
+        notice(QByteArray::fromHex("0301"));    // a whole notice: wireless device connected
+        QTRY_COMPARE(changes.count(), 1);
+        QTRY_COMPARE(wireless.count(), 1);
+        settle(Interval);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.first(), (QList<QVariant>{uchar(2), uchar(2), uchar(5)}));
+        QCOMPARE(wireless.first(), (QList<QVariant>{uchar(1)}));
+
+        // A restore reply naming one key with its bytes cut short stores no key.
+        keyboard->setHandler(0x24, [](EmulatedKeyboardState &, const KeyboardRequest &, KeyboardReplies &replies) {
+            replies.send(QByteArray::fromHex("00070104"));
+        });
+        QSignalSpy restored(engine, &UsbCommunicateUtil::usb_receive_set_keyboard_default);
+        engine->usb_set_keyboard_default(UsbCommunicateUtil::SourceKeyPage, false, 0, {7, 0xFF});
+        QTRY_COMPARE(restored.count(), 1);
+        gKeyboardConfig.reset(new KeyboardConfigUtil);
+        gKeyboardConfig->keyboardKeyMap.insert(0, QSharedPointer<KEYBOARD_KEY_INFO>::create(KEYBOARD_KEY_INFO{0, 1, 0, 4}));
+        engine->syncSetKeyboardConfig(0);
+        QCOMPARE(gKeyboardConfig->keyboardKeyMap.value(0)->lValue, uchar(4));
+        QCOMPARE(gKeyboardConfig->keyboardKeyMap.value(0)->type, uchar(1));
     }
 
     void linkGoneWhileWaitingEndsTheRequest()

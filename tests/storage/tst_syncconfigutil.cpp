@@ -336,6 +336,19 @@ private Q_SLOTS:
             QVERIFY(result.first().toBool());
     }
 
+    void readReplacedByAnotherRequesterEnds()
+    {
+        connectKeyboard(128);
+        SyncConfigUtil read(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString());
+        QSignalSpy results(&read, &SyncConfigUtil::sync_config_result);
+        read.startSync();
+        // A page asks for something while the read's first request is still unanswered.
+        gUsbCommunicateUtil->usb_select_effect_light(UsbCommunicateUtil::SourceLightPage, false, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(read.isFinished(), 5000);
+        QCOMPARE(results.last(), (QList<QVariant>{false, -2}));
+        QCOMPARE(results.count(), 1);
+    }
+
     void linkErrorEndsTheReadOnce()
     {
         connectKeyboard(128);
