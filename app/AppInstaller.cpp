@@ -7,22 +7,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
-const char *const kMountPoint = "/Volumes/Quillomatrix";
 const char *const kBundleName = "Quillomatrix.app";
 const char *const kDiskImage = "Quillomatrix.dmg";
 const char *const kLinuxProgram = "Quillomatrix";
 } // namespace
 
 AppInstaller::AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform)
-    : mRunner(runner), mPlatform(platform),
-      mUpdateFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
-                    QStringLiteral("/Quillomatrix_update")),
-      mProgramPath(QCoreApplication::applicationFilePath())
+    : mRunner(runner), mPlatform(platform), mProgramPath(QCoreApplication::applicationFilePath())
 {
 }
+
+AppInstaller::~AppInstaller() = default;
 
 void AppInstaller::setUpdateFolder(const QString &folder)
 {
@@ -37,6 +35,11 @@ QString AppInstaller::updateFolder() const
 void AppInstaller::setProgramPath(const QString &path)
 {
     mProgramPath = path;
+}
+
+QString AppInstaller::installedProgram() const
+{
+    return mInstalledProgram;
 }
 
 QString AppInstaller::errorString() const
@@ -63,19 +66,34 @@ bool AppInstaller::step(const QString &program, const QStringList &arguments)
 bool AppInstaller::install(const QString &packagePath)
 {
     mError.clear();
+    mInstalledProgram.clear();
     if (!QFileInfo(packagePath).isFile())
         return fail(QStringLiteral("Update package missing"));
-    if (!QDir().mkpath(mUpdateFolder))
-        return fail(QStringLiteral("Cannot create %1").arg(mUpdateFolder));
-    return mPlatform == HostPlatform::MacOS ? installMac(packagePath) : installLinux(packagePath);
+    if (!mUpdateFolder.isEmpty()) {
+        if (!QDir().mkpath(mUpdateFolder))
+            return fail(QStringLiteral("Cannot create %1").arg(mUpdateFolder));
+        return installIn(mUpdateFolder, packagePath);
+    }
+    // A folder of a fixed name in the shared temporary folder could be made or swapped by another
+    // user beforehand; a fresh private one cannot.
+    mWorkDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Quillomatrix-update-XXXXXX"));
+    const bool installed = mWorkDir->isValid() ? installIn(mWorkDir->path(), packagePath)
+                                               : fail(QStringLiteral("Cannot create a temporary folder"));
+    mWorkDir.reset();
+    return installed;
 }
 
-bool AppInstaller::unpack(const QString &packagePath, const QString &expected)
+bool AppInstaller::installIn(const QString &folder, const QString &packagePath)
+{
+    return mPlatform == HostPlatform::MacOS ? installMac(folder, packagePath) : installLinux(folder, packagePath);
+}
+
+bool AppInstaller::unpack(const QString &folder, const QString &packagePath, const QString &expected)
 {
     // What an earlier update left must not pass for this package's content.
-    const QString unpacked = mUpdateFolder + QLatin1Char('/') + expected;
+    const QString unpacked = folder + QLatin1Char('/') + expected;
     QFile::remove(unpacked);
-    if (!step(QStringLiteral("unzip"), {QStringLiteral("-o"), packagePath, QStringLiteral("-d"), mUpdateFolder}))
+    if (!step(QStringLiteral("unzip"), {QStringLiteral("-o"), packagePath, QStringLiteral("-d"), folder}))
         return false;
     if (!QFileInfo(unpacked).isFile())
         return fail(QStringLiteral("%1 missing from the update package").arg(expected));
@@ -96,26 +114,33 @@ QString AppInstaller::bundleFolder(const QString &programPath)
     return QFileInfo(programPath).absolutePath();
 }
 
-bool AppInstaller::installMac(const QString &packagePath)
+bool AppInstaller::installMac(const QString &folder, const QString &packagePath)
 {
     const QString rm = QStringLiteral("rm");
     const QString hdiutil = QStringLiteral("hdiutil");
-    const QString mount = QString::fromLatin1(kMountPoint);
-    const QString folder = bundleFolder(mProgramPath);
-    const QString bundle = folder + QLatin1Char('/') + QLatin1String(kBundleName);
+    // The image is mounted inside the private folder, where nothing else can sit in its place.
+    const QString mount = folder + QStringLiteral("/mount");
+    const QString bundle = bundleFolder(mProgramPath) + QLatin1Char('/') + QLatin1String(kBundleName);
     const QString staging = bundle + QStringLiteral(".new");
     const QString previous = bundle + QStringLiteral(".old");
 
-    if (!unpack(packagePath, QString::fromLatin1(kDiskImage)))
+    if (!unpack(folder, packagePath, QString::fromLatin1(kDiskImage)))
         return false;
-    if (!step(hdiutil, {QStringLiteral("attach"), mUpdateFolder + QLatin1Char('/') + QLatin1String(kDiskImage)}))
+    if (!QDir().mkpath(mount))
+        return fail(QStringLiteral("Cannot create %1").arg(mount));
+    if (!step(hdiutil, {QStringLiteral("attach"), QStringLiteral("-nobrowse"), QStringLiteral("-mountpoint"), mount,
+                        folder + QLatin1Char('/') + QLatin1String(kDiskImage)}))
         return false;
 
     // Copy the new bundle beside the installed one; the installed one stays untouched meanwhile.
     const bool copied = step(rm, {QStringLiteral("-rf"), staging}) &&
                         step(QStringLiteral("cp"), {QStringLiteral("-R"), mount + QLatin1Char('/') + QLatin1String(kBundleName), staging});
     const QString copyError = mError;
-    mRunner.run(hdiutil, {QStringLiteral("detach"), mount});
+    if (mRunner.run(hdiutil, {QStringLiteral("detach"), mount}) != 0 && mWorkDir) {
+        // Removing the folder would reach into the image still mounted there.
+        qWarning() << "=== 无法卸载" << mount << "===";
+        mWorkDir->setAutoRemove(false);
+    }
     if (!copied) {
         mRunner.run(rm, {QStringLiteral("-rf"), staging});
         return fail(copyError);
@@ -131,18 +156,16 @@ bool AppInstaller::installMac(const QString &packagePath)
     }
     mRunner.run(rm, {QStringLiteral("-rf"), previous});
 
-    const QString program = bundle + QStringLiteral("/Contents/MacOS/Quillomatrix");
-    if (!mRunner.startDetached(program, {}))
-        return fail(QStringLiteral("Cannot start %1").arg(program));
+    mInstalledProgram = bundle + QStringLiteral("/Contents/MacOS/Quillomatrix");
     return true;
 }
 
-bool AppInstaller::installLinux(const QString &packagePath)
+bool AppInstaller::installLinux(const QString &folder, const QString &packagePath)
 {
     const QString staging = mProgramPath + QStringLiteral(".new");
-    const QString unpacked = mUpdateFolder + QLatin1Char('/') + QLatin1String(kLinuxProgram);
+    const QString unpacked = folder + QLatin1Char('/') + QLatin1String(kLinuxProgram);
 
-    if (!unpack(packagePath, QString::fromLatin1(kLinuxProgram)))
+    if (!unpack(folder, packagePath, QString::fromLatin1(kLinuxProgram)))
         return false;
     const bool staged = step(QStringLiteral("rm"), {QStringLiteral("-f"), staging}) &&
                         step(QStringLiteral("cp"), {unpacked, staging}) &&
@@ -153,7 +176,6 @@ bool AppInstaller::installLinux(const QString &packagePath)
         mRunner.run(QStringLiteral("rm"), {QStringLiteral("-f"), staging});
         return fail(error);
     }
-    if (!mRunner.startDetached(mProgramPath, {}))
-        return fail(QStringLiteral("Cannot start %1").arg(mProgramPath));
+    mInstalledProgram = mProgramPath;
     return true;
 }

@@ -3,46 +3,59 @@
 
 #include <QString>
 
-class ProcessRunner;
+#include <memory>
 
-// Installs a downloaded application update ("update.zip") over the running program and starts the
-// new one. Every step is checked; the new program is copied beside the installed one under a
-// staging name and takes its place only once it is complete, so a failure leaves the installed
-// program as it was.
+class ProcessRunner;
+class QTemporaryDir;
+
+// Installs a downloaded application update ("update.zip") over the running program. Every step is
+// checked; the new program is copied beside the installed one under a staging name and takes its
+// place only once it is complete, so a failure leaves the installed program as it was. Starting
+// the new program is left to the caller, which first lets go of whatever the new program must
+// not find taken (see SystemSetForm).
 //
-// macOS: the package holds the disk image "Quillomatrix.dmg", which mounts at
-// "/Volumes/Quillomatrix" and holds "Quillomatrix.app"; the bundle beside the running one is
-// replaced. Linux: the package holds the program file "Quillomatrix", which replaces the running
-// program's file.
+// macOS: the package holds the disk image "Quillomatrix.dmg" with "Quillomatrix.app"; the image is
+// mounted at a private folder (not under /Volumes, where any name can be taken), and the bundle
+// beside the running one is replaced. Linux: the package holds the program file "Quillomatrix",
+// which replaces the running program's file.
+//
+// The installer may run on a worker thread; it touches nothing but its runner and the files.
 class AppInstaller
 {
 public:
     explicit AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform = HostPlatform::current());
+    ~AppInstaller();
 
-    // Where the package is unpacked (default: the temporary folder + "/Quillomatrix_update").
+    // Where the package is unpacked. By default a private temporary folder (readable by this user
+    // only) is made for each installation and removed after it.
     void setUpdateFolder(const QString &folder);
     QString updateFolder() const;
     // The running program's file (default: the application's file path).
     void setProgramPath(const QString &path);
 
-    // True when the new program is in place and has been started; the caller then quits.
+    // True when the new program is in place; installedProgram() then names the file to start.
     bool install(const QString &packagePath);
+    QString installedProgram() const;
     QString errorString() const;
 
     // macOS: the folder that holds the application bundle of the program at programPath.
     static QString bundleFolder(const QString &programPath);
 
 private:
-    bool installMac(const QString &packagePath);
-    bool installLinux(const QString &packagePath);
+    bool installIn(const QString &folder, const QString &packagePath);
+    bool installMac(const QString &folder, const QString &packagePath);
+    bool installLinux(const QString &folder, const QString &packagePath);
     // Runs one step; false (with the error set) when it did not end with exit code 0.
     bool step(const QString &program, const QStringList &arguments);
-    bool unpack(const QString &packagePath, const QString &expected);
+    bool unpack(const QString &folder, const QString &packagePath, const QString &expected);
     bool fail(const QString &error);
 
     ProcessRunner &mRunner;
     HostPlatform::Kind mPlatform;
     QString mUpdateFolder;
     QString mProgramPath;
+    QString mInstalledProgram;
     QString mError;
+    // The private folder of the installation under way.
+    std::unique_ptr<QTemporaryDir> mWorkDir;
 };

@@ -25,7 +25,7 @@
 #include <QGridLayout>
 #include <QScrollArea>
 #include <QStackedWidget>
-#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace {
@@ -288,9 +288,7 @@ void DeviceManageForm::initializeProduct(bool databaseFresh)
     }
     displayPromptBox(tr("键盘数据同步中"));
     const QUrl url = UpdateServer::productDatabaseUrl();
-    mDownloader->download(FileDownloadUtil::ProductDatabase, url,
-                          downloadFolder() + QLatin1Char('/') + QFileInfo(url.path()).completeBaseName() +
-                              QStringLiteral(".db3"));
+    startDownload(FileDownloadUtil::ProductDatabase, url, QFileInfo(url.path()).completeBaseName() + QStringLiteral(".db3"));
 }
 
 void DeviceManageForm::openProduct()
@@ -306,9 +304,34 @@ void DeviceManageForm::openProduct()
     }
     displayPromptBox(tr("键盘数据同步中"));
     const QUrl url = UpdateServer::resourcePackageUrl(folder);
-    mDownloader->download(FileDownloadUtil::ResourcePackage, url,
-                          downloadFolder() + QLatin1Char('/') + QFileInfo(url.path()).completeBaseName() +
-                              QStringLiteral(".zip"));
+    startDownload(FileDownloadUtil::ResourcePackage, url, QFileInfo(url.path()).completeBaseName() + QStringLiteral(".zip"),
+                  folder, gKeyboardConfig->productInfo->serialNumber);
+}
+
+void DeviceManageForm::startDownload(int type, const QUrl &url, const QString &fileName, const QString &packageFolder,
+                                     ushort packageSerial)
+{
+    if (mDownloader->isRunning()) {
+        qWarning() << "=== DeviceManageForm 下载进行中，不能开始" << url << "===";
+        reportDownloadFailure();
+        return;
+    }
+    mPackageFolder = packageFolder;
+    mPackageSerial = packageSerial;
+    // A private folder: a file of a fixed name in the shared temporary folder could be made or
+    // swapped by another user before it is read.
+    mDownloadDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Quillomatrix-XXXXXX"));
+    if (!mDownloadDir->isValid()) {
+        onUpdateError(type, QStringLiteral("Cannot open file for writing"));
+        return;
+    }
+    mDownloader->download(type, url, mDownloadDir->filePath(fileName));
+}
+
+bool DeviceManageForm::modelIsPackageProduct() const
+{
+    const auto &product = gKeyboardConfig ? gKeyboardConfig->productInfo : QSharedPointer<PRODUCT_INFO>();
+    return product && product->serialNumber == mPackageSerial && product->productData == mPackageFolder;
 }
 
 void DeviceManageForm::showKeyPage()
@@ -329,11 +352,6 @@ void DeviceManageForm::abandonConnection(const QString &toast)
     showToast(toast);
 }
 
-QString DeviceManageForm::downloadFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-}
-
 void DeviceManageForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
 {
     FileTransfer::showProgress(mPromptBox, bytesReceived, bytesTotal);
@@ -342,20 +360,22 @@ void DeviceManageForm::onDownloadProgress(qlonglong bytesReceived, qlonglong byt
 void DeviceManageForm::onDownloadFinished(int type, QString filePath)
 {
     closePromptBox();
-    // The keyboard may have gone while the file was on its way.
+    // The file's folder lasts until the file has been used; a download started from here gets a
+    // folder of its own.
+    const std::unique_ptr<QTemporaryDir> downloadDir = std::move(mDownloadDir);
+    // The keyboard may have gone, or another one come, while the file was on its way.
     const bool linkUp = gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState();
     if (type == FileDownloadUtil::ResourcePackage) {
-        const QString folder = gKeyboardConfig && gKeyboardConfig->productInfo
-                                   ? gKeyboardConfig->productInfo->productData
-                                   : QString();
+        // The package belongs to the product it was fetched for, whatever is connected now.
+        const bool sameProduct = linkUp && modelIsPackageProduct();
         QString error;
-        if (folder.isEmpty() || !ResourcePackage::install(filePath, AppPaths::dataDir(), folder, &error)) {
+        if (!ResourcePackage::install(filePath, AppPaths::dataDir(), mPackageFolder, &error)) {
             qWarning() << "=== DeviceManageForm 资源包解压失败" << filePath << error << "===";
-            if (linkUp)
+            if (sameProduct)
                 abandonConnection(tr("资源包解压失败"));
             return;
         }
-        if (linkUp)
+        if (sameProduct)
             showKeyPage();
     } else if (type == FileDownloadUtil::ProductDatabase) {
         if (gSystemConfig)
@@ -374,6 +394,12 @@ void DeviceManageForm::onDownloadFinished(int type, QString filePath)
 void DeviceManageForm::onUpdateError(int type, QString error)
 {
     qWarning().noquote() << "=== DeviceManageForm onUpdateError error:{ " + error + " } ===" << type;
+    mDownloadDir.reset();
+    reportDownloadFailure();
+}
+
+void DeviceManageForm::reportDownloadFailure()
+{
     closePromptBox();
     showToast(tr("找不到产品型号，请确认软件是否正确"));
 }

@@ -3,10 +3,14 @@
 #include <QSharedPointer>
 #include <QWidget>
 
+#include <memory>
+
 class FileDownloadUtil;
 class QCustomProgressDialog;
 class QGridLayout;
 class QScrollArea;
+class QTemporaryDir;
+class QUrl;
 class SyncConfigUtil;
 
 // The device page (stack index 0), where a keyboard gets connected: it opens the link of the
@@ -34,8 +38,6 @@ public:
     QCustomProgressDialog *promptBox() const;
     // The configuration read under way, or null.
     SyncConfigUtil *syncWorker() const;
-    // Where the product database and resource packages are downloaded to.
-    static QString downloadFolder();
 
 public Q_SLOTS:
     void refreshLanguageUi();
@@ -71,6 +73,14 @@ private:
     // the product's folder is missing.
     void openProduct();
     void showKeyPage();
+    // Downloads url as fileName into a private temporary folder. A download already under way is
+    // left alone and this one fails at once. A resource package remembers the product it is for.
+    void startDownload(int type, const QUrl &url, const QString &fileName, const QString &packageFolder = QString(),
+                       ushort packageSerial = 0);
+    // A download failed or could not start: the prompt box goes and the user is told.
+    void reportDownloadFailure();
+    // Whether the keyboard model still describes the product the running resource download is for.
+    bool modelIsPackageProduct() const;
     // Closes the link and forgets the keyboard after a connection that cannot go on.
     void abandonConnection(const QString &toast);
     // The link is gone or cannot be opened: closed, USB chosen again, the device page shown.
@@ -85,6 +95,11 @@ private:
     QPointer<QCustomProgressDialog> mPromptBox;
     SyncConfigUtil *mSyncConfig = nullptr;
     QSharedPointer<FileDownloadUtil> mDownloader;
+    // The private folder of the download under way; for a resource package, the product folder it
+    // is unpacked into and the product's serial number, as chosen when the download started.
+    std::unique_ptr<QTemporaryDir> mDownloadDir;
+    QString mPackageFolder;
+    ushort mPackageSerial = 0;
     // A Bluetooth discovery started by this page is running.
     bool mSearching = false;
 };

@@ -102,9 +102,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     initializeSystemTray();
 
-    mLocalServer = new InstanceServer(this);
-    mLocalServer->setWindow(this);
-    mLocalServer->listen(QString::fromLatin1(SingleInstance::ServerName));
+    listenForSecondStarts();
 
     for (QWidget *widget : {static_cast<QWidget *>(ui->deviceButton), static_cast<QWidget *>(ui->firewareButton),
                             static_cast<QWidget *>(ui->settingButton), static_cast<QWidget *>(ui->addButton),
@@ -129,9 +127,7 @@ MainWindow::~MainWindow()
     disconnect(ui->stackedWidget, &QStackedWidget::currentChanged, this, &MainWindow::stackedWidgetChange);
     if (gStackedWidget == ui->stackedWidget)
         gStackedWidget = nullptr;
-    mLocalServer->disconnect(this);
-    delete mLocalServer;
-    mLocalServer = nullptr;
+    closeInstanceServer();
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->disconnect(this);
     delete mProgressDialog.data();
@@ -143,6 +139,36 @@ MainWindow::~MainWindow()
 int MainWindow::pageIndex() const
 {
     return mPageIndex;
+}
+
+void MainWindow::listenForSecondStarts()
+{
+    mLocalServer = new InstanceServer(this);
+    mLocalServer->setWindow(this);
+    mLocalServer->listen(QString::fromLatin1(SingleInstance::ServerName));
+}
+
+void MainWindow::closeInstanceServer()
+{
+    if (!mLocalServer)
+        return;
+    mLocalServer->disconnect(this);
+    delete mLocalServer;
+    mLocalServer = nullptr;
+}
+
+void MainWindow::releaseRunningInstance()
+{
+    closeInstanceServer();
+    SingleInstance::releaseSegments();
+}
+
+void MainWindow::claimRunningInstance()
+{
+    if (SingleInstance::CheckAppRun())
+        qWarning("Another instance took over meanwhile.");
+    if (!mLocalServer)
+        listenForSecondStarts();
 }
 
 void MainWindow::createPages()
@@ -355,7 +381,9 @@ void MainWindow::chooseCommType(int type)
 
 void MainWindow::protocol_device_disconnected()
 {
-    if (gUsbCommunicateUtil)
+    // Only the Bluetooth link that dropped is closed: the device page hears of the loss first and
+    // may already have opened the USB link to a keyboard that is plugged in.
+    if (gUsbCommunicateUtil && gUsbCommunicateUtil->checkBleCommunicateState())
         gUsbCommunicateUtil->closeCommunicate();
     if (gSystemConfig)
         gSystemConfig->setCommType(0);

@@ -57,6 +57,13 @@ public:
     // The stack index of the page last entered through a page switch (NoPage before the first).
     int pageIndex() const;
 
+    // Before another program takes this one's place (restart, update): this program stops being the
+    // running instance, so that the new one, started while this one is still on its way out, does
+    // not hand over to it. The shared-memory segment is released and the local server closed.
+    void releaseRunningInstance();
+    // The new program could not be started: this one takes the role back and runs on.
+    void claimRunningInstance();
+
 public Q_SLOTS:
     // The language changed: re-apply the window's texts and read the tooltip texts of the new
     // language (this runs before the pages refresh themselves).
@@ -120,6 +127,9 @@ private:
     void showPage(int index);
     // Restores the window from the tray, the taskbar or a second start.
     void restoreWindow();
+    // The local server through which a second start brings this window back.
+    void listenForSecondStarts();
+    void closeInstanceServer();
 
     Ui::MainWindow *ui = nullptr;
 

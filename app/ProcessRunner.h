@@ -2,7 +2,8 @@
 #include <QString>
 #include <QStringList>
 
-// Runs external programs for the update installation. Tests put a recording stand-in in its place.
+// Runs external programs for the update installation and the restart. Tests put a recording
+// stand-in in its place. run() may be called from a worker thread.
 class ProcessRunner
 {
 public:

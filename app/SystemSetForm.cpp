@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -23,7 +24,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -51,6 +53,30 @@ QString autoStartName()
     const QString name = QCoreApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("Quillomatrix") : name;
 }
+
+// The page's progress dialogs: application-modal, frameless, no cancel button, at 0; a maximum of
+// 0 makes a busy bar.
+QProgressDialog *newProgressDialog(const QString &label, int maximum)
+{
+    auto *dialog = new QProgressDialog(label, QString(), 0, maximum, nullptr);
+    dialog->setCancelButton(nullptr);
+    dialog->setMinimumWidth(300);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
+    dialog->setMinimumDuration(0);
+    dialog->setValue(0);
+    return dialog;
+}
+
+void closeDialog(QPointer<QProgressDialog> &pointer)
+{
+    if (!pointer)
+        return;
+    QProgressDialog *dialog = pointer;
+    pointer = nullptr;
+    dialog->close();
+    dialog->deleteLater();
+}
 } // namespace
 
 SystemSetForm::SystemSetForm(QWidget *parent) : QWidget(parent)
@@ -61,11 +87,12 @@ SystemSetForm::SystemSetForm(QWidget *parent) : QWidget(parent)
     loadSettings();
     mBackButton->setFocusPolicy(Qt::NoFocus);
 
+    mRunner = std::make_shared<ProcessRunner>();
     mUpdateChecker = new UpdateChecker(this);
     mDownloadManager = new DownloadManager(this);
     connect(mUpdateChecker, &UpdateChecker::updateAvailable, this, &SystemSetForm::onUpdateAvailable);
-    connect(mUpdateChecker, &UpdateChecker::checkError, this, &SystemSetForm::onUpdateError);
-    connect(mDownloadManager, &DownloadManager::error, this, &SystemSetForm::onUpdateError);
+    connect(mUpdateChecker, &UpdateChecker::checkError, this, &SystemSetForm::onCheckError);
+    connect(mDownloadManager, &DownloadManager::error, this, &SystemSetForm::onDownloadError);
     connect(mDownloadManager, &DownloadManager::progress, this, &SystemSetForm::onDownloadProgress);
     connect(mDownloadManager, &DownloadManager::finished, this, &SystemSetForm::onDownloadFinished);
 
@@ -81,7 +108,14 @@ SystemSetForm::~SystemSetForm()
     mDownloadManager->disconnect(this);
     mUpdateChecker->deleteLater();
     mDownloadManager->deleteLater();
+    if (mInstallThread) {
+        // The installation is not broken off halfway: its steps are bounded in time.
+        mInstallThread->disconnect(this);
+        mInstallThread->wait();
+        delete mInstallThread;
+    }
     closeDownloadDialog();
+    closeDialog(mInstallDialog);
     qInfo() << "=== 系统设置页面销毁 ===";
 }
 
@@ -243,6 +277,16 @@ QProgressDialog *SystemSetForm::downloadDialog() const
     return mDownloadDialog;
 }
 
+QProgressDialog *SystemSetForm::installDialog() const
+{
+    return mInstallDialog;
+}
+
+void SystemSetForm::setProcessRunner(std::shared_ptr<ProcessRunner> runner)
+{
+    mRunner = std::move(runner);
+}
+
 void SystemSetForm::refreshLanguageUi()
 {
     retranslate();
@@ -287,8 +331,24 @@ void SystemSetForm::on_themeComboBox_currentIndexChanged(int index)
 
 void SystemSetForm::restartApplication()
 {
-    ProcessRunner().startDetached(QCoreApplication::applicationFilePath(), {});
+    startInPlace(QCoreApplication::applicationFilePath());
+}
+
+bool SystemSetForm::startInPlace(const QString &program)
+{
+    // The new program starts while this one is still on its way out: were this one still the
+    // running instance, the new one would hand over to it and end, leaving no program running.
+    auto *mainWindow = qobject_cast<MainWindow *>(window());
+    if (mainWindow)
+        mainWindow->releaseRunningInstance();
+    if (!mRunner->startDetached(program, {})) {
+        qWarning() << "=== 无法启动" << program << "===";
+        if (mainWindow)
+            mainWindow->claimRunningInstance();
+        return false;
+    }
     QCoreApplication::quit();
+    return true;
 }
 
 void SystemSetForm::on_autoCheckBox_stateChanged(int state)
@@ -322,6 +382,10 @@ void SystemSetForm::on_firewareCheckBox_stateChanged(int state)
 
 void SystemSetForm::on_appCheckBtn_clicked()
 {
+    // One check, download and installation at a time: the button is back when the job has ended.
+    if (!mAppCheckBtn->isEnabled())
+        return;
+    mAppCheckBtn->setEnabled(false);
     mUpdateChecker->checkForUpdate(UpdateServer::versionUrl());
 }
 
@@ -329,24 +393,26 @@ void SystemSetForm::onUpdateAvailable(VersionInfo info)
 {
     if (UpdateChecker::compareVersions(info.version, QLatin1String(AppVersion)) <= 0) {
         showInformation(tr("提示"), tr("没有新版本"));
+        endUpdateJob();
         return;
     }
     mOfferedUpdate = info;
     const QString text = tr("发现新版本 %1\n\n更新内容:\n%2\n\n是否立即下载更新?").arg(info.version, info.description);
-    if (!askQuestion(tr("发现新版本"), text))
+    if (!askQuestion(tr("发现新版本"), text)) {
+        endUpdateJob();
         return;
+    }
 
     closeDownloadDialog();
-    auto *dialog = new QProgressDialog(tr("正在下载更新..."), QString(), 0, 100, nullptr);
-    dialog->setCancelButton(nullptr);
-    dialog->setMinimumWidth(300);
-    dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
-    dialog->setMinimumDuration(0);
-    dialog->setValue(0);
-    mDownloadDialog = dialog;
-    mDownloadManager->download(info.url, QStandardPaths::writableLocation(QStandardPaths::TempLocation) +
-                                             QStringLiteral("/update.zip"));
+    // A private folder: a file of a fixed name in the shared temporary folder could be made or
+    // swapped by another user between the download and the installation.
+    mUpdateDir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Quillomatrix-XXXXXX"));
+    if (!mUpdateDir->isValid()) {
+        onDownloadError(QStringLiteral("Cannot open file for writing"));
+        return;
+    }
+    mDownloadDialog = newProgressDialog(tr("正在下载更新..."), 100);
+    mDownloadManager->download(info.url, mUpdateDir->filePath(QStringLiteral("update.zip")));
 }
 
 void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
@@ -373,40 +439,76 @@ void SystemSetForm::onDownloadFinished(QString filePath)
         qWarning() << "=== 更新包校验失败" << filePath << "===";
         QFile::remove(filePath);
         showToast(tr("下载文件校验失败"));
+        endUpdateJob();
         return;
     }
     if (askQuestion(tr("安装"), tr("下载完成，是否安装...")))
         installUpdate(filePath);
+    else
+        endUpdateJob();
 }
 
-bool SystemSetForm::installUpdate(const QString &filePath)
+void SystemSetForm::installUpdate(const QString &filePath)
 {
-    ProcessRunner runner;
-    AppInstaller installer(runner);
-    if (!installer.install(filePath)) {
-        onUpdateError(installer.errorString());
-        return false;
-    }
-    QCoreApplication::quit();
-    return true;
+    // The external programs run for a while: off the UI thread, behind a dialog that keeps the
+    // user from starting anything else meanwhile.
+    closeDialog(mInstallDialog);
+    mInstallDialog = newProgressDialog(tr("正在安装更新..."), 0);
+    mInstallDialog->show();
+
+    // The thread holds the runner and the installer until it ends.
+    auto installer = std::make_shared<AppInstaller>(*mRunner);
+    auto installed = std::make_shared<bool>(false);
+    mInstallThread = QThread::create([installer, runner = mRunner, filePath, installed] {
+        *installed = installer->install(filePath);
+    });
+    connect(mInstallThread, &QThread::finished, this, [this, installer, installed] {
+        mInstallThread->wait();
+        mInstallThread->deleteLater();
+        mInstallThread = nullptr;
+        installFinished(*installed, installer->installedProgram(), installer->errorString());
+    });
+    mInstallThread->start();
+}
+
+void SystemSetForm::installFinished(bool installed, const QString &program, const QString &error)
+{
+    closeDialog(mInstallDialog);
+    if (installed && startInPlace(program))
+        return;
+    onUpdateError(installed ? QStringLiteral("Cannot start %1").arg(program) : error);
+    endUpdateJob();
 }
 
 void SystemSetForm::onUpdateError(QString error)
 {
     qWarning() << "=== 更新错误:" << error << "===";
+    showToast(tr("更新错误: ") + error);
+}
+
+void SystemSetForm::onCheckError(QString error)
+{
+    onUpdateError(error);
+    endUpdateJob();
+}
+
+void SystemSetForm::onDownloadError(QString error)
+{
     // An application-modal dialog must not outlive the download it shows.
     closeDownloadDialog();
-    showToast(tr("更新错误: ") + error);
+    onUpdateError(error);
+    endUpdateJob();
+}
+
+void SystemSetForm::endUpdateJob()
+{
+    mUpdateDir.reset();
+    mAppCheckBtn->setEnabled(true);
 }
 
 void SystemSetForm::closeDownloadDialog()
 {
-    if (!mDownloadDialog)
-        return;
-    QProgressDialog *dialog = mDownloadDialog;
-    mDownloadDialog = nullptr;
-    dialog->close();
-    dialog->deleteLater();
+    closeDialog(mDownloadDialog);
 }
 
 void SystemSetForm::showToast(const QString &text)

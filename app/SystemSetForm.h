@@ -4,13 +4,18 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class DownloadManager;
+class ProcessRunner;
 class QCheckBox;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
 class QProgressDialog;
 class QPushButton;
+class QTemporaryDir;
+class QThread;
 class QToolButton;
 
 // The settings page (stack index 1): the application's version with the update check, download
@@ -35,9 +40,15 @@ public:
     // The index last handed to repaintInterface (-1 before the page was first shown).
     int fromIndex() const;
 
-    // The update the user was last offered, and the download's progress dialog (null when none).
+    // The update the user was last offered, the download's progress dialog and the busy dialog
+    // of the installation (each null when none).
     VersionInfo offeredUpdate() const;
     QProgressDialog *downloadDialog() const;
+    QProgressDialog *installDialog() const;
+
+    // Runs the external programs of the update installation and of the restart (a recording one
+    // in tests).
+    void setProcessRunner(std::shared_ptr<ProcessRunner> runner);
 
     // True when the file can be read whole and its MD5 digest equals md5 (hexadecimal, any case).
     static bool verifyPackage(const QString &filePath, const QString &md5);
@@ -52,9 +63,10 @@ protected:
     // The page's questions to the user; replaced by tests.
     virtual bool askQuestion(const QString &title, const QString &text);
     virtual void showInformation(const QString &title, const QString &text);
-    // Installs the verified package and, when the new program runs, quits this one. False (with a
-    // toast) when the installation failed and the installed program was kept.
-    virtual bool installUpdate(const QString &filePath);
+    // Installs the verified package on a worker thread behind a busy application-modal dialog;
+    // once the new program is in place it is started and this one quits. A failed installation
+    // keeps the installed program and is reported with a toast.
+    virtual void installUpdate(const QString &filePath);
     // Starts this program anew and quits (after a theme change).
     virtual void restartApplication();
 
@@ -70,6 +82,8 @@ private Q_SLOTS:
     void onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal);
     void onDownloadFinished(QString filePath);
     void onUpdateError(QString error);
+    void onCheckError(QString error);
+    void onDownloadError(QString error);
 
 private:
     void buildForm();
@@ -77,6 +91,13 @@ private:
     void retranslate();
     void refreshVersionText();
     void closeDownloadDialog();
+    // The update check, download or installation has ended without a restart: the check button
+    // is usable again and the private folder of the download goes.
+    void endUpdateJob();
+    void installFinished(bool installed, const QString &program, const QString &error);
+    // Starts program in this one's place and quits. This program first stops being the running
+    // instance; when the new one cannot be started it takes that back and runs on (false).
+    bool startInPlace(const QString &program);
     void showToast(const QString &text);
 
     QWidget *mThemeRow = nullptr;
@@ -102,7 +123,12 @@ private:
 
     int mFromIndex = -1;
     QPointer<QProgressDialog> mDownloadDialog;
+    QPointer<QProgressDialog> mInstallDialog;
     UpdateChecker *mUpdateChecker = nullptr;
     DownloadManager *mDownloadManager = nullptr;
     VersionInfo mOfferedUpdate;
+    std::shared_ptr<ProcessRunner> mRunner;
+    // The private folder the update is downloaded into, from the download to the installation's end.
+    std::unique_ptr<QTemporaryDir> mUpdateDir;
+    QThread *mInstallThread = nullptr;
 };

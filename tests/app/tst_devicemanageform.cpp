@@ -1,7 +1,8 @@
 // The device page connecting the emulated keyboard end to end: the link, the configuration read
 // with its progress box, the product's resource package (present, downloaded and unpacked, or
 // refused), the product database downloaded again when the keyboard is missing (at most once in
-// three days, counted at a local update server), and the failures on the way.
+// three days, counted at a local update server), downloads kept in private folders, and the
+// failures on the way.
 
 #include "app/AppServices.h"
 #include "app/DeviceManageForm.h"
@@ -59,6 +60,7 @@ class TestDeviceManageForm : public QObject
     QList<QByteArray> mPaths;
 
     QString productFolder() const { return mDataDir->path() + QStringLiteral("/QuillHE104"); }
+    QString tempFolder() const { return mTemp.filePath(QStringLiteral("tmp")); }
 
     QStringList toasts() const { return TestFiles::toastTexts(mPage.get()); }
 
@@ -225,6 +227,39 @@ private Q_SLOTS:
         connectAndWait();
         QCOMPARE(mStack->currentIndex(), int(MainWindow::KeyPage));
         QCOMPARE(mServer->totalRequests(), 1);
+    }
+
+    // Downloads go to a private folder that goes with the job: a file planted under the name
+    // the download would have in the shared temporary folder is neither written nor unpacked.
+    void downloadsStayPrivate()
+    {
+        const QString planted = tempFolder() + QStringLiteral("/quillhe104.zip");
+        QVERIFY(TestFiles::write(planted, "planted"));
+        QDir(productFolder()).removeRecursively();
+        plugIn();
+        connectAndWait();
+        QCOMPARE(mStack->currentIndex(), int(MainWindow::KeyPage));
+        QVERIFY(QFileInfo(productFolder()).isDir());
+        QCOMPARE(TestFiles::read(planted), QByteArray("planted"));
+        QVERIFY(QDir(tempFolder()).entryList({QStringLiteral("Quillomatrix-*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+        QFile::remove(planted);
+    }
+
+    // The package is unpacked for the product that asked for it, even when another product's
+    // keyboard has taken the model meanwhile; the key page is then not opened for the newcomer.
+    void packageGoesToTheProductThatAskedForIt()
+    {
+        mServer->serveSlow(kPackagePath, TestFiles::read(mTemp.filePath(QStringLiteral("quillhe104.zip"))), 3, 100);
+        QDir(productFolder()).removeRecursively();
+        plugIn();
+        mPage->repaintInterface(true);
+        QTRY_COMPARE_WITH_TIMEOUT(mServer->requestCount(kPackagePath), 1, kWaitMs);
+        QVERIFY(gKeyboardConfig->initializeKeyboardConfig(SampleProductDatabase::He68Serial));
+
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(productFolder()).isDir(), kWaitMs);
+        QVERIFY(!QFileInfo::exists(mDataDir->path() + QStringLiteral("/QuillHE68")));
+        QCOMPARE(mStack->currentIndex(), int(MainWindow::DevicePage));
+        QVERIFY(toasts().isEmpty());
     }
 
     void packageDownloadErrors_data()

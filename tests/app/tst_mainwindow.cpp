@@ -3,6 +3,7 @@
 #include "app/DeviceManageForm.h"
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
+#include "app/ProcessRunner.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "model/KeyboardConfigUtil.h"
@@ -15,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListView>
@@ -98,6 +100,25 @@ bool modelFilled()
 {
     return gKeyboardConfig->productInfo && !gKeyboardConfig->keyboardConfigList.isEmpty();
 }
+
+// Starting the new program is played in this process: its start-up looks for a running instance
+// as main() does, while this program has not ended yet.
+class RestartRunner : public ProcessRunner
+{
+public:
+    bool startSucceeds = true;
+    QStringList started;
+    bool newProgramHandedOver = false;
+
+    bool startDetached(const QString &program, const QStringList &) override
+    {
+        started.append(program);
+        if (startSucceeds)
+            newProgramHandedOver = SingleInstance::handOverToRunningInstance(
+                QString::fromLatin1(SingleInstance::InstanceKey), QString::fromLatin1(SingleInstance::ServerName), 2000);
+        return startSucceeds;
+    }
+};
 } // namespace
 
 class TestMainWindow : public QObject
@@ -193,6 +214,7 @@ private Q_SLOTS:
         EmulatedHidBus::instance().reset();
         gKeyboardConfig->resetKeyboardConfig();
         gCustomToolTip->hideTip();
+        SingleInstance::releaseSegments();
         QVERIFY(!gStackedWidget);
     }
 
@@ -555,6 +577,53 @@ private Q_SLOTS:
         QVERIFY(child<QRadioButton>("main_usb_radio")->isChecked());
         QVERIFY(!child<QRadioButton>("main_ble_radio")->isChecked());
         QCOMPARE(gStackedWidget->currentIndex(), int(MainWindow::DevicePage));
+    }
+
+    // A Bluetooth link that drops while a USB keyboard is plugged in: the device page goes back to
+    // USB and connects that keyboard, and the USB link it opened stays open for the read.
+    void linkLossWithUsbKeyboardPluggedIn()
+    {
+        EmulatedHidBus::instance().attachKeyboard(std::make_shared<EmulatedKeyboard>());
+        gSystemConfig->setCommType(1);
+        fillModel(2);
+        goTo(MainWindow::KeyPage);
+        Q_EMIT gUsbCommunicateUtil->protocol_device_disconnected();
+        QCOMPARE(gStackedWidget->currentIndex(), int(MainWindow::DevicePage));
+        QCOMPARE(gSystemConfig->getCommType(), 0);
+        QVERIFY(gUsbCommunicateUtil->checkCommunicateState());
+        auto *device = qobject_cast<DeviceManageForm *>(gStackedWidget->widget(MainWindow::DevicePage));
+        QVERIFY(device->syncWorker());
+    }
+
+    // A restart (after a theme change, or an update) starts the new program while this one is on
+    // its way out: this one has stopped being the running instance by then, so the new one starts
+    // instead of handing over to it. When the new one cannot be started, this one stays the
+    // running instance.
+    void restartLeavesTheInstanceToTheNewProgram_data()
+    {
+        QTest::addColumn<bool>("startSucceeds");
+        QTest::newRow("started") << true;
+        QTest::newRow("not started") << false;
+    }
+
+    void restartLeavesTheInstanceToTheNewProgram()
+    {
+        QFETCH(bool, startSucceeds);
+        // As at start-up: this program holds the instance segment and its window listens.
+        QVERIFY(!SingleInstance::CheckAppRun());
+        auto runner = std::make_shared<RestartRunner>();
+        runner->startSucceeds = startSucceeds;
+        auto *settings = qobject_cast<SystemSetForm *>(gStackedWidget->widget(MainWindow::SettingsPage));
+        settings->setProcessRunner(runner);
+
+        child<QComboBox>("themeComboBox")->setCurrentIndex(1);
+        gSystemConfig->setTheme(0);
+        QCOMPARE(runner->started, QStringList{QCoreApplication::applicationFilePath()});
+        QVERIFY(!runner->newProgramHandedOver);
+        if (!startSucceeds) {
+            QVERIFY(SingleInstance::CheckAppRun());
+            QVERIFY(SingleInstance::activateExistingInstance(QString::fromLatin1(SingleInstance::ServerName), 2000));
+        }
     }
 
     // Pulling the keyboard while the device page shows only redraws the device page.

@@ -1,10 +1,12 @@
 // The settings page: controls loaded from the settings, back and F12 navigation, start with the
 // system through a temporary XDG_CONFIG_HOME, close to tray, language, and the application update
-// against a local update server: the numeric version check, the download with its progress dialog,
-// the MD5 check and the install question.
+// against a local update server: the numeric version check (one at a time), the download into a
+// private folder with its progress dialog, the MD5 check, the install question and the
+// installation on a worker thread.
 
 #include "app/AutoStart.h"
 #include "app/MainWindow.h"
+#include "app/ProcessRunner.h"
 #include "app/SystemSetForm.h"
 #include "app/UpdateServer.h"
 #include "model/SystemConfigUtil.h"
@@ -19,8 +21,10 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
@@ -38,6 +42,8 @@ public:
     QStringList notices;
     QStringList installed;
     bool dialogOpenAtQuestion = false;
+    // Install for real (through the page's process runner) rather than only record.
+    bool realInstall = false;
 
 protected:
     bool askQuestion(const QString &title, const QString &) override
@@ -47,9 +53,42 @@ protected:
         return answer;
     }
     void showInformation(const QString &, const QString &text) override { notices.append(text); }
-    bool installUpdate(const QString &filePath) override
+    void installUpdate(const QString &filePath) override
     {
         installed.append(filePath);
+        if (realInstall)
+            SystemSetForm::installUpdate(filePath);
+    }
+};
+
+// Stands in for the programs of the installation: "unzip" delivers the new program, one program
+// can be made to fail, and the first step waits until the test lets it go. The steps run on the
+// installation's thread; the test reads what they recorded once the installation has ended.
+class StepRunner : public ProcessRunner
+{
+public:
+    QSemaphore go;
+    QString failing;
+    QStringList programs;
+    bool ranOnUiThread = false;
+    // The UI thread did not let the first step go in time (it was blocked).
+    bool keptWaiting = false;
+    QStringList started;
+
+    int run(const QString &program, const QStringList &arguments) override
+    {
+        if (programs.isEmpty())
+            keptWaiting = !go.tryAcquire(1, kWaitMs);
+        programs.append(program);
+        ranOnUiThread = ranOnUiThread || QThread::currentThread() == qApp->thread();
+        if (program == QLatin1String("unzip"))
+            TestFiles::write(arguments.last() + QStringLiteral("/Quillomatrix"), "new program");
+        return program == failing ? 1 : 0;
+    }
+
+    bool startDetached(const QString &program, const QStringList &) override
+    {
+        started.append(program);
         return true;
     }
 };
@@ -92,6 +131,12 @@ class TestSystemSetForm : public QObject
     QByteArray packageMd5() const { return QCryptographicHash::hash(mPackage, QCryptographicHash::Md5).toHex(); }
 
     void checkVersion() { QTest::mouseClick(child<QPushButton>("appCheckBtn"), Qt::LeftButton); }
+
+    // The private folders of downloads left in the temporary folder.
+    QStringList privateFolders() const
+    {
+        return QDir(mTemp.path()).entryList({QStringLiteral("Quillomatrix-*")}, QDir::Dirs | QDir::Hidden);
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -267,6 +312,9 @@ private Q_SLOTS:
 
     void verifiedDownloadOffersInstall()
     {
+        // A file planted under the old fixed name is neither written nor installed.
+        const QString planted = mTemp.filePath(QStringLiteral("update.zip"));
+        QVERIFY(TestFiles::write(planted, "planted"));
         serveVersion("1.2.0.0", packageMd5().toLower());
         checkVersion();
         QTRY_COMPARE_WITH_TIMEOUT(mPage->questions.size(), 1, kWaitMs);
@@ -276,11 +324,22 @@ private Q_SLOTS:
         QCOMPARE(mPage->questions.last(), QStringLiteral("安装"));
         QVERIFY(!mPage->dialogOpenAtQuestion);
         QVERIFY(!mPage->downloadDialog());
-        const QString file = mTemp.filePath(QStringLiteral("update.zip"));
-        QCOMPARE(mPage->installed, QStringList{file});
-        QFile downloaded(file);
-        QVERIFY(downloaded.open(QIODevice::ReadOnly));
-        QCOMPARE(downloaded.readAll(), mPackage);
+        QCOMPARE(mPage->installed.size(), 1);
+        const QFileInfo file(mPage->installed.first());
+        QCOMPARE(file.fileName(), QStringLiteral("update.zip"));
+        // Downloaded into a folder of its own, readable by this user only.
+        QCOMPARE(privateFolders(), QStringList{file.dir().dirName()});
+        QCOMPARE(file.dir().absolutePath(), mTemp.filePath(file.dir().dirName()));
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QCOMPARE(QFile::permissions(file.absolutePath()) & others, QFileDevice::Permissions());
+        QCOMPARE(TestFiles::read(file.absoluteFilePath()), mPackage);
+        QCOMPARE(TestFiles::read(planted), QByteArray("planted"));
+        QFile::remove(planted);
+        // The folder goes with the page.
+        mPage.reset();
+        QVERIFY(privateFolders().isEmpty());
     }
 
     void digestMismatchNeverOffersInstall()
@@ -291,7 +350,8 @@ private Q_SLOTS:
         QCOMPARE(mPage->questions, QStringList{QStringLiteral("发现新版本")});
         QVERIFY(mPage->installed.isEmpty());
         QVERIFY(!mPage->downloadDialog());
-        QVERIFY(!QFile::exists(mTemp.filePath(QStringLiteral("update.zip"))));
+        QVERIFY(privateFolders().isEmpty());
+        QVERIFY(child<QPushButton>("appCheckBtn")->isEnabled());
     }
 
     void downloadErrorClosesTheDialog_data()
@@ -314,6 +374,8 @@ private Q_SLOTS:
         const QStringList shown = toasts(mPage.get());
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.first().startsWith(QStringLiteral("更新错误: ")));
+        QVERIFY(privateFolders().isEmpty());
+        QVERIFY(child<QPushButton>("appCheckBtn")->isEnabled());
     }
 
     void checkErrorIsShown()
@@ -324,6 +386,70 @@ private Q_SLOTS:
         QVERIFY(toasts(mPage.get()).first().startsWith(QStringLiteral("更新错误: ")));
         QVERIFY(mPage->questions.isEmpty());
         QCOMPARE(mServer->requestCount(QStringLiteral("/normal/ver_mac.xml")), 1);
+        QVERIFY(child<QPushButton>("appCheckBtn")->isEnabled());
+    }
+
+    // A check, its download and the installation run one at a time: clicks meanwhile do nothing.
+    void oneCheckAtATime()
+    {
+        serveVersion("1.2.0.0", packageMd5());
+        checkVersion();
+        checkVersion();
+        QTRY_COMPARE_WITH_TIMEOUT(mPage->questions.size(), 1, kWaitMs);
+        QVERIFY(mPage->downloadDialog());
+        checkVersion();
+        QTRY_COMPARE_WITH_TIMEOUT(mPage->questions.size(), 2, kWaitMs);
+        QCOMPARE(mPage->questions.last(), QStringLiteral("安装"));
+        QCOMPARE(mServer->requestCount(QStringLiteral("/normal/ver_mac.xml")), 1);
+        QCOMPARE(mServer->requestCount(QStringLiteral("/normal/update.zip")), 1);
+        QVERIFY(toasts(mPage.get()).isEmpty());
+    }
+
+    // The installation's programs run off the UI thread behind a busy, application-modal dialog
+    // without a cancel button; the new program is started when it is in place, and a failure is
+    // reported with the installed program kept.
+    void installRunsOffTheUiThread_data()
+    {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("installed") << QString();
+        QTest::newRow("copy fails") << QStringLiteral("cp");
+    }
+
+    void installRunsOffTheUiThread()
+    {
+        QFETCH(QString, failing);
+        auto runner = std::make_shared<StepRunner>();
+        runner->failing = failing;
+        mPage->setProcessRunner(runner);
+        mPage->realInstall = true;
+        serveVersion("1.2.0.0", packageMd5());
+        checkVersion();
+
+        // The first step waits while the UI thread goes on.
+        QTRY_VERIFY_WITH_TIMEOUT(mPage->installDialog(), kWaitMs);
+        QProgressDialog *dialog = mPage->installDialog();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->maximum(), 0);
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QVERIFY(!dialog->findChild<QPushButton *>());
+        QVERIFY(!child<QPushButton>("appCheckBtn")->isEnabled());
+        runner->go.release();
+
+        QTRY_VERIFY_WITH_TIMEOUT(!mPage->installDialog(), kWaitMs);
+        QVERIFY(!runner->ranOnUiThread);
+        QVERIFY(!runner->keptWaiting);
+        if (failing.isEmpty()) {
+            QCOMPARE(runner->programs, (QStringList{"unzip", "rm", "cp", "chmod", "mv"}));
+            QCOMPARE(runner->started, QStringList{QCoreApplication::applicationFilePath()});
+            QVERIFY(toasts(mPage.get()).isEmpty());
+        } else {
+            QVERIFY(runner->started.isEmpty());
+            const QStringList shown = toasts(mPage.get());
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(shown.first().startsWith(QStringLiteral("更新错误: cp ")));
+            QVERIFY(child<QPushButton>("appCheckBtn")->isEnabled());
+            QVERIFY(privateFolders().isEmpty());
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 // Installing what the update server delivers: the application update (command sequences on macOS
-// and Linux, every step checked, the installed program kept on any failure), the product resource
+// and Linux, every step checked, the installed program kept on any failure, unpacked and mounted
+// in a private folder), the product resource
 // packages (unsafe archives refused), the MD5 check of a download, and the start-with-the-system
 // entry.
 
@@ -30,9 +31,7 @@ class RecordingRunner : public ProcessRunner
 {
 public:
     QList<QStringList> calls;
-    QList<QStringList> started;
     bool runForReal = false;
-    bool startSucceeds = true;
     // Exit code per command (program and first argument, or program alone); 0 when not listed.
     std::function<int(const QStringList &)> exitCode;
 
@@ -48,10 +47,10 @@ public:
         return runForReal ? ProcessRunner::run(program, arguments) : 0;
     }
 
-    bool startDetached(const QString &program, const QStringList &arguments) override
+    bool startDetached(const QString &, const QStringList &) override
     {
-        started.append(QStringList{program} + arguments);
-        return startSucceeds;
+        qFatal("the installer starts nothing");
+        return false;
     }
 
     QStringList programs() const
@@ -138,19 +137,22 @@ private Q_SLOTS:
 
         QVERIFY2(installer.install(package), qPrintable(installer.errorString()));
         const QString app = QStringLiteral("/Applications/Quillomatrix.app");
+        // The image is mounted at a folder of the installation's own, not under /Volumes.
+        const QString mount = update + "/mount";
         const QList<QStringList> expected = {
             {"unzip", "-o", package, "-d", update},
-            {"hdiutil", "attach", update + "/Quillomatrix.dmg"},
+            {"hdiutil", "attach", "-nobrowse", "-mountpoint", mount, update + "/Quillomatrix.dmg"},
             {"rm", "-rf", app + ".new"},
-            {"cp", "-R", "/Volumes/Quillomatrix/Quillomatrix.app", app + ".new"},
-            {"hdiutil", "detach", "/Volumes/Quillomatrix"},
+            {"cp", "-R", mount + "/Quillomatrix.app", app + ".new"},
+            {"hdiutil", "detach", mount},
             {"rm", "-rf", app + ".old"},
             {"mv", app, app + ".old"},
             {"mv", app + ".new", app},
             {"rm", "-rf", app + ".old"},
         };
         QCOMPARE(runner.calls, expected);
-        QCOMPARE(runner.started, QList<QStringList>{QStringList{app + "/Contents/MacOS/Quillomatrix"}});
+        QVERIFY(QFileInfo(mount).isDir());
+        QCOMPARE(installer.installedProgram(), app + "/Contents/MacOS/Quillomatrix");
     }
 
     void macFailureKeepsInstalledBundle_data()
@@ -179,7 +181,7 @@ private Q_SLOTS:
         };
         QVERIFY(!installer.install(package));
         QVERIFY(!installer.errorString().isEmpty());
-        QVERIFY(runner.started.isEmpty());
+        QVERIFY(installer.installedProgram().isEmpty());
         // The installed bundle is never removed, and never replaced.
         const QString app = QStringLiteral("/Applications/Quillomatrix.app");
         for (const QStringList &call : std::as_const(runner.calls)) {
@@ -188,7 +190,7 @@ private Q_SLOTS:
                      qPrintable(call.join(' ')));
         }
         if (failing == QLatin1String("cp"))
-            QVERIFY(runner.calls.contains(QStringList{"hdiutil", "detach", "/Volumes/Quillomatrix"}));
+            QVERIFY(runner.calls.contains(QStringList{"hdiutil", "detach", update + "/mount"}));
     }
 
     void macPackageWithoutImageIsRefused()
@@ -229,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(program), QByteArray("#!/bin/sh\necho new\n"));
         QVERIFY(QFileInfo(program).isExecutable());
         QVERIFY(!QFile::exists(program + QStringLiteral(".new")));
-        QCOMPARE(runner.started, QList<QStringList>{QStringList{program}});
+        QCOMPARE(installer.installedProgram(), program);
     }
 
     void linuxFailureKeepsProgram_data()
@@ -262,7 +264,49 @@ private Q_SLOTS:
         QVERIFY(!installer.install(package));
         QCOMPARE(TestFiles::read(program), QByteArray("old program"));
         QVERIFY(!QFile::exists(program + QStringLiteral(".new")));
-        QVERIFY(runner.started.isEmpty());
+        QVERIFY(installer.installedProgram().isEmpty());
+    }
+
+    // Without a folder set, each installation unpacks into a fresh folder of its own under the
+    // temporary folder, readable by this user only, and removes it afterwards; on macOS it is kept
+    // while the image may still be mounted in it.
+    void defaultFolderIsPrivate_data()
+    {
+        QTest::addColumn<bool>("mac");
+        QTest::addColumn<bool>("detachFails");
+        QTest::newRow("linux") << false << false;
+        QTest::newRow("mac") << true << false;
+        QTest::newRow("mac, image stays mounted") << true << true;
+    }
+
+    void defaultFolderIsPrivate()
+    {
+        QFETCH(bool, mac);
+        QFETCH(bool, detachFails);
+        const QString package = path(QStringLiteral("private/update.zip"));
+        QVERIFY(TestFiles::write(package, "zip"));
+        RecordingRunner runner;
+        QString folder;
+        QFileDevice::Permissions permissions;
+        runner.exitCode = [&](const QStringList &call) {
+            if (call.first() == QLatin1String("unzip")) {
+                folder = call.last();
+                permissions = QFile::permissions(folder);
+                TestFiles::write(folder + (mac ? QStringLiteral("/Quillomatrix.dmg") : QStringLiteral("/Quillomatrix")), "new");
+            }
+            return detachFails && call.value(1) == QLatin1String("detach") ? 1 : 0;
+        };
+        AppInstaller installer(runner, mac ? HostPlatform::MacOS : HostPlatform::Linux);
+        installer.setProgramPath(mac ? QStringLiteral("/Applications/Quillomatrix.app/Contents/MacOS/Quillomatrix")
+                                     : path(QStringLiteral("private/bin/Quillomatrix")));
+        QVERIFY2(installer.install(package), qPrintable(installer.errorString()));
+
+        QCOMPARE(QFileInfo(folder).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QVERIFY(QFileInfo(folder).fileName().startsWith(QStringLiteral("Quillomatrix-update-")));
+        QCOMPARE(permissions, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                  QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        QCOMPARE(QFileInfo::exists(folder), detachFails);
+        QDir(folder).removeRecursively();
     }
 
     void missingPackageRunsNothing()

@@ -165,6 +165,10 @@ Download the update now?</translation>
         <translation>Download complete. Install now?</translation>
     </message>
     <message>
+        <source>正在安装更新...</source>
+        <translation>Installing the update...</translation>
+    </message>
+    <message>
         <source>是</source>
         <translation>Yes</translation>
     </message>

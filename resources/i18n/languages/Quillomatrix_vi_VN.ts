@@ -165,6 +165,10 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Đã tải xong. Cài đặt ngay?</translation>
     </message>
     <message>
+        <source>正在安装更新...</source>
+        <translation>Đang cài đặt bản cập nhật...</translation>
+    </message>
+    <message>
         <source>是</source>
         <translation>Có</translation>
     </message>

@@ -165,6 +165,10 @@
         <translation>下载完成，是否安装...</translation>
     </message>
     <message>
+        <source>正在安装更新...</source>
+        <translation>正在安装更新...</translation>
+    </message>
+    <message>
         <source>是</source>
         <translation>是</translation>
     </message>
