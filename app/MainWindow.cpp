@@ -30,7 +30,7 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QStandardItemModel>
-#include <QThread>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 #include <cmath>
@@ -40,7 +40,7 @@ bool gBootFirewareScreenFlag = false;
 
 namespace {
 // Pause after a hot-plug notice, so that the device has settled before it is enumerated again.
-constexpr unsigned long kHotPlugSettleMs = 100;
+constexpr int kHotPlugSettleMs = 100;
 constexpr int kTrayWelcomeMs = 3000;
 constexpr int kTrayNoticeMs = 2000;
 const char *const kTrayIcon = ":/images/images/light/quillo_matrix.png";
@@ -401,25 +401,28 @@ bool MainWindow::takeHotPlugNotice(const char *ignoredLine, const char *takenLin
         return false;
     }
     qDebug("%s", takenLine);
-    QThread::msleep(kHotPlugSettleMs);
     return true;
 }
 
+// The system reports a keyboard a moment before it can be opened: each notice is acted on after a
+// short settle time, in the order the notices came, without holding up the window meanwhile.
 void MainWindow::deviceConnected(const QString &)
 {
     if (takeHotPlugNotice("=== USB插入是，蓝牙设备已经在通讯 ===", "=== USB设备已插入 ==="))
-        mDeviceForm->repaintInterface(true);
+        QTimer::singleShot(kHotPlugSettleMs, this, [this] { mDeviceForm->repaintInterface(true); });
 }
 
 void MainWindow::deviceDisconnected(const QString &)
 {
     if (!takeHotPlugNotice("=== USB拔出，蓝牙设备已经在通讯 ===", "=== USB设备已拔出 ==="))
         return;
-    mAlignForm->exitAlign(false);
-    if (mPageIndex == NoPage || mPageIndex == DevicePage)
-        mDeviceForm->repaintInterface(false);
-    else
-        showPage(DevicePage); // the page switch releases the device
+    QTimer::singleShot(kHotPlugSettleMs, this, [this] {
+        mAlignForm->exitAlign(false);
+        if (mPageIndex == NoPage || mPageIndex == DevicePage)
+            mDeviceForm->repaintInterface(false);
+        else
+            showPage(DevicePage); // the page switch releases the device
+    });
 }
 
 void MainWindow::on_minButton_clicked()

@@ -14,7 +14,7 @@
 
 #ifdef QUILL_EMULATED_KEYBOARD
 // The emulated keyboard program: the same program with the sample keyboard plugged in.
-#include "tests/support/EmulatedProgram.h"
+#include "emulator/EmulatedProgram.h"
 #endif
 
 namespace {

@@ -12,13 +12,14 @@
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/SyncConfigUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
-#include "tests/support/TestDataDir.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "model/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <sys/prctl.h>
@@ -90,7 +91,9 @@ int main(int argc, char *argv[])
     });
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 5;
 
-    TestDataDir dataDir;
+    // Settings and databases go to a folder of their own, gone with the run.
+    QTemporaryDir dataDir;
+    AppPaths::setDataDir(dataDir.filePath(QStringLiteral("data")));
     gSystemConfig.reset(new SystemConfigUtil);
     gKeyboardConfig.reset(new KeyboardConfigUtil);
 

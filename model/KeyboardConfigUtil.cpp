@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 
-#include "storage/ProductDataUtil.h"
+#include "model/ProductLookup.h"
 
 #include <QDebug>
 
@@ -50,12 +50,13 @@ bool KeyboardConfigUtil::initializeKeyboardConfig(ushort serialNumber)
     defaultKeyList.clear();
     defaultFn1KeyList.clear();
     productInfo.reset();
-    if (!gProductDataUtil)
+    ProductLookup *products = ProductLookup::current();
+    if (!products)
         return false;
-    productInfo = gProductDataUtil->getProductInfoById(serialNumber);
-    gProductDataUtil->getKeyPosition(serialNumber, keyPositionMap);
-    gProductDataUtil->getDefaultProductKey(serialNumber, defaultKeyList);
-    gProductDataUtil->getDefaultFn1ProductKey(serialNumber, defaultFn1KeyList);
+    productInfo = products->getProductInfoById(serialNumber);
+    products->getKeyPosition(serialNumber, keyPositionMap);
+    products->getDefaultProductKey(serialNumber, defaultKeyList);
+    products->getDefaultFn1ProductKey(serialNumber, defaultFn1KeyList);
     return productInfo && !keyPositionMap.isEmpty() && !defaultKeyList.isEmpty() && !defaultFn1KeyList.isEmpty();
 }
 

@@ -28,7 +28,7 @@ public:
     // the board parameters and the effect names, which the next configuration read overwrites.
     void resetKeyboardConfig();
     // Loads the product record, key positions and both factory layers of the model from
-    // gProductDataUtil. True only when all four were found.
+    // the product database in use (ProductLookup). True only when all four were found.
     bool initializeKeyboardConfig(ushort serialNumber);
 
     QSharedPointer<PRODUCT_DEFAULT_KEY> getKeyboardDefaultKeyInfo(const uchar &keyItem, const uchar &layer);

@@ -11,11 +11,15 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <atomic>
+
 QSharedPointer<ProductDataUtil> gProductDataUtil;
 
 namespace {
 
 const QString kConnectionName = QStringLiteral("connect_product");
+// Connections of databases opened from a file of the caller's choice (read only).
+std::atomic<int> gFileConnections{0};
 const QString kCheckConnectionName = QStringLiteral("connect_product_check");
 const QString kDatabaseFileName = QStringLiteral("/quillbase.db3");
 
@@ -108,21 +112,6 @@ QSharedPointer<PRODUCT_INFO> readProduct(const QSqlQuery &query)
     info->height = qint32(row.integer(13));
     info->strCol = row.integerList(14);
     return validOrNull(info, row, "product_table");
-}
-
-QSharedPointer<DEVICE_INFO> readDevice(const QSqlQuery &query)
-{
-    RowReader row(query);
-    QSharedPointer<DEVICE_INFO> info(new DEVICE_INFO);
-    info->serialNumber = quint16(row.integer(0));
-    info->vendorId = quint16(row.integer(1));
-    info->productId = quint16(row.integer(2));
-    info->interface = qint32(row.integer(3));
-    info->version = qint32(row.integer(4));
-    info->manufacturer = row.text(5);
-    info->productStr = row.text(6);
-    info->path = row.text(7);
-    return validOrNull(info, row, "device_table");
 }
 
 QSharedPointer<KEY_POSITION> readKeyPosition(const QSqlQuery &query)
@@ -225,10 +214,27 @@ ProductDataUtil::ProductDataUtil(QObject *parent) : QObject(parent)
     createDeviceTable();
     createKeyPositionTable();
     createProductDefaultKeyPositionTable();
+    setCurrent(this);
+}
+
+ProductDataUtil::ProductDataUtil(const QString &databaseFile, QObject *parent) : QObject(parent)
+{
+    mDatabase = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                          QStringLiteral("connect_product_file_%1").arg(gFileConnections++));
+    mDatabase.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    mDatabase.setDatabaseName(databaseFile);
+    if (!QFileInfo(databaseFile).isFile() || !mDatabase.open())
+        qWarning().noquote() << "无法打开数据库:" << databaseFile << mDatabase.lastError().text();
+}
+
+bool ProductDataUtil::isOpen() const
+{
+    return mDatabase.isOpen();
 }
 
 ProductDataUtil::~ProductDataUtil()
 {
+    clearCurrent(this);
     closeConnection();
     qInfo().noquote() << "=== ProductDataUtil 关闭数据库 ===";
 }
@@ -396,35 +402,4 @@ void ProductDataUtil::appendDefaultKeys(const QString &table, ushort serialNumbe
                  QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
         return;
     appendRecords(query, &readDefaultKey, list);
-}
-
-QSharedPointer<PRODUCT_INFO> ProductDataUtil::getProductInfoByProduct(const QString &productName)
-{
-    QSqlQuery query(mDatabase);
-    if (!execute(query, QStringLiteral("SELECT * FROM product_table WHERE productName = :productName"),
-                 QStringLiteral(":productName"), productName))
-        return {};
-    return firstRecord(query, &readProduct);
-}
-
-QString ProductDataUtil::getProductPathNameByProduct(const QString &productName)
-{
-    const auto info = getProductInfoByProduct(productName);
-    return info ? info->productData : QString();
-}
-
-QSharedPointer<DEVICE_INFO> ProductDataUtil::getDeviceInfoByProduct(const QString &productStr)
-{
-    QSqlQuery query(mDatabase);
-    if (!execute(query, QStringLiteral("SELECT * FROM device_table WHERE productStr = :productStr"),
-                 QStringLiteral(":productStr"), productStr))
-        return {};
-    return firstRecord(query, &readDevice);
-}
-
-bool ProductDataUtil::deleteDeviceInfo(ushort serialNumber)
-{
-    QSqlQuery query(mDatabase);
-    return execute(query, QStringLiteral("DELETE FROM device_table WHERE serialNumber = :serialNumber"),
-                   QStringLiteral(":serialNumber"), serialNumberValue(serialNumber));
 }

@@ -5,6 +5,7 @@
 // tables on a first start); a fresh copy is downloaded from the update server and swapped in.
 
 #include "model/KeyboardRecords.h"
+#include "model/ProductLookup.h"
 
 #include <QObject>
 #include <QSharedPointer>
@@ -14,13 +15,18 @@
 
 class QSqlQuery;
 
-class ProductDataUtil : public QObject
+class ProductDataUtil : public QObject, public ProductLookup
 {
     Q_OBJECT
 public:
+    // The program's database in the data folder (created with its tables when missing); it is
+    // the product look-up of the keyboard model while it lives.
     explicit ProductDataUtil(QObject *parent = nullptr);
+    // Another database file, opened read only, for reading alone (nothing is created).
+    explicit ProductDataUtil(const QString &databaseFile, QObject *parent = nullptr);
     ~ProductDataUtil() override;
 
+    bool isOpen() const;
     // The data folder, created when missing.
     QString getDbPath();
 
@@ -36,20 +42,13 @@ public:
 
     // Appends every product to the list (which is not cleared first).
     void getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list);
-    QSharedPointer<PRODUCT_INFO> getProductInfoById(ushort serialNumber);
+    QSharedPointer<PRODUCT_INFO> getProductInfoById(ushort serialNumber) override;
     // Inserts the key positions of the model into the map (not cleared first); a later row with
     // the same key number replaces the earlier one.
-    void getKeyPosition(ushort serialNumber, QMap<uchar, QSharedPointer<KEY_POSITION>> &map);
+    void getKeyPosition(ushort serialNumber, QMap<uchar, QSharedPointer<KEY_POSITION>> &map) override;
     // Append the factory assignment of the normal layer / the Fn1 layer, in row order.
-    void getDefaultProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list);
-    void getDefaultFn1ProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list);
-
-    QSharedPointer<PRODUCT_INFO> getProductInfoByProduct(const QString &productName);
-    // The resource folder name (productData) of the product; empty when there is none.
-    QString getProductPathNameByProduct(const QString &productName);
-    QSharedPointer<DEVICE_INFO> getDeviceInfoByProduct(const QString &productStr);
-    // True when the statement ran, also when no row matched.
-    bool deleteDeviceInfo(ushort serialNumber);
+    void getDefaultProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list) override;
+    void getDefaultFn1ProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list) override;
 
     // Serial numbers are stored as signed 16-bit values: 0x8000..0xFFFF as -32768..-1.
     static QVariant serialNumberValue(ushort serialNumber);

@@ -9,9 +9,9 @@
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
-#include "tests/support/EmulatedProgram.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "emulator/EmulatedProgram.h"
 #include "tests/support/TestDataDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -115,8 +115,8 @@ private Q_SLOTS:
         for (const QByteArray &path : paths)
             EmulatedHidBus::instance().detach(path);
         QVERIFY(QMetaObject::invokeMethod(window.get(), "deviceDisconnected", Q_ARG(QString, QString())));
+        QTRY_COMPARE(window->pageIndex(), int(MainWindow::DevicePage));
         QCOMPARE(gStackedWidget->currentIndex(), int(MainWindow::DevicePage));
-        QCOMPARE(window->pageIndex(), int(MainWindow::DevicePage));
         QVERIFY(!gUsbCommunicateUtil->checkCommunicateState());
         QVERIFY(!gKeyboardConfig->productInfo);
 

@@ -10,8 +10,8 @@
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 #include "tests/support/TestDataDir.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedIdentityCommands.h"
-#include "tests/support/EmulatedKeyboard.h"
-#include "tests/support/KeyboardFrameCodec.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedIdentityCommands.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "emulator/KeyboardFrameCodec.h"
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
 #include "link/HidInterfaceTracker.h"
 #include "link/HidWatcher.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QSignalSpy>
 #include <QtTest>

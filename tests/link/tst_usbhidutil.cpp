@@ -1,6 +1,6 @@
 #include "link/UsbHidUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "link/UsbHidUtil.h"
 #include "link/UsbReceiveThread.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "storage/ProductDataUtil.h"
-#include "tests/support/SampleProductDatabase.h"
+#include "emulator/SampleProductDatabase.h"
 #include "tests/support/SqlFile.h"
 #include "tests/support/TestDataDir.h"
 

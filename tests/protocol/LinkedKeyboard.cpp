@@ -2,7 +2,7 @@
 
 #include "link/UsbHidUtil.h"
 #include "model/KeyboardConfigUtil.h"
-#include "tests/support/KeyboardFrameCodec.h"
+#include "emulator/KeyboardFrameCodec.h"
 
 namespace {
 QString show(const KEYBOARD_CUSTOM_LIGHT &r)

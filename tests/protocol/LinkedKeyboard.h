@@ -5,9 +5,9 @@
 // with the keyboard's memory that name the first difference.
 
 #include "protocol/UsbCommunicateUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyBlocks.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedCalibrationCommands.h"
+#include "emulator/EmulatedCalibrationCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>

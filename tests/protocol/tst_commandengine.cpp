@@ -5,9 +5,9 @@
 #include "link/UsbHidUtil.h"
 #include "model/KeyboardConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
-#include "tests/support/EmulatedFirmwareCommands.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedFirmwareCommands.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QDate>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedHighKeyCommands.h"
+#include "emulator/EmulatedHighKeyCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>

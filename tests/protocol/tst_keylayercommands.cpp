@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedKeyLayerCommands.h"
+#include "emulator/EmulatedKeyLayerCommands.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

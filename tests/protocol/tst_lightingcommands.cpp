@@ -1,7 +1,7 @@
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedLightingCommands.h"
+#include "emulator/EmulatedLightingCommands.h"
 #include "tests/support/TestDataDir.h"
 
 #include <QRegularExpression>

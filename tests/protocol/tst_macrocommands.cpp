@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedMacroCommands.h"
+#include "emulator/EmulatedMacroCommands.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedKeyLayerCommands.h"
-#include "tests/support/EmulatedProfileCommands.h"
+#include "emulator/EmulatedKeyLayerCommands.h"
+#include "emulator/EmulatedProfileCommands.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
-#include "tests/support/EmulatedTriggerCommands.h"
+#include "emulator/EmulatedTriggerCommands.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "storage/ProductDataUtil.h"
 #include "tests/support/FolderLock.h"
-#include "tests/support/SampleProductDatabase.h"
+#include "emulator/SampleProductDatabase.h"
 #include "tests/support/SqlFile.h"
 #include "tests/support/TestDataDir.h"
 
@@ -67,10 +67,6 @@ private Q_SLOTS:
         products.getDefaultFn1ProductKey(SampleProductDatabase::He104Serial, fn1); // table absent
         QVERIFY(normal.isEmpty());
         QVERIFY(fn1.isEmpty());
-        QVERIFY(!products.getProductInfoByProduct("Quill HE104"));
-        QCOMPARE(products.getProductPathNameByProduct("Quill HE104"), QString());
-        QVERIFY(!products.getDeviceInfoByProduct("Quill HE104"));
-        QVERIFY(products.deleteDeviceInfo(1)); // ran, matched nothing
     }
 
     void existingFileIsKeptAndReopened()
@@ -111,8 +107,7 @@ private Q_SLOTS:
         if (stored < 0) // the same number stored unsigned is another row the look-up must not find
             rows << productRow(serial, "unsigned");
         rows << QStringLiteral("INSERT INTO key_position_table VALUES (NULL, %1, 7, 7, 1, 0, 0, 1, 2, 3, 4)").arg(stored)
-             << QStringLiteral("INSERT INTO keyboard_default_table VALUES (NULL, %1, 7, 1, 0, 4, 'A')").arg(stored)
-             << QStringLiteral("INSERT INTO device_table VALUES (%1, 1, 2, 3, 4, 'm', 'dev', 'p')").arg(stored);
+             << QStringLiteral("INSERT INTO keyboard_default_table VALUES (NULL, %1, 7, 1, 0, 4, 'A')").arg(stored);
         QVERIFY(SqlFile::exec(dir.path() + kDbName, rows));
 
         const auto info = products.getProductInfoById(ushort(serial));
@@ -125,11 +120,6 @@ private Q_SLOTS:
         DefaultKeyList keys;
         products.getDefaultProductKey(ushort(serial), keys);
         QCOMPARE(keys.size(), 1);
-        const auto device = products.getDeviceInfoByProduct("dev");
-        QVERIFY(device);
-        QCOMPARE(device->serialNumber, quint16(serial));
-        QVERIFY(products.deleteDeviceInfo(ushort(serial)));
-        QVERIFY(!products.getDeviceInfoByProduct("dev"));
     }
 
     void rowsAreReadByPosition()
@@ -208,12 +198,8 @@ private Q_SLOTS:
                         "INSERT INTO key_position_table VALUES (NULL, 5, 'two', 2, 1, 0, 0, 0, 0, 10, 10)",
                         "INSERT INTO key_position_table VALUES (NULL, 5, 3, 3, 'maybe', 0, 0, 0, 0, 10, 10)",
                         "INSERT INTO keyboard_default_table VALUES (NULL, 5, 1, 1, 0, 'x', 'X')",
-                        "INSERT INTO keyboard_default_table VALUES (NULL, 5, 2, 1, 0, 5, 'B')",
-                        "INSERT INTO device_table VALUES (5, 1, 2, 3, 'v1', 'm', 'bad', 'p')"}));
+                        "INSERT INTO keyboard_default_table VALUES (NULL, 5, 2, 1, 0, 5, 'B')"}));
         QVERIFY(!products.getProductInfoById(5));
-        QVERIFY(!products.getProductInfoByProduct("bad"));
-        QCOMPARE(products.getProductPathNameByProduct("bad"), QString());
-        QVERIFY(!products.getDeviceInfoByProduct("bad"));
         QList<QSharedPointer<PRODUCT_INFO>> list;
         products.getProductList(list);
         QVERIFY(list.isEmpty());
@@ -240,7 +226,6 @@ private Q_SLOTS:
         ProductDataUtil products;
         QVERIFY(products.refreshDatabaseFile(download));
         QVERIFY(!products.getProductInfoById(7));
-        QVERIFY(!products.getProductInfoByProduct("old"));
         KeyPositionMap positions;
         products.getKeyPosition(7, positions);
         QVERIFY(positions.isEmpty());
@@ -248,7 +233,6 @@ private Q_SLOTS:
         products.getDefaultFn1ProductKey(7, keys);
         products.getDefaultProductKey(7, keys); // table absent
         QVERIFY(keys.isEmpty());
-        QVERIFY(!products.deleteDeviceInfo(7)); // device_table absent: the statement fails
     }
 
     void swapInDownloadedFile()

@@ -3,7 +3,7 @@
 // factory functions are all known key functions.
 
 #include "storage/ProductDataUtil.h"
-#include "tests/support/SampleProductDatabase.h"
+#include "emulator/SampleProductDatabase.h"
 #include "tests/support/SqlFile.h"
 #include "tests/support/TestDataDir.h"
 
@@ -124,12 +124,6 @@ private Q_SLOTS:
         QVERIFY(info->triggerMin > 0 && info->triggerMin < info->triggerMax && info->triggerMax <= 400);
         QVERIFY(info->qttMin > 0 && info->qttMin < info->qttMax);
         QVERIFY(info->qrtMin > 0 && info->qrtMin < info->qrtMax);
-        QCOMPARE(mProducts->getProductInfoByProduct(name)->serialNumber, quint16(serial));
-        QCOMPARE(mProducts->getProductPathNameByProduct(name), folder);
-        const auto device = mProducts->getDeviceInfoByProduct(name);
-        QVERIFY(device);
-        QCOMPARE(device->serialNumber, quint16(serial));
-        QCOMPARE(device->vendorId, quint16(0x5E2D));
 
         // Key numbers 0..keys-1, each with a position and a function on both layers.
         KeyPositionMap positions;

@@ -7,9 +7,9 @@
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/SyncConfigUtil.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedHighKeyCommands.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedHighKeyCommands.h"
+#include "emulator/EmulatedKeyboard.h"
 #include "tests/support/TestDataDir.h"
 
 #include <QSignalSpy>

@@ -9,7 +9,7 @@
 #include "app/ProcessRunner.h"
 #include "app/ResourcePackage.h"
 #include "app/SystemSetForm.h"
-#include "tests/support/SampleResourcePackage.h"
+#include "emulator/SampleResourcePackage.h"
 #include "tests/support/TestFiles.h"
 
 #include <quazip.h>

@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyBlocks.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QSet>
 

@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedHidBus.h"
+#include "emulator/EmulatedHidBus.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 #include <QThread>
 
@@ -334,6 +334,9 @@ void EmulatedHidBus::close(hid_device *device)
         return;
     std::lock_guard<std::mutex> lock(mMutex);
     device->closed = true;
+    // A closed handle keeps only its few bytes (until reset), not the interface and keyboard
+    // behind it, so that a long run of plug cycles does not pile up keyboards.
+    device->port.reset();
     mChanged.notify_all();
 }
 
@@ -406,8 +409,10 @@ int EmulatedHidBus::read(hid_device *device, unsigned char *data, size_t length,
     const Clock::time_point deadline =
         timeoutMs < 0 ? Clock::time_point::max() : Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        if (device->closed)
+            return failLocked(device, QStringLiteral("device disconnected"));
         const std::shared_ptr<Port> &port = device->port;
-        if (device->closed || !port->attached)
+        if (!port->attached)
             return failLocked(device, QStringLiteral("device disconnected"));
         if (port->faults.readFails)
             return failLocked(device, QStringLiteral("read failed (emulated failure)"));

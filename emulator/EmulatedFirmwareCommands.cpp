@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedFirmwareCommands.h"
+#include "emulator/EmulatedFirmwareCommands.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 namespace {
 quint32 u32At(const QByteArray &bytes, int at)

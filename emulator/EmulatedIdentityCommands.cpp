@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedIdentityCommands.h"
+#include "emulator/EmulatedIdentityCommands.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 namespace {
 void putU16(QByteArray &bytes, int at, quint16 value)

@@ -1,10 +1,10 @@
-#include "tests/support/EmulatedProgram.h"
+#include "emulator/EmulatedProgram.h"
 
 #include "model/AppPaths.h"
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyboard.h"
-#include "tests/support/SampleProductDatabase.h"
-#include "tests/support/SampleResourcePackage.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "emulator/SampleProductDatabase.h"
+#include "emulator/SampleResourcePackage.h"
 
 #include <QDebug>
 #include <QDir>
@@ -75,6 +75,8 @@ void EmulatedProgram::plugIn()
 {
     if (!mPaths.isEmpty())
         return;
+    // A program that runs for hours keeps no log of the reports it wrote.
+    EmulatedHidBus::instance().setRecordWrites(false);
     mPaths = EmulatedHidBus::instance().attachKeyboard(EmulatedKeyboard::createSample());
     qInfo() << "=== 模拟键盘已插入 ===";
     QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));

@@ -1,7 +1,7 @@
-#include "tests/support/EmulatedKeyLayerCommands.h"
+#include "emulator/EmulatedKeyLayerCommands.h"
 
-#include "tests/support/EmulatedKeyBlocks.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyboard.h"
 
 namespace {
 QMap<uchar, KEYBOARD_KEY_INFO> &layerOf(EmulatedKeyboardState &state, uchar layer)

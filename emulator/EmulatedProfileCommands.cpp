@@ -1,8 +1,8 @@
-#include "tests/support/EmulatedProfileCommands.h"
+#include "emulator/EmulatedProfileCommands.h"
 
-#include "tests/support/EmulatedHidBus.h"
-#include "tests/support/EmulatedKeyBlocks.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyboard.h"
 
 QByteArray EmulatedProfileCommands::nameField(const QString &name, int width)
 {

@@ -1,7 +1,7 @@
-#include "tests/support/EmulatedTriggerCommands.h"
+#include "emulator/EmulatedTriggerCommands.h"
 
-#include "tests/support/EmulatedKeyBlocks.h"
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyboard.h"
 
 using Blocks = EmulatedKeyBlocks;
 

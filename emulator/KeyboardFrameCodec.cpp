@@ -1,4 +1,4 @@
-#include "tests/support/KeyboardFrameCodec.h"
+#include "emulator/KeyboardFrameCodec.h"
 
 QByteArray KeyboardFrameCodec::encode(const KeyboardFrame &frame, int frameSize)
 {

@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedMacroCommands.h"
+#include "emulator/EmulatedMacroCommands.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 int EmulatedMacroCommands::actionsPerFrame(int frameSize)
 {

@@ -1,14 +1,14 @@
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
-#include "tests/support/EmulatedCalibrationCommands.h"
-#include "tests/support/EmulatedFirmwareCommands.h"
-#include "tests/support/EmulatedHighKeyCommands.h"
-#include "tests/support/EmulatedIdentityCommands.h"
-#include "tests/support/EmulatedMacroCommands.h"
-#include "tests/support/EmulatedKeyLayerCommands.h"
-#include "tests/support/EmulatedLightingCommands.h"
-#include "tests/support/EmulatedProfileCommands.h"
-#include "tests/support/EmulatedTriggerCommands.h"
+#include "emulator/EmulatedCalibrationCommands.h"
+#include "emulator/EmulatedFirmwareCommands.h"
+#include "emulator/EmulatedHighKeyCommands.h"
+#include "emulator/EmulatedIdentityCommands.h"
+#include "emulator/EmulatedMacroCommands.h"
+#include "emulator/EmulatedKeyLayerCommands.h"
+#include "emulator/EmulatedLightingCommands.h"
+#include "emulator/EmulatedProfileCommands.h"
+#include "emulator/EmulatedTriggerCommands.h"
 
 void KeyboardReplies::sendAs(uchar code, const QByteArray &payload, uchar frame, uchar total)
 {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes quillbase_sample.sql, the sample product database, from the layouts below.
 
-Run it after changing a layout:  python3 tests/support/sample/make_sample_sql.py
+Run it after changing a layout:  python3 emulator/sample/make_sample_sql.py
 The build turns the SQL into sample/quillbase.db3 (quill_makedb).
 """
 import os

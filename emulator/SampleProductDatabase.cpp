@@ -1,4 +1,4 @@
-#include "tests/support/SampleProductDatabase.h"
+#include "emulator/SampleProductDatabase.h"
 
 #include <QDir>
 #include <QFile>

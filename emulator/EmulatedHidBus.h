@@ -1,5 +1,5 @@
 #pragma once
-// The HID interfaces a test has "plugged in". The hidapi stand-in (tests/support/hidapi) answers
+// The HID interfaces a test has "plugged in". The hidapi stand-in (emulator/hidapi) answers
 // every hid_* call from here, so the program's link code runs unchanged against emulated devices.
 // Thread-safe: the reader thread blocks in reads while the test writes and plugs.
 

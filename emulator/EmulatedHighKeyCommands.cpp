@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedHighKeyCommands.h"
+#include "emulator/EmulatedHighKeyCommands.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 namespace {
 constexpr unsigned char KindMt = 1;

@@ -2,7 +2,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The sample product database built from tests/support/sample/quillbase_sample.sql.
+// The sample product database built from emulator/sample/quillbase_sample.sql.
 // Model 1 is a full-size board whose Space bar carries a second sensor (a key of its own sharing
 // the Space key's position, not drawn); model 2 has a serial number stored as a negative number.
 class SampleProductDatabase

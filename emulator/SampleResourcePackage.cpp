@@ -1,4 +1,4 @@
-#include "tests/support/SampleResourcePackage.h"
+#include "emulator/SampleResourcePackage.h"
 
 #include <JlCompress.h>
 

@@ -1,6 +1,6 @@
-#include "tests/support/EmulatedCalibrationCommands.h"
+#include "emulator/EmulatedCalibrationCommands.h"
 
-#include "tests/support/EmulatedKeyboard.h"
+#include "emulator/EmulatedKeyboard.h"
 
 namespace {
 // Answers frame n of a read of count values, perFrame values a frame; slice(first, count) makes

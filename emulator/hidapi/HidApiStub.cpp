@@ -1,7 +1,7 @@
 // Stand-in for the HID library in test programs: every hid_* function the program calls is
 // answered by the emulated devices of EmulatedHidBus. Linked into tests only.
 
-#include "tests/support/EmulatedHidBus.h"
+#include "emulator/EmulatedHidBus.h"
 
 #include <hidapi/hidapi.h>
 

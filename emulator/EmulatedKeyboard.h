@@ -6,8 +6,8 @@
 // Adding a command is adding one handler: setHandler(order, fn), where fn reads the request and
 // the state and queues its reply frames (reply code = order | 0x80 unless it says otherwise).
 
-#include "tests/support/EmulatedKeyboardState.h"
-#include "tests/support/KeyboardFrameCodec.h"
+#include "emulator/EmulatedKeyboardState.h"
+#include "emulator/KeyboardFrameCodec.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "tests/support/EmulatedLightingCommands.h"
+#include "emulator/EmulatedLightingCommands.h"
 
-#include "tests/support/EmulatedKeyBlocks.h"
-#include "tests/support/EmulatedKeyboard.h"
-#include "tests/support/EmulatedProfileCommands.h"
+#include "emulator/EmulatedKeyBlocks.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "emulator/EmulatedProfileCommands.h"
 
 QMap<uchar, QString> EmulatedLightingCommands::effectNames(const EmulatedKeyboardState &state, unsigned char language)
 {

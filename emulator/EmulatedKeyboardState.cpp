@@ -1,12 +1,9 @@
-#include "tests/support/EmulatedKeyboardState.h"
+#include "emulator/EmulatedKeyboardState.h"
+
+#include "storage/ProductDataUtil.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QVariant>
-
-#include <atomic>
 
 namespace {
 KEYBOARD_KEY_INFO keyFunction(uchar keyItem, uchar type, uchar hValue, uchar lValue)
@@ -29,34 +26,11 @@ KEYBOARD_PARAMS factoryParams()
     return params;
 }
 
-// Runs a per-model query; false when the statement fails (a missing table, for example).
-template<typename RowFn>
-bool forEachRow(QSqlDatabase &db, const QString &table, quint16 serialNumber, RowFn onRow)
-{
-    QSqlQuery query(db);
-    if (!query.prepare(QStringLiteral("SELECT * FROM %1 WHERE serialNumber = :serialNumber").arg(table)))
-        return false;
-    // Serial numbers are stored as signed 16-bit values.
-    query.bindValue(QStringLiteral(":serialNumber"), int(qint16(serialNumber)));
-    if (!query.exec())
-        return false;
-    while (query.next())
-        onRow(query);
-    return true;
-}
-
-uchar byteAt(const QSqlQuery &query, int column)
-{
-    return uchar(query.value(column).toInt());
-}
-
-QMap<uchar, KEYBOARD_KEY_INFO> readDefaults(QSqlDatabase &db, const QString &table, quint16 serialNumber)
+QMap<uchar, KEYBOARD_KEY_INFO> toKeyMap(const QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
 {
     QMap<uchar, KEYBOARD_KEY_INFO> keys;
-    forEachRow(db, table, serialNumber, [&keys](const QSqlQuery &row) {
-        const uchar keyItem = byteAt(row, 2);
-        keys.insert(keyItem, keyFunction(keyItem, byteAt(row, 3), byteAt(row, 4), byteAt(row, 5)));
-    });
+    for (const auto &key : list)
+        keys.insert(key->keyItem, keyFunction(key->keyItem, key->type, key->hValue, key->lValue));
     return keys;
 }
 
@@ -133,41 +107,28 @@ EmulatedKeyboardState EmulatedKeyboardState::builtIn()
 bool EmulatedKeyboardState::fromProductDatabase(const QString &path, quint16 serialNumber,
                                                 EmulatedKeyboardState *out, QString *error)
 {
-    if (!QFileInfo(path).isFile())
-        return fail(error, QStringLiteral("no database file at %1").arg(path));
-    static std::atomic<int> connections{0};
-    const QString name = QStringLiteral("emulated_keyboard_%1").arg(connections++);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open()) {
-            fail(error, QStringLiteral("cannot open %1").arg(path));
-        } else {
-            EmulatedKeyboardState state = builtIn();
-            QMap<uchar, bool> keys;
-            forEachRow(db, QStringLiteral("key_position_table"), serialNumber,
-                       [&keys](const QSqlQuery &row) { keys.insert(byteAt(row, 2), true); });
-            if (keys.isEmpty()) {
-                fail(error, QStringLiteral("no keys of model 0x%1").arg(serialNumber, 4, 16, QLatin1Char('0')));
-            } else {
-                state.keyNumbers = keys.keys();
-                state.factoryNormal = readDefaults(db, QStringLiteral("keyboard_default_table"), serialNumber);
-                state.factoryFn = readDefaults(db, QStringLiteral("keyboard_default_fn1_table"), serialNumber);
-                state.identity.serialNumber = serialNumber;
-                forEachRow(db, QStringLiteral("product_table"), serialNumber, [&state](const QSqlQuery &row) {
-                    state.identity.productName = row.value(4).toString().toUtf8();
-                });
-                state.resetProfiles();
-                *out = state;
-                ok = true;
-            }
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    ProductDataUtil products(path);
+    if (!products.isOpen())
+        return fail(error, QStringLiteral("cannot open %1").arg(path));
+    QMap<uchar, QSharedPointer<KEY_POSITION>> positions;
+    products.getKeyPosition(serialNumber, positions);
+    if (positions.isEmpty())
+        return fail(error, QStringLiteral("no keys of model 0x%1").arg(serialNumber, 4, 16, QLatin1Char('0')));
+    QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> normal;
+    QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> fn;
+    products.getDefaultProductKey(serialNumber, normal);
+    products.getDefaultFn1ProductKey(serialNumber, fn);
+
+    EmulatedKeyboardState state = builtIn();
+    state.keyNumbers = positions.keys();
+    state.factoryNormal = toKeyMap(normal);
+    state.factoryFn = toKeyMap(fn);
+    state.identity.serialNumber = serialNumber;
+    if (const auto product = products.getProductInfoById(serialNumber))
+        state.identity.productName = product->productName.toUtf8();
+    state.resetProfiles();
+    *out = state;
+    return true;
 }
 
 EmulatedKeyboardState EmulatedKeyboardState::sample()
