@@ -1,6 +1,9 @@
 #pragma once
-// Device frames as the Bluetooth links carry them: reading one received frame, cutting an
-// outgoing frame into Low Energy pieces, and the error codes the links report.
+// Device frames as the Bluetooth links carry them: cutting an outgoing frame into Low Energy
+// pieces, and the error codes the links report. A received frame is read as on every link
+// (DeviceFrame).
+
+#include "link/DeviceFrame.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,27 +16,13 @@ enum BluetoothLinkError {
     BLUETOOTH_ERROR_WRITE = -202,         // write refused, or the link is not ready for writing
 };
 
-// One received device frame: the head fields and exactly `length` payload bytes.
-class BluetoothFrame
+// A device frame on a Bluetooth link.
+class BluetoothFrame : public DeviceFrame
 {
 public:
-    static constexpr uchar FRAME_TAG = 0xFA;
-    static constexpr int HEAD_SIZE = 6;
     // Smallest ATT MTU; an LE write carries MTU - 3 bytes of value.
     static constexpr int MIN_MTU = 23;
     static constexpr int ATT_WRITE_OVERHEAD = 3;
-
-    uchar order = 0;
-    uchar frame = 0;
-    uchar total = 0;
-    uchar length = 0;
-    QByteArray data;
-
-    // Reads one frame from the start of `bytes` (one read or one notification). Bytes beyond
-    // `frameSize` are not part of the frame. Returns false, leaving `out` untouched, when the
-    // bytes hold no whole head, do not start with the tag, or the length byte claims more
-    // payload than was received within the frame.
-    static bool parse(const QByteArray &bytes, int frameSize, BluetoothFrame *out);
 
     // Value bytes per LE write for a reported MTU (a value below the minimum counts as 23).
     static int pieceSize(int mtu);

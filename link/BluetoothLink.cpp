@@ -1,6 +1,6 @@
 #include "link/BluetoothLink.h"
 
-#include "link/BluetoothFrame.h"
+#include "link/DeviceFrame.h"
 
 BluetoothLink::BluetoothLink(QObject *parent)
     : QObject(parent)
@@ -9,8 +9,8 @@ BluetoothLink::BluetoothLink(QObject *parent)
 
 void BluetoothLink::deliverFrame(const QByteArray &bytes, int frameSize)
 {
-    BluetoothFrame frame;
-    if (BluetoothFrame::parse(bytes, frameSize, &frame)) {
+    DeviceFrame frame;
+    if (DeviceFrame::parse(bytes, frameSize, &frame)) {
         emit ble_data_received_callback(frame.order, frame.frame, frame.total, frame.length,
                                         frame.data);
     }

@@ -2,6 +2,7 @@
 // HID access: the table of HID interfaces the program talks to, the legal test against it,
 // enumeration of the attached legal interfaces, and the frame size of the USB link.
 
+#include "link/DeviceFrame.h"
 #include "model/KeyboardRecords.h"
 
 #include <QByteArray>
@@ -37,7 +38,7 @@ extern std::atomic<int> gUsbFrameEffectSize;
 // Largest frame size any link may use: the send and receive buffers are sized for it.
 constexpr int kUsbFrameSizeLimit = 128;
 // Bytes of the frame head (tag, order, frame, count, 0, length) ahead of the payload.
-constexpr int kUsbFrameHeadSize = 6;
+constexpr int kUsbFrameHeadSize = DeviceFrame::HEAD_SIZE;
 
 // Sets gUsbFrameMaxsize to frameSize and gUsbFrameEffectSize to frameSize - 6. A size that
 // cannot hold a head and one payload byte, or exceeds kUsbFrameSizeLimit, is refused (false)

@@ -1,5 +1,6 @@
 #include "link/UsbReceiveThread.h"
 
+#include "link/DeviceFrame.h"
 #include "link/UsbHidUtil.h"
 
 #include <QDebug>
@@ -7,10 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-
-namespace {
-constexpr uchar kFrameTag = 0xFA;
-}
 
 UsbReceiveThread::UsbReceiveThread(QObject *parent) : QThread(parent)
 {
@@ -68,29 +65,27 @@ void UsbReceiveThread::run()
 
 void UsbReceiveThread::handleReport(const uchar *report, int size)
 {
-    if (report[0] != kFrameTag) {
+    DeviceFrame frame;
+    switch (DeviceFrame::read(report, size, &frame)) {
+    case DeviceFrame::Read:
+        break;
+    case DeviceFrame::NotTagged:
         qDebug().noquote() << QStringLiteral("=== UsbReceiveThread 接收到无效TAG数据 tag={%1}===")
                                   .arg(QStringLiteral("0x%1").arg(report[0], 2, 16, QLatin1Char('0')).toUpper());
         return;
-    }
-    if (size < kUsbFrameHeadSize) {
+    case DeviceFrame::NoHead:
         qDebug() << "=== UsbReceiveThread 数据帧不完整 size=" << size << "===";
         return;
-    }
-    const uchar order = report[1];
-    const uchar frame = report[2];
-    const uchar total = report[3];
-    // A length byte that claims more payload than arrived marks a damaged frame: it is dropped
-    // (the command protocol then asks again) rather than handed on with padding taken for data.
-    const uchar length = report[5];
-    if (length > size - kUsbFrameHeadSize) {
-        qDebug() << "=== UsbReceiveThread 数据长度超出接收字节 length=" << length << "received="
-                 << size - kUsbFrameHeadSize << "===";
+    case DeviceFrame::PayloadCut:
+        // A length byte that claims more payload than arrived marks a damaged frame: it is
+        // dropped (the command protocol then asks again) rather than handed on with padding
+        // taken for data.
+        qDebug() << "=== UsbReceiveThread 数据长度超出接收字节 length=" << report[5] << "received="
+                 << size - DeviceFrame::HEAD_SIZE << "===";
         return;
     }
     mEmittedFrames.fetch_add(1);
-    emit usb_receive_data(order, frame, total, length,
-                          QByteArray(reinterpret_cast<const char *>(report + kUsbFrameHeadSize), length));
+    emit usb_receive_data(frame.order, frame.frame, frame.total, frame.length, frame.data);
 }
 
 void UsbReceiveThread::backOff()

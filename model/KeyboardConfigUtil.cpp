@@ -1,5 +1,6 @@
 #include "model/KeyboardConfigUtil.h"
 
+#include "model/LittleEndian.h"
 #include "model/ProductLookup.h"
 
 #include <QDebug>
@@ -205,8 +206,7 @@ QSharedPointer<HIGH_KEY_INFO> KeyboardConfigUtil::createHighKey(uchar attribute,
         break;
     case Mt:
         data[0] = 0xFF;
-        data[1] = uchar(kDefaultHoldTime & 0xFF);
-        data[2] = uchar(kDefaultHoldTime >> 8);
+        LittleEndian::putU16(data.data() + 1, kDefaultHoldTime);
         for (int i = 3; i <= 8; ++i)
             data[i] = 0xFF;
         break;
