@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# Builds the reply-parsing fuzz target with clang (libFuzzer, AddressSanitizer, UBSan) in
-# build-fuzz/ and runs it for a bounded time with a fixed seed.
+# Builds the reply-parsing fuzz target with clang (libFuzzer, AddressSanitizer, UBSan) in the
+# sanitizer build (build-sanitize/) and runs it for a bounded time with a fixed seed.
 #   scripts/fuzz.sh [seconds]     (default 30)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${QUILL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+build="${QUILL_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 seconds="${1:-30}"
-bash "$root/scripts/setup.sh" clang libclang-rt-14-dev
-if [ ! -f "$build/build.ninja" ]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DQUILL_FUZZ=ON -DQUILL_BUILD_BENCH=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
+bash "$root/scripts/configure-sanitize.sh" "$build"
 cmake --build "$build" --target fuzz_replies --parallel "$(nproc)"
 corpus="$build/fuzz-corpus"
 mkdir -p "$corpus"

@@ -274,7 +274,7 @@ private Q_SLOTS:
             else if (k == 2)
                 replies.send(QByteArray("\x05\xC8Long name", 11), 2, 3);
             else
-                replies.send(QByteArray("\x06\x06" "Beam\0\0" "Glow", 14), 3, 3);
+                replies.send(QByteArray("\x06\x06" "Beam\0\0" "Glow\0\0", 14), 3, 3);
         });
         QSignalSpy spy(&link.protocol(), &UsbCommunicateUtil::usb_receive_set_effect_light_language);
         link.protocol().usb_get_effect_light_name(SyncConfig, true);
