@@ -6,7 +6,6 @@
 #include "app/DeviceManageForm.h"
 #include "app/FirewareManageForm.h"
 #include "app/InstanceServer.h"
-#include "app/QConfigListDelegate.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "link/HidWatcher.h"
@@ -93,9 +92,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     }
 
     if (gUsbCommunicateUtil) {
-        // usb_communicate_error and the profile replies (usb_receive_switch_config_table,
-        // usb_receive_add_config_table, usb_receive_del_config_table, usb_receive_set_config_info,
-        // usb_receive_config_change) are connected with the profile commands.
+        // The profile replies are connected with the profile list.
         connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_disconnected, this,
                 &MainWindow::protocol_device_disconnected);
     }
@@ -199,32 +196,6 @@ void MainWindow::createPages()
     stack->insertWidget(OtherPage, mOtherForm);
 }
 
-void MainWindow::setupProfileList()
-{
-    mConfigModel = new QStandardItemModel(this);
-    ui->configListView->setModel(mConfigModel);
-    ui->configListView->setItemDelegate(new QConfigListDelegate(ui->configListView));
-    ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ui->configListView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-}
-
-void MainWindow::initializeListView(int row)
-{
-    mConfigModel->clear();
-    const int count = gKeyboardConfig ? int(gKeyboardConfig->keyboardConfigList.size()) : 0;
-    for (int i = 0; i < count; ++i) {
-        const auto &config = gKeyboardConfig->keyboardConfigList.at(i);
-        mConfigModel->appendRow(new QStandardItem(config ? config->configName : QString()));
-    }
-    if (row >= 0 && row < count) {
-        QItemSelectionModel *selection = ui->configListView->selectionModel();
-        selection->clear();
-        selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-        selection->setCurrentIndex(mConfigModel->index(row, 0), QItemSelectionModel::ClearAndSelect);
-    }
-    ui->deButton->setVisible(count >= 2);
-}
-
 void MainWindow::stackedWidgetChange(int index)
 {
     switch (mPageIndex) {
@@ -274,12 +245,6 @@ void MainWindow::releaseDevice()
     closeProgressDialog();
     if (gKeyboardConfig)
         gKeyboardConfig->resetKeyboardConfig();
-}
-
-void MainWindow::stopWorkers()
-{
-    // The profile re-read, the export and the import are the only workers of this window; they
-    // are stopped here, before the keyboard model they read and write is reset.
 }
 
 void MainWindow::openProgressDialog(const QString &label)

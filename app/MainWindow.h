@@ -20,6 +20,11 @@ class QProgressDialog;
 class QStackedWidget;
 class QStandardItemModel;
 class SystemSetForm;
+class SyncConfigUtil;
+class ConfigWriteDatabase;
+class ImportConfigUtil;
+class UsbCommunicateUtil;
+class QItemSelection;
 
 namespace Ui {
 class MainWindow;
@@ -85,6 +90,9 @@ protected:
     void openProgressDialog(const QString &label);
     void closeProgressDialog();
     QProgressDialog *progressDialog() const;
+    // The files of an export and an import, asked of the user (empty: nothing chosen).
+    virtual QString askExportFileName();
+    virtual QString askImportFileName();
 
 private Q_SLOTS:
     void stackedWidgetChange(int index);
@@ -106,13 +114,46 @@ private Q_SLOTS:
 
     void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
 
+    // The profile list and its commands.
+    void onSelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
+    void onConfigNameEdited(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
+    void on_addButton_clicked();
+    void on_deButton_clicked();
+    void on_importButton_clicked();
+    void on_exportButton_clicked();
+    void usb_receive_switch_config_table(uchar source, int current, int total);
+    void usb_receive_add_config_table(uchar source, int current, int total);
+    void usb_receive_del_config_table(uchar source, int current, int total);
+    void usb_receive_set_config_info(uchar source, int current, int total);
+    void usb_receive_config_change(uchar source, uchar type, uchar item);
+    void usb_communicate_error(uchar source, uchar order, int error);
+    void sync_config_result(bool status, int value);
+    void config_write_result(bool status, int value);
+    void import_config_result(bool status, int value);
+
 private:
     void createPages();
-    // The profile list: model, delegate, selection and edit behaviour. The profile commands
-    // (selection, rename, add, delete, import, export) are connected here too once they exist.
+    // The profile list: model, delegate, selection and edit behaviour, and the keyboard's replies.
     void setupProfileList();
     // Rebuilds the profile list from the keyboard model and selects row when it exists.
     void initializeListView(int row);
+    void selectListRow(int row);
+    // Single selection, or none while a profile operation runs.
+    void setListSelectable(bool selectable);
+    // The list shows the keyboard's active profile again.
+    void returnToActiveProfile();
+    // Ends live calibration reporting, then sends the profile request for index (source 2,
+    // waiting for the reply) a moment later; the list takes no choice meanwhile.
+    void sendProfileRequest(void (UsbCommunicateUtil::*request)(const uchar &, const bool &, const uchar &),
+                            uchar index);
+    // True for replies to this window's requests (source 2); others are logged.
+    bool isOwnReply(const char *slot, uchar source) const;
+    // Reads the profile list and everything after it again under the progress dialog.
+    void synchConfiguration();
+    // After a re-read or an import: the list, the model's active profile and the current page
+    // follow the keyboard.
+    void refreshAllInterface();
+    void showToast(const QString &text);
     // Shows the left column's widgets for the page at index.
     void displayConfigItem(int index);
     void initializeSystemTray();
@@ -150,6 +191,10 @@ private:
     QStandardItemModel *mConfigModel = nullptr;
 
     int mConfigRow = -1;
+    QString mConfigName;
+    QPointer<SyncConfigUtil> mSyncConfig;
+    QPointer<ConfigWriteDatabase> mConfigWrite;
+    QPointer<ImportConfigUtil> mImportConfig;
     int mPageIndex = NoPage;
     QPointer<QProgressDialog> mProgressDialog;
 

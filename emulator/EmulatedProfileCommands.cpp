@@ -90,12 +90,15 @@ void EmulatedProfileCommands::install(EmulatedKeyboard &keyboard)
     });
     keyboard.setHandler(RenameProfile, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
                                           KeyboardReplies &replies) {
-        // [number, 29-byte name field]; the keyboard renames its active profile whatever the number.
+        // [profile number, 29-byte name field]; a profile the keyboard does not have is answered,
+        // and nothing changes.
         if (request.payload().size() < 1 + NameWidth)
             return;
+        const int index = uchar(request.payload()[0]);
         const QByteArray field = request.payload().mid(1, NameWidth);
         const qsizetype end = field.indexOf('\0');
-        state.profile().name = QString::fromUtf8(end < 0 ? field : field.left(end));
+        if (index < state.profiles.size())
+            state.profiles[index].name = QString::fromUtf8(end < 0 ? field : field.left(end));
         EmulatedKeyBlocks::confirmFrame(request, replies);
     });
 }

@@ -16,6 +16,7 @@ void LightSetForm::exitInterface()
 
 void LightSetForm::resetLightSelect()
 {
+    mSelectedEffect = -1;
 }
 
 void LightSetForm::refreshLanguageUi()

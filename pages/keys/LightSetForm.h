@@ -22,4 +22,7 @@ public:
 public Q_SLOTS:
     // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();
+
+private:
+    int mSelectedEffect = -1; // the effect last chosen on the page, -1 for none
 };

@@ -1,5 +1,7 @@
 #include "pages/tuning/AlignSetForm.h"
 
+#include "protocol/UsbCommunicateUtil.h"
+
 AlignSetForm::AlignSetForm(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("AlignSetForm"));
@@ -12,11 +14,16 @@ void AlignSetForm::repaintInterface()
 
 void AlignSetForm::exitInterface()
 {
+    exitAlign(true);
 }
 
 void AlignSetForm::exitAlign(bool send)
 {
-    Q_UNUSED(send);
+    if (!mReporting)
+        return;
+    mReporting = false;
+    if (send && gUsbCommunicateUtil)
+        gUsbCommunicateUtil->usb_set_report_calibration(Source, true, false);
 }
 
 void AlignSetForm::refreshLanguageUi()

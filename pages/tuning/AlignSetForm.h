@@ -8,6 +8,8 @@ class AlignSetForm : public QWidget
 {
     Q_OBJECT
 public:
+    static constexpr uchar Source = 9; // source byte of the page's requests
+
     explicit AlignSetForm(QWidget *parent = nullptr);
 
     // The page becomes the current page, or the profile was read again while it is: redraw it
@@ -23,4 +25,7 @@ public:
 public Q_SLOTS:
     // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();
+
+private:
+    bool mReporting = false; // live depth reports are on
 };

@@ -1,0 +1,376 @@
+// The main window's profile list (switch, add, delete, rename, the keyboard's own change notice)
+// and its configuration export and import commands.
+#include "app/MainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/QConfigListDelegate.h"
+#include "app/QToastBox.h"
+#include "model/KeyboardConfigUtil.h"
+#include "pages/keys/HighKeyForm.h"
+#include "pages/keys/KeySetForm.h"
+#include "pages/keys/LightSetForm.h"
+#include "pages/keys/MacroSetForm.h"
+#include "pages/tuning/AlignSetForm.h"
+#include "pages/tuning/OtherSetForm.h"
+#include "pages/tuning/PerformanceSetForm.h"
+#include "protocol/UsbCommunicateUtil.h"
+#include "storage/ConfigWriteDatabase.h"
+#include "storage/ImportConfigUtil.h"
+#include "storage/SyncConfigUtil.h"
+
+#include <QDebug>
+#include <QFileDialog>
+#include <QProgressDialog>
+#include <QStandardItemModel>
+#include <QThread>
+#include <QTimer>
+
+#include <type_traits>
+
+namespace {
+constexpr uchar kSource = 2;
+constexpr int kToastMs = 2000;
+// Time given to the keyboard to end live calibration reporting before a profile or transfer
+// operation; the window goes on meanwhile.
+constexpr int kAlignSettleMs = 100;
+
+int profileCount()
+{
+    return gKeyboardConfig ? int(gKeyboardConfig->keyboardConfigList.size()) : 0;
+}
+
+int activeProfile()
+{
+    return gKeyboardConfig ? int(gKeyboardConfig->currentConfigIndex) : 0;
+}
+
+// Stops a worker for good: it hears nothing more from the keyboard and tells nobody anything, a
+// thread of its own is waited for, and it is then disposed of.
+template <typename Worker>
+void stopWorker(QPointer<Worker> &worker)
+{
+    if (!worker)
+        return;
+    Worker *stopping = worker;
+    worker = nullptr;
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->disconnect(stopping);
+    stopping->disconnect();
+    if constexpr (std::is_base_of_v<QThread, Worker>) {
+        stopping->requestInterruption();
+        stopping->wait();
+    }
+    stopping->deleteLater();
+}
+} // namespace
+
+void MainWindow::setupProfileList()
+{
+    mConfigModel = new QStandardItemModel(this);
+    ui->configListView->setModel(mConfigModel);
+    ui->configListView->setItemDelegate(new QConfigListDelegate(ui->configListView));
+    ui->configListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->configListView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    connect(ui->configListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::onSelectionChanged);
+    connect(mConfigModel, &QStandardItemModel::dataChanged, this, &MainWindow::onConfigNameEdited);
+
+    if (!gUsbCommunicateUtil)
+        return;
+    UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
+    connect(protocol, &UsbCommunicateUtil::usb_receive_switch_config_table, this,
+            &MainWindow::usb_receive_switch_config_table);
+    connect(protocol, &UsbCommunicateUtil::usb_receive_add_config_table, this,
+            &MainWindow::usb_receive_add_config_table);
+    connect(protocol, &UsbCommunicateUtil::usb_receive_del_config_table, this,
+            &MainWindow::usb_receive_del_config_table);
+    connect(protocol, &UsbCommunicateUtil::usb_receive_set_config_info, this,
+            &MainWindow::usb_receive_set_config_info);
+    connect(protocol, &UsbCommunicateUtil::usb_receive_config_change, this, &MainWindow::usb_receive_config_change);
+    connect(protocol, &UsbCommunicateUtil::usb_communicate_error, this, &MainWindow::usb_communicate_error);
+}
+
+void MainWindow::initializeListView(int row)
+{
+    // Rebuilding the rows is no edit of a name.
+    const QSignalBlocker blocker(mConfigModel);
+    mConfigModel->clear();
+    const int count = profileCount();
+    for (int i = 0; i < count; ++i) {
+        const auto &config = gKeyboardConfig->keyboardConfigList.at(i);
+        mConfigModel->appendRow(new QStandardItem(config ? config->configName : QString()));
+    }
+    ui->configListView->reset();
+    selectListRow(row);
+    ui->deButton->setVisible(count >= 2);
+}
+
+void MainWindow::selectListRow(int row)
+{
+    if (row < 0 || row >= mConfigModel->rowCount())
+        return;
+    QItemSelectionModel *selection = ui->configListView->selectionModel();
+    selection->clear();
+    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    selection->setCurrentIndex(mConfigModel->index(row, 0), QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindow::setListSelectable(bool selectable)
+{
+    ui->configListView->setSelectionMode(selectable ? QAbstractItemView::SingleSelection
+                                                    : QAbstractItemView::NoSelection);
+}
+
+void MainWindow::showToast(const QString &text)
+{
+    auto *toast = new QToastBox(this, text, kToastMs);
+    toast->show();
+}
+
+void MainWindow::returnToActiveProfile()
+{
+    const int count = profileCount();
+    mConfigRow = count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
+    selectListRow(mConfigRow);
+}
+
+void MainWindow::sendProfileRequest(void (UsbCommunicateUtil::*request)(const uchar &, const bool &, const uchar &),
+                                    uchar index)
+{
+    // Live calibration reporting ends first; the request follows once the keyboard has had a
+    // moment for it. The list takes no other choice meanwhile.
+    setListSelectable(false);
+    mAlignForm->exitAlign(true);
+    QTimer::singleShot(kAlignSettleMs, this, [request, index] {
+        if (gUsbCommunicateUtil)
+            (gUsbCommunicateUtil.data()->*request)(kSource, true, index);
+    });
+}
+
+void MainWindow::onSelectionChanged(const QItemSelection &selected, const QItemSelection &)
+{
+    if (selected.isEmpty() || selected.indexes().isEmpty())
+        return;
+    const QModelIndex index = selected.indexes().first();
+    if (!mConfigModel->itemFromIndex(index))
+        return;
+    mConfigRow = index.row();
+    if (mConfigRow == activeProfile())
+        return;
+    qDebug() << "切换配置表:" << mConfigRow << "当前配置表:" << activeProfile();
+    sendProfileRequest(&UsbCommunicateUtil::usb_switch_config_table, uchar(mConfigRow));
+}
+
+void MainWindow::on_addButton_clicked()
+{
+    sendProfileRequest(&UsbCommunicateUtil::usb_add_config_table, uchar(qMax(mConfigRow, 0)));
+}
+
+void MainWindow::on_deButton_clicked()
+{
+    if (profileCount() < 2)
+        return;
+    sendProfileRequest(&UsbCommunicateUtil::usb_del_config_table, uchar(qMax(mConfigRow, 0)));
+}
+
+void MainWindow::onConfigNameEdited(const QModelIndex &topLeft, const QModelIndex &, const QList<int> &)
+{
+    const QStandardItem *item = mConfigModel->itemFromIndex(topLeft);
+    if (!item || !gUsbCommunicateUtil)
+        return;
+    mConfigName = item->text();
+    setListSelectable(false);
+    // The profile whose name was edited is renamed.
+    gUsbCommunicateUtil->usb_set_config_info(kSource, true, uchar(item->row()), mConfigName);
+}
+
+bool MainWindow::isOwnReply(const char *slot, uchar source) const
+{
+    if (source == kSource)
+        return true;
+    qDebug() << slot << "数据来源不匹配" << source;
+    return false;
+}
+
+void MainWindow::usb_receive_switch_config_table(uchar source, int, int)
+{
+    if (isOwnReply("usb_receive_switch_config_table", source))
+        synchConfiguration();
+}
+
+void MainWindow::usb_receive_add_config_table(uchar source, int, int)
+{
+    if (isOwnReply("usb_receive_add_config_table", source))
+        synchConfiguration();
+}
+
+void MainWindow::usb_receive_del_config_table(uchar source, int, int)
+{
+    if (isOwnReply("usb_receive_del_config_table", source))
+        synchConfiguration();
+}
+
+void MainWindow::usb_receive_set_config_info(uchar source, int, int)
+{
+    if (isOwnReply("usb_receive_set_config_info", source))
+        synchConfiguration();
+}
+
+void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item)
+{
+    if (!isOwnReply("usb_receive_config_change", source) || type != 0)
+        return;
+    if (int(item) == activeProfile())
+        return;
+    mConfigRow = item;
+    synchConfiguration();
+}
+
+void MainWindow::usb_communicate_error(uchar source, uchar order, int error)
+{
+    qDebug().noquote() << "通讯失败 来源:" << source << "命令:"
+                       << QStringLiteral("%1").arg(order, 2, 16, QLatin1Char('0')).toUpper() << "错误:" << error;
+    if (!isOwnReply("usb_communicate_error", source))
+        return;
+    switch (order) {
+    case 0xD5: returnToActiveProfile(); break;
+    case 0xD6:
+        showToast(tr("设置配置表信息失败！"));
+        initializeListView(mConfigRow); // the edited name goes back to the keyboard's
+        break;
+    case 0xD8: showToast(tr("增加配置表失败！")); break;
+    case 0xD9: showToast(tr("删除配置表失败！")); break;
+    default: break;
+    }
+    setListSelectable(true);
+}
+
+void MainWindow::synchConfiguration()
+{
+    openProgressDialog(tr("键盘数据同步中"));
+    stopWorker(mSyncConfig);
+    mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeConfigInfo, 0, QString());
+    connect(mSyncConfig, &SyncConfigUtil::sync_config_result, this, &MainWindow::sync_config_result);
+    mSyncConfig->startSync();
+}
+
+void MainWindow::sync_config_result(bool status, int value)
+{
+    if (status && value < 100) {
+        if (mProgressDialog)
+            mProgressDialog->setValue(value);
+        return;
+    }
+    stopWorker(mSyncConfig);
+    closeProgressDialog();
+    setListSelectable(true);
+    if (!status) {
+        showToast(tr("读取配置失败"));
+        returnToActiveProfile();
+        return;
+    }
+    mLightForm->resetLightSelect();
+    refreshAllInterface();
+}
+
+void MainWindow::refreshAllInterface()
+{
+    // The keyboard has just told which of its profiles is active; a deleted last row or a stale
+    // choice gives way to it.
+    const int count = profileCount();
+    mConfigRow = count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
+    if (gKeyboardConfig)
+        gKeyboardConfig->currentConfigIndex = uchar(mConfigRow);
+    initializeListView(mConfigRow);
+    switch (ui->stackedWidget->currentIndex()) {
+    case KeyPage: mKeyForm->repaintInterface(); break;
+    case LightPage: mLightForm->repaintInterface(); break;
+    case HighKeyPage: mHighKeyForm->repaintInterface(); break;
+    case MacroPage: mMacroForm->repaintInterface(); break;
+    case PerformancePage: mPerformanceForm->repaintInterface(); break;
+    case AlignPage: mAlignForm->repaintInterface(); break;
+    case OtherPage: mOtherForm->repaintInterface(); break;
+    default: break;
+    }
+}
+
+QString MainWindow::askExportFileName()
+{
+    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("保存文件"), QString(),
+                                        QStringLiteral("配置文件 (*.aaa);; 所有文件 (*.*)"));
+}
+
+QString MainWindow::askImportFileName()
+{
+    return QFileDialog::getOpenFileName(this, tr("选择配置文件"), QString(), tr("配置文件(*.aaa);;所有文件(*)"));
+}
+
+void MainWindow::on_exportButton_clicked()
+{
+    const QString fileName = askExportFileName();
+    if (fileName.isEmpty())
+        return;
+    mAlignForm->exitAlign(true);
+    stopWorker(mConfigWrite);
+    // The worker copies the keyboard model here, on the main thread, before the pause lets the
+    // window change it.
+    mConfigWrite = new ConfigWriteDatabase(fileName);
+    connect(mConfigWrite, &ConfigWriteDatabase::config_write_result, this, &MainWindow::config_write_result);
+    openProgressDialog(tr("导出配置中......"));
+    QTimer::singleShot(kAlignSettleMs, mConfigWrite, [worker = mConfigWrite] { worker->start(); });
+}
+
+void MainWindow::config_write_result(bool status, int value)
+{
+    if (status && value < 100) {
+        if (mProgressDialog)
+            mProgressDialog->setValue(value);
+        return;
+    }
+    stopWorker(mConfigWrite);
+    closeProgressDialog();
+    showToast(status ? tr("写入配置成功") : tr("写入配置失败"));
+}
+
+void MainWindow::on_importButton_clicked()
+{
+    const QString fileName = askImportFileName();
+    if (fileName.isEmpty())
+        return;
+    mAlignForm->exitAlign(true);
+    stopWorker(mImportConfig);
+    mImportConfig = new ImportConfigUtil(fileName);
+    connect(mImportConfig, &ImportConfigUtil::import_config_result, this, &MainWindow::import_config_result);
+    openProgressDialog(tr("导入配置中......"));
+    QTimer::singleShot(kAlignSettleMs, mImportConfig, [worker = mImportConfig] { worker->start(); });
+}
+
+void MainWindow::import_config_result(bool status, int value)
+{
+    if (status && value < 100) {
+        if (mProgressDialog)
+            mProgressDialog->setValue(value);
+        return;
+    }
+    const bool keyboardWritten = mImportConfig && mImportConfig->isKeyboardWritten();
+    stopWorker(mImportConfig);
+    closeProgressDialog();
+    if (status) {
+        showToast(tr("导入配置成功"));
+        setListSelectable(true);
+        refreshAllInterface();
+        return;
+    }
+    showToast(tr("导入配置失败"));
+    // Part of the file may have reached the keyboard: show what it really holds now.
+    if (keyboardWritten && gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState())
+        synchConfiguration();
+}
+
+void MainWindow::stopWorkers()
+{
+    stopWorker(mSyncConfig);
+    stopWorker(mConfigWrite);
+    stopWorker(mImportConfig);
+}
