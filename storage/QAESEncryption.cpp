@@ -31,10 +31,15 @@ uchar rotateLeft(uchar x, int n)
 struct SubstitutionBoxes {
     std::array<uchar, 256> forward{};
     std::array<uchar, 256> inverse{};
+    // Products with the inverse mix-columns factors 9, 11, 13 and 14.
+    std::array<std::array<uchar, 256>, 4> inverseMix{};
 
     SubstitutionBoxes()
     {
         for (int x = 0; x < 256; ++x) {
+            const uchar factors[4] = {9, 11, 13, 14};
+            for (size_t f = 0; f < 4; ++f)
+                inverseMix[f][size_t(x)] = multiply(uchar(x), factors[f]);
             uchar inv = 0;
             for (int y = 1; y < 256 && x != 0; ++y) {
                 if (multiply(uchar(x), uchar(y)) == 1) {
@@ -303,13 +308,15 @@ void QAESEncryption::mixColumns()
 
 void QAESEncryption::invMixColumns()
 {
+    const auto &mix = boxes().inverseMix;
+    const auto &m9 = mix[0], &m11 = mix[1], &m13 = mix[2], &m14 = mix[3];
     for (int c = 0; c < 4; ++c) {
         uchar *s = mState + 4 * c;
         const uchar a0 = s[0], a1 = s[1], a2 = s[2], a3 = s[3];
-        s[0] = uchar(multiply(a0, 14) ^ multiply(a1, 11) ^ multiply(a2, 13) ^ multiply(a3, 9));
-        s[1] = uchar(multiply(a0, 9) ^ multiply(a1, 14) ^ multiply(a2, 11) ^ multiply(a3, 13));
-        s[2] = uchar(multiply(a0, 13) ^ multiply(a1, 9) ^ multiply(a2, 14) ^ multiply(a3, 11));
-        s[3] = uchar(multiply(a0, 11) ^ multiply(a1, 13) ^ multiply(a2, 9) ^ multiply(a3, 14));
+        s[0] = uchar(m14[a0] ^ m11[a1] ^ m13[a2] ^ m9[a3]);
+        s[1] = uchar(m9[a0] ^ m14[a1] ^ m11[a2] ^ m13[a3]);
+        s[2] = uchar(m13[a0] ^ m9[a1] ^ m14[a2] ^ m11[a3]);
+        s[3] = uchar(m11[a0] ^ m13[a1] ^ m9[a2] ^ m14[a3]);
     }
 }
 
