@@ -6,6 +6,7 @@
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ConfigFileDatabase.h"
 #include "storage/ConfigWriteDatabase.h"
+#include "storage/ImportConfigUtil.h"
 #include "storage/SyncConfigUtil.h"
 
 #include <QFile>
@@ -44,17 +45,7 @@ Results runWorker(Worker &worker, Signal signal, Start start)
     return results;
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Opens the database file under a connection of its own for the duration of fn.
 template<typename Fn>
@@ -130,6 +121,8 @@ std::shared_ptr<EmulatedKeyboard> ConfigFileRig::plainKeyboard()
     keyboard->state().identity.serialNumber = Serial;
     keyboard->state().identity.version = 0x8105;
     keyboard->state().currentProfile = 1;
+    // The reserved byte of the board parameters is the keyboard's own: no write changes it.
+    keyboard->state().params.reserve = 0xFF;
     return keyboard;
 }
 
@@ -154,6 +147,15 @@ Results ConfigFileRig::runExport(const QString &target, const std::function<void
     return runWorker(worker, &ConfigWriteDatabase::config_write_result, [&] { worker.start(); });
 }
 
+Results ConfigFileRig::runImport(const QString &file, bool *keyboardWritten)
+{
+    ImportConfigUtil worker(file);
+    const Results results = runWorker(worker, &ImportConfigUtil::import_config_result, [&] { worker.start(); });
+    if (keyboardWritten)
+        *keyboardWritten = worker.isKeyboardWritten();
+    return results;
+}
+
 QString ConfigFileRig::path(const QString &name) const
 {
     return mDir.filePath(name);
@@ -163,7 +165,7 @@ QMap<QString, QStringList> ConfigFileRig::dump(const QString &file)
 {
     QMap<QString, QStringList> tables;
     const QString plain = file + QStringLiteral(".plain");
-    if (!writeFile(plain, ConfigFileDatabase::decrypt(readFile(file))))
+    if (!TestFiles::write(plain, ConfigFileDatabase::decrypt(TestFiles::read(file))))
         return tables;
     withDatabase(plain, [&](QSqlDatabase &db) {
         for (const QString &table : db.tables()) {
@@ -191,14 +193,14 @@ QMap<QString, QStringList> ConfigFileRig::dump(const QString &file)
 bool ConfigFileRig::rewrite(const QString &from, const QString &to, const QStringList &statements)
 {
     const QString plain = to + QStringLiteral(".plain");
-    if (!writeFile(plain, ConfigFileDatabase::decrypt(readFile(from))))
+    if (!TestFiles::write(plain, ConfigFileDatabase::decrypt(TestFiles::read(from))))
         return false;
     bool ok = true;
     withDatabase(plain, [&](QSqlDatabase &db) {
         for (const QString &statement : statements)
             ok = QSqlQuery(db).exec(statement) && ok;
     });
-    const QByteArray bytes = readFile(plain);
+    const QByteArray bytes = TestFiles::read(plain);
     QFile::remove(plain);
-    return ok && writeFile(to, ConfigFileDatabase::encrypt(bytes));
+    return ok && TestFiles::write(to, ConfigFileDatabase::encrypt(bytes));
 }

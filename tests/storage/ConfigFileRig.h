@@ -9,6 +9,7 @@
 #include "tests/support/EmulatedHighKeyCommands.h"
 #include "tests/support/EmulatedKeyboard.h"
 #include "tests/support/TestDataDir.h"
+#include "tests/support/TestFiles.h"
 
 #include <QList>
 #include <QMap>
@@ -18,6 +19,8 @@
 
 #include <functional>
 #include <memory>
+
+class ImportConfigUtil;
 
 using Results = QList<QPair<bool, int>>;
 
@@ -42,6 +45,7 @@ public:
     // Runs a worker to its final result; every result in order. beforeStart runs between the
     // worker's construction and its start.
     Results runExport(const QString &target, const std::function<void()> &beforeStart = {});
+    Results runImport(const QString &file, bool *keyboardWritten = nullptr);
 
     // A path in the test's own folder.
     QString path(const QString &name) const;

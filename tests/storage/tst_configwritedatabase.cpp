@@ -10,21 +10,6 @@
 #include <QFile>
 #include <QtTest>
 
-namespace {
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-} // namespace
-
 class TestConfigWriteDatabase : public QObject
 {
     Q_OBJECT
@@ -40,7 +25,7 @@ private Q_SLOTS:
         rig = std::make_unique<ConfigFileRig>();
         QVERIFY(rig->connectAndRead(ConfigFileRig::distinctiveKeyboard()));
         file = rig->path(QStringLiteral("keyboard.aaa"));
-        writeFile(file, "an older file");
+        QVERIFY(TestFiles::write(file, "an older file"));
         exportResults = rig->runExport(file);
         tables = ConfigFileRig::dump(file);
     }
@@ -59,7 +44,7 @@ private Q_SLOTS:
 
     void outerLayerIsTheWholeDatabaseEncrypted()
     {
-        const QByteArray bytes = readFile(file);
+        const QByteArray bytes = TestFiles::read(file);
         const QByteArray plain = ConfigFileDatabase::decrypt(bytes);
         QVERIFY(plain.startsWith(QByteArray("SQLite format 3\0", 16)));
         QVERIFY(!bytes.startsWith("SQLite"));
@@ -169,7 +154,7 @@ private Q_SLOTS:
         const QString folder = rig->path(QStringLiteral("failed-") + fault);
         QVERIFY(QDir().mkpath(folder));
         QString target = folder + QStringLiteral("/keep.aaa");
-        writeFile(target, "keep me");
+        QVERIFY(TestFiles::write(target, "keep me"));
         auto product = gKeyboardConfig->keyboardProductInfo;
         const uchar profile = gKeyboardConfig->currentConfigIndex;
         const QByteArray tmpdir = qgetenv("TMPDIR");
@@ -190,7 +175,7 @@ private Q_SLOTS:
         QVERIFY(!results.isEmpty());
         QCOMPARE(results.last(), qMakePair(false, code));
         QCOMPARE(results.count(results.last()), 1);
-        QCOMPARE(readFile(folder + QStringLiteral("/keep.aaa")), QByteArray("keep me"));
+        QCOMPARE(TestFiles::read(folder + QStringLiteral("/keep.aaa")), QByteArray("keep me"));
         // Nothing is left behind beside the target.
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("keep.aaa")});
     }
