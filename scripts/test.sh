@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the reply-parsing fuzz target for a bounded time with a
-# fixed seed (in build-fuzz/, with clang), then the test programs (CTest).
+# Sets up, builds and runs every test: the fuzz targets (reply parsing, configuration import) for a
+# bounded time with a fixed seed (in build-fuzz/, with clang), then the test programs (CTest).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILL_BUILD_DIR:-$root/build}"

@@ -195,13 +195,18 @@ QList<Row> rowsOf(const ConfigFileContent &c, TableId id)
     return rows;
 }
 
-// Numbers go to the driver as int: it would bind other integer types as text.
+// Numbers go to the driver as int: it would bind other integer types as text. A null text would
+// go as NULL, which no column takes: it goes as an empty text.
 QVariant bindable(const QVariant &value)
 {
-    const int type = value.typeId();
-    if (type == QMetaType::QString || type == QMetaType::QByteArray)
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString().isNull() ? QVariant(QStringLiteral("")) : value;
+    case QMetaType::QByteArray:
         return value;
-    return value.toInt();
+    default:
+        return value.toInt();
+    }
 }
 
 int writeTable(QSqlDatabase &db, const ConfigFileContent &content, TableId id)
@@ -466,7 +471,12 @@ int ConfigFileDatabase::importBytes(const QByteArray &file, int serialNumber, Co
                                     const Progress &progress)
 {
     // The plain text keeps whatever padding it has: an aligned database has none.
-    const QByteArray plain = decrypt(file);
+    return importDatabase(decrypt(file), serialNumber, content, progress);
+}
+
+int ConfigFileDatabase::importDatabase(const QByteArray &plain, int serialNumber, ConfigFileContent *content,
+                                       const Progress &progress)
+{
     QTemporaryFile temporary(temporaryTemplate());
     if (!temporary.open() || temporary.write(plain) != plain.size() || !temporary.flush())
         return ErrorOpenDatabase;

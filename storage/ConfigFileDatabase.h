@@ -63,4 +63,7 @@ public:
     // The same for the file's bytes.
     static int importBytes(const QByteArray &file, int serialNumber, ConfigFileContent *content,
                            const Progress &progress);
+    // The same for the decrypted bytes (the inner database).
+    static int importDatabase(const QByteArray &plain, int serialNumber, ConfigFileContent *content,
+                              const Progress &progress);
 };

@@ -50,6 +50,8 @@ ImportConfigUtil::~ImportConfigUtil()
 
 void ImportConfigUtil::run()
 {
+    if (mFileRead.exchange(true))
+        return;
     qDebug() << "=== ImportConfigUtil 读取配置数据开始 ===";
     mProgress = 0;
     mReadResult = ConfigFileDatabase::importFile(mFileName, mSerialNumber, &mContent,
@@ -67,8 +69,9 @@ void ImportConfigUtil::onReadFinished()
 {
     // finished() comes while the thread is winding down; nothing of it may still run after this.
     wait();
-    if (mFinished)
+    if (mFinished || mChainStarted)
         return;
+    mChainStarted = true;
     if (mReadResult != ConfigFileDatabase::Ok) {
         finish(false, mReadResult);
         return;

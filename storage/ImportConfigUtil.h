@@ -8,7 +8,7 @@
 // main thread, where the command protocol lives), driven by the protocol's reply signals.
 //
 // Use, on the main thread: construct (this notes the connected keyboard's product), connect
-// import_config_result, then start(). Reports (true, 3..99) progress, then exactly one final
+// import_config_result, then start() (once). Reports (true, 3..99) progress, then exactly one final
 // result, delivered from the event loop so that the receiver may dispose of the worker at once:
 // (true, 100) when the keyboard and the model hold the file's configuration, or (false, code):
 // -21..-32 for a file that cannot be used (nothing was sent: keyboard and model are untouched),
@@ -21,6 +21,8 @@
 #include <QString>
 #include <QThread>
 #include <QTimer>
+
+#include <atomic>
 
 class ImportConfigUtil : public QThread
 {
@@ -81,6 +83,8 @@ private:
     int mProgress = 0;
     uchar mLayerStep = 0;
     uchar mMacroStep = 0;
+    std::atomic<bool> mFileRead{false}; // the file is read by the first start() only
+    bool mChainStarted = false;
     bool mKeyboardWritten = false;
     bool mFinished = false;
     // The profile-name requests go without the protocol's reply timer; this ends a wait for them.

@@ -137,6 +137,19 @@ private Q_SLOTS:
         QCOMPARE(written.value(QStringLiteral("key_trigger_table")).size(), 105);
     }
 
+    void emptyTextsAreStored()
+    {
+        const QString target = rig->path(QStringLiteral("empty-texts.aaa"));
+        KEYBOARD_PRODUCT_INFO &product = *gKeyboardConfig->keyboardProductInfo;
+        const KEYBOARD_PRODUCT_INFO kept = product;
+        product.customerName = product.logoName = QString();
+        const Results results = rig->runExport(target);
+        product = kept;
+        QCOMPARE(results.last(), qMakePair(true, 100));
+        QCOMPARE(ConfigFileRig::dump(target).value(QStringLiteral("product_table")).value(1),
+                 QStringLiteral("-26111|-32507||Quill HE104|"));
+    }
+
     void failedExportKeepsTheOldFile_data()
     {
         QTest::addColumn<QString>("fault");
