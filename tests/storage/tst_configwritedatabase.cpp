@@ -156,6 +156,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::newRow("no product identity") << "product" << -34;
         QTest::newRow("current profile not in the list") << "profile" << -36;
+        QTest::newRow("a lighting row the table refuses") << "row" << -40;
         QTest::newRow("temporary folder unusable") << "temp" << -21;
         QTest::newRow("target is a folder") << "folder" << -55;
     }
@@ -175,6 +176,10 @@ private Q_SLOTS:
             gKeyboardConfig->keyboardProductInfo.reset();
         if (fault == QLatin1String("profile"))
             gKeyboardConfig->currentConfigIndex = 9;
+        // Two records of one key: the second breaks the table's key.
+        KEYBOARD_CUSTOM_LIGHT &light = *gKeyboardConfig->keyboardCustomLightMap.value(11);
+        if (fault == QLatin1String("row"))
+            light.keyItem = 10;
         if (fault == QLatin1String("temp"))
             qputenv("TMPDIR", QFile::encodeName(target)); // a file, not a folder
         if (fault == QLatin1String("folder"))
@@ -183,6 +188,7 @@ private Q_SLOTS:
         const Results results = rig->runExport(target);
         gKeyboardConfig->keyboardProductInfo = product;
         gKeyboardConfig->currentConfigIndex = profile;
+        light.keyItem = 11;
         qputenv("TMPDIR", tmpdir);
 
         QVERIFY(!results.isEmpty());
