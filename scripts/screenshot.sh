@@ -7,7 +7,9 @@
 # page state: keys-<layer>-<picker>-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
-# style sheet's accent colour) fails the script.
+# style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
+# of them as references of how the pages should look. QUILL_SCREENSHOT_THEMES and
+# QUILL_SCREENSHOT_LANGUAGES narrow the run (for example "dark" and "vi_VN").
 #
 # Each start gets its own data folder (settings with the theme and language), working folder and
 # temporary folder, so nothing is written into the tree and a running copy of the program is not

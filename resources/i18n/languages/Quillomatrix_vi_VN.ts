@@ -274,7 +274,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
     </message>
     <message>
         <source>系统按键</source>
-        <translation>Đa phương tiện</translation>
+        <translation>Hệ thống</translation>
     </message>
     <message>
         <source>宏按键</source>
@@ -309,7 +309,7 @@ Tải bản cập nhật ngay bây giờ?</translation>
     </message>
     <message>
         <source>全恢复</source>
-        <translation>Đặt lại hết</translation>
+        <translation>Đặt lại</translation>
     </message>
 </context>
 </TS>
