@@ -5,6 +5,7 @@
 #include "emulator/EmulatedKeyboard.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
+#include "emulator/ScreenshotDriver.h"
 
 #include <QDebug>
 #include <QDir>
@@ -45,6 +46,10 @@ EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(par
         std::signal(SIGUSR2, onUnixSignal);
     }
     qInfo() << "=== 模拟键盘程序: kill -USR1" << ::getpid() << "拔出键盘, kill -USR2 插入键盘 ===";
+    // The screenshot script drives the program through a pipe in this folder.
+    const QString driver = qEnvironmentVariable("QUILLOMATRIX_DRIVER");
+    if (!driver.isEmpty())
+        new ScreenshotDriver(driver + QStringLiteral("/commands"), driver + QStringLiteral("/acks"), this);
     plugIn();
 }
 

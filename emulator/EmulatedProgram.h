@@ -3,7 +3,8 @@
 // from the same sources, with the HID library replaced by the emulated bus. Before the services
 // start, the data folder gets the sample product database and the sample keyboard's resource
 // package when they are missing; once the window is up, the sample keyboard is plugged in. The
-// signals SIGUSR1 and SIGUSR2 unplug it and plug it in again.
+// signals SIGUSR1 and SIGUSR2 unplug it and plug it in again. With QUILLOMATRIX_DRIVER set to a
+// folder, the program takes commands from the pipe "commands" in it (see ScreenshotDriver).
 
 #include <QObject>
 

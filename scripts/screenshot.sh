@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Builds the program, starts it on a virtual X display (Xvfb) once per theme and language, and
 # saves a picture of the screen for each: screenshots/main-<theme>-<language>.png in the build
-# folder (or in the folder given as the first argument).
+# folder (or in the folder given as the first argument). Then it starts the emulated keyboard
+# program the same way, which plugs in the sample keyboard and opens the key page, drives it
+# through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
+# page state: keys-<layer>-<picker>-<theme>-<language>.png.
+#
+# Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
+# style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
+# of them as references of how the pages should look. QUILL_SCREENSHOT_THEMES and
+# QUILL_SCREENSHOT_LANGUAGES narrow the run (for example "dark" and "vi_VN").
 #
 # Each start gets its own data folder (settings with the theme and language), working folder and
 # temporary folder, so nothing is written into the tree and a running copy of the program is not
@@ -16,6 +24,7 @@ settle="${QUILL_SCREENSHOT_SETTLE:-2}"
 bash "$root/scripts/setup.sh" xvfb imagemagick
 bash "$root/scripts/build.sh"
 program="$build/app/Quillomatrix"
+emulated="$build/emulated/Quillomatrix-emulated"
 mkdir -p "$out"
 work="$(mktemp -d)"
 
@@ -58,36 +67,100 @@ remove_ipc() {
 }
 
 status=0
-for theme in light dark; do
-  for language in zh_CN en_US vi_VN; do
-    case "$language" in zh_CN) index=1 ;; en_US) index=2 ;; vi_VN) index=3 ;; esac
-    case "$theme" in light) theme_index=0 ;; dark) theme_index=1 ;; esac
-    run="$work/$theme-$language"
-    mkdir -p "$run/data" "$run/tmp"
-    cp "$build"/app/data/*.ini "$run/data/" 2>/dev/null || true
-    printf '[System]\nLanguage=%s\nTheme=%s\n' "$index" "$theme_index" >"$run/data/config.ini"
 
-    (cd "$run" && exec env DISPLAY=":$display" QT_QPA_PLATFORM=xcb QUILLOMATRIX_DATA_DIR="$run/data" \
-       TMPDIR="$run/tmp" "$program" >"$run/stdout.log" 2>&1) &
-    app_pid=$!
+# Fails when the picture looks blank or unstyled: fewer than 200 colours, or (on an editing page,
+# second argument "page") fewer than 300 pixels of the accent colour rgb(255,136,38) that the
+# style sheets give the current page's navigation button and the chosen layer and picker.
+check_picture() {
+  local picture="$1" kind="${2:-}" colours accent
+  colours=$(convert "$picture" -format '%k' info:)
+  accent=$(convert "$picture" -fill black +opaque 'rgb(255,136,38)' -fill white -opaque 'rgb(255,136,38)' \
+    -format '%[fx:int(mean*w*h+0.5)]' info:)
+  if [ "$colours" -lt 200 ] || { [ "$kind" = page ] && [ "$accent" -lt 300 ]; }; then
+    echo "Blank or unstyled: $picture ($colours colours, $accent accent pixels)" >&2
+    status=1
+  fi
+}
+
+# Starts a program for one theme and language in its own folders; sets run and app_pid.
+start_program() {
+  local binary="$1" theme="$2" language="$3" index theme_index
+  case "$language" in zh_CN) index=1 ;; en_US) index=2 ;; vi_VN) index=3 ;; esac
+  case "$theme" in light) theme_index=0 ;; dark) theme_index=1 ;; esac
+  run="$work/$(basename "$binary")-$theme-$language"
+  mkdir -p "$run/data" "$run/tmp"
+  cp "$build"/app/data/*.ini "$run/data/" 2>/dev/null || true
+  printf '[System]\nLanguage=%s\nTheme=%s\n' "$index" "$theme_index" >"$run/data/config.ini"
+  mkfifo "$run/commands"
+  : >"$run/acks"
+  (cd "$run" && exec env DISPLAY=":$display" QT_QPA_PLATFORM=xcb QUILLOMATRIX_DATA_DIR="$run/data" \
+     QUILLOMATRIX_DRIVER="$run" TMPDIR="$run/tmp" "$binary" >"$run/stdout.log" 2>&1) &
+  app_pid=$!
+}
+
+stop_program() {
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=""
+  remove_ipc "$run/tmp"
+}
+
+# Sends one command to the emulated program and waits for its acknowledgement.
+commands_sent=0
+drive() {
+  commands_sent=$((commands_sent + 1))
+  echo "$*" >"$run/commands"
+  for _ in $(seq 300); do
+    [ "$(wc -l <"$run/acks")" -ge "$commands_sent" ] && break
+    sleep 0.1
+  done
+  if ! tail -n 1 "$run/acks" | grep -q "^$commands_sent ok"; then
+    echo "Command failed: $* ($theme, $language)" >&2
+    status=1
+  fi
+}
+
+shoot() {
+  local picture="$out/$1-$theme-$language.png"
+  if kill -0 "$app_pid" 2>/dev/null; then
+    import -display ":$display" -window root "$picture"
+    case "$1" in main) check_picture "$picture" ;; *) check_picture "$picture" page ;; esac
+    echo "Saved $picture"
+  else
+    echo "The program ended before the picture $1 ($theme, $language); its log:" >&2
+    cat "$run/app.log" "$run/stdout.log" >&2 || true
+    status=1
+  fi
+}
+
+for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
+  for language in ${QUILL_SCREENSHOT_LANGUAGES:-zh_CN en_US vi_VN}; do
+    start_program "$program" "$theme" "$language"
     for _ in $(seq 100); do
       grep -q "HidWatcher" "$run/app.log" 2>/dev/null && break
       sleep 0.1
     done
     sleep "$settle"
-    picture="$out/main-$theme-$language.png"
-    if kill -0 "$app_pid" 2>/dev/null; then
-      import -display ":$display" -window root "$picture"
-      echo "Saved $picture"
-    else
-      echo "The program ended before the picture ($theme, $language); its log:" >&2
-      cat "$run/app.log" "$run/stdout.log" >&2 || true
-      status=1
-    fi
-    kill "$app_pid" 2>/dev/null || true
-    wait "$app_pid" 2>/dev/null || true
-    app_pid=""
-    remove_ipc "$run/tmp"
+    shoot main
+    stop_program
+
+    # The emulated keyboard opens the key page by itself once its configuration is read.
+    start_program "$emulated" "$theme" "$language"
+    commands_sent=0
+    drive await KeySetForm
+    sleep "$settle"
+    pickers=(keyboardBtn systemBtn macroBtn lightBtn extendBtn)
+    for layer in normal fn; do
+      if [ "$layer" = fn ]; then drive click fn1LayerButton; else drive click normalLayerButton; fi
+      for kind in 0 1 2 3 4; do
+        drive click "${pickers[$kind]}"
+        shoot "keys-$layer-$kind"
+      done
+    done
+    drive click normalLayerButton
+    drive click QKeyKeyboardWidget/keyTile30
+    shoot keys-selected
+    stop_program
   done
 done
 exit "$status"

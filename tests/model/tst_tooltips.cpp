@@ -26,7 +26,8 @@ const QStringList kWidgetKeys = {
     "MainWindow/importButton", "MacroForm/keyEdit", "MacroForm/mPromptLabel",
     "QKeyKeyboardWidget/mPromptLabel", "QDksAddDialog/mPromptLabel", "QRsAddDialog/mPromptLabel",
     "QSocdAddDialog/lastRadio", "QSocdAddDialog/oneRadio", "QSocdAddDialog/twoRadio",
-    "QSocdAddDialog/cancelRadio",
+    "QSocdAddDialog/cancelRadio", "QInputKeyboardWidget/mResetButton", "QInputKeyboardWidget/mNullButton",
+    "QInputKeyboardWidget/mResetLayerButton",
 };
 
 QStringList allTipKeys()

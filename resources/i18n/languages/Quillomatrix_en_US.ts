@@ -227,4 +227,89 @@ Download the update now?</translation>
         <translation>Open device</translation>
     </message>
 </context>
+<context>
+    <name>PageTitleBar</name>
+    <message>
+        <source>改键设置</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>灯光设置</source>
+        <translation>Lighting</translation>
+    </message>
+    <message>
+        <source>高级键设置</source>
+        <translation>Advanced keys</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>Macros</translation>
+    </message>
+    <message>
+        <source>性能设置</source>
+        <translation>Performance</translation>
+    </message>
+    <message>
+        <source>校准设置</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>其他设置</source>
+        <translation>Maintenance</translation>
+    </message>
+</context>
+<context>
+    <name>KeySetForm</name>
+    <message>
+        <source>普通层</source>
+        <translation>Normal layer</translation>
+    </message>
+    <message>
+        <source>Fn</source>
+        <translation>Fn layer</translation>
+    </message>
+    <message>
+        <source>键盘按键</source>
+        <translation>Keyboard</translation>
+    </message>
+    <message>
+        <source>系统按键</source>
+        <translation>Media</translation>
+    </message>
+    <message>
+        <source>宏按键</source>
+        <translation>Macros</translation>
+    </message>
+    <message>
+        <source>灯效按键</source>
+        <translation>Lighting</translation>
+    </message>
+    <message>
+        <source>扩展按键</source>
+        <translation>Functions</translation>
+    </message>
+    <message>
+        <source>按键设置失败</source>
+        <translation>The key could not be changed</translation>
+    </message>
+    <message>
+        <source>重置键盘数据成功！</source>
+        <translation>Keyboard data reset!</translation>
+    </message>
+</context>
+<context>
+    <name>QInputKeyboardWidget</name>
+    <message>
+        <source>恢复默认</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>无效键</source>
+        <translation>Disable</translation>
+    </message>
+    <message>
+        <source>全恢复</source>
+        <translation>Reset all</translation>
+    </message>
+</context>
 </TS>

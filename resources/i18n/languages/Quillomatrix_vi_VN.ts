@@ -227,4 +227,89 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Mở thiết bị</translation>
     </message>
 </context>
+<context>
+    <name>PageTitleBar</name>
+    <message>
+        <source>改键设置</source>
+        <translation>Phím</translation>
+    </message>
+    <message>
+        <source>灯光设置</source>
+        <translation>Đèn</translation>
+    </message>
+    <message>
+        <source>高级键设置</source>
+        <translation>Phím nâng cao</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>Macro</translation>
+    </message>
+    <message>
+        <source>性能设置</source>
+        <translation>Hiệu năng</translation>
+    </message>
+    <message>
+        <source>校准设置</source>
+        <translation>Hiệu chuẩn</translation>
+    </message>
+    <message>
+        <source>其他设置</source>
+        <translation>Khác</translation>
+    </message>
+</context>
+<context>
+    <name>KeySetForm</name>
+    <message>
+        <source>普通层</source>
+        <translation>Lớp thường</translation>
+    </message>
+    <message>
+        <source>Fn</source>
+        <translation>Lớp Fn</translation>
+    </message>
+    <message>
+        <source>键盘按键</source>
+        <translation>Bàn phím</translation>
+    </message>
+    <message>
+        <source>系统按键</source>
+        <translation>Hệ thống</translation>
+    </message>
+    <message>
+        <source>宏按键</source>
+        <translation>Macro</translation>
+    </message>
+    <message>
+        <source>灯效按键</source>
+        <translation>Hiệu ứng đèn</translation>
+    </message>
+    <message>
+        <source>扩展按键</source>
+        <translation>Chức năng</translation>
+    </message>
+    <message>
+        <source>按键设置失败</source>
+        <translation>Không thể đổi phím</translation>
+    </message>
+    <message>
+        <source>重置键盘数据成功！</source>
+        <translation>Đã đặt lại dữ liệu bàn phím!</translation>
+    </message>
+</context>
+<context>
+    <name>QInputKeyboardWidget</name>
+    <message>
+        <source>恢复默认</source>
+        <translation>Mặc định</translation>
+    </message>
+    <message>
+        <source>无效键</source>
+        <translation>Tắt phím</translation>
+    </message>
+    <message>
+        <source>全恢复</source>
+        <translation>Đặt lại</translation>
+    </message>
+</context>
 </TS>

@@ -227,4 +227,89 @@
         <translation>打开设备</translation>
     </message>
 </context>
+<context>
+    <name>PageTitleBar</name>
+    <message>
+        <source>改键设置</source>
+        <translation>改键设置</translation>
+    </message>
+    <message>
+        <source>灯光设置</source>
+        <translation>灯光设置</translation>
+    </message>
+    <message>
+        <source>高级键设置</source>
+        <translation>高级键设置</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>宏设置</translation>
+    </message>
+    <message>
+        <source>性能设置</source>
+        <translation>性能设置</translation>
+    </message>
+    <message>
+        <source>校准设置</source>
+        <translation>校准设置</translation>
+    </message>
+    <message>
+        <source>其他设置</source>
+        <translation>其他设置</translation>
+    </message>
+</context>
+<context>
+    <name>KeySetForm</name>
+    <message>
+        <source>普通层</source>
+        <translation>普通层</translation>
+    </message>
+    <message>
+        <source>Fn</source>
+        <translation>Fn</translation>
+    </message>
+    <message>
+        <source>键盘按键</source>
+        <translation>键盘按键</translation>
+    </message>
+    <message>
+        <source>系统按键</source>
+        <translation>系统按键</translation>
+    </message>
+    <message>
+        <source>宏按键</source>
+        <translation>宏按键</translation>
+    </message>
+    <message>
+        <source>灯效按键</source>
+        <translation>灯效按键</translation>
+    </message>
+    <message>
+        <source>扩展按键</source>
+        <translation>扩展按键</translation>
+    </message>
+    <message>
+        <source>按键设置失败</source>
+        <translation>按键设置失败</translation>
+    </message>
+    <message>
+        <source>重置键盘数据成功！</source>
+        <translation>重置键盘数据成功！</translation>
+    </message>
+</context>
+<context>
+    <name>QInputKeyboardWidget</name>
+    <message>
+        <source>恢复默认</source>
+        <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>无效键</source>
+        <translation>无效键</translation>
+    </message>
+    <message>
+        <source>全恢复</source>
+        <translation>全恢复</translation>
+    </message>
+</context>
 </TS>

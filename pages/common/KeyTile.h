@@ -1,0 +1,45 @@
+#pragma once
+// A keycap on a keyboard picture or a key picker. The tile draws itself with KeycapPainter in the
+// colours of the picture it sits on; what it shows is a KeyLegend. The label text stays the
+// legend's text, so that the tile reads like the label it is.
+
+#include "pages/common/KeycapPainter.h"
+
+#include <QLabel>
+
+class KeyTile : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit KeyTile(QWidget *parent = nullptr);
+
+    // The object name of the tile of a key item; pictures find their tiles by it.
+    static QString objectNameFor(uchar item);
+
+    // Shows the legend and sets the tooltip from it; a blank legend clears both.
+    void setLegend(const KeyLegend &legend);
+    const KeyLegend &legend() const { return mLayout.legend; }
+    // The height of a 1u key on the picture the tile belongs to.
+    void setUnit(qreal unit);
+    qreal unit() const { return mUnit; }
+    void setSelected(bool selected);
+    bool isSelected() const { return mLook.selected; }
+    // A colour of the key's own (lighting pages); an invalid colour returns to the theme's.
+    void setFaceColor(const QColor &color);
+    void setOff(bool off);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    KeycapColors colors() const;
+    void relayout();
+
+    LegendLayout mLayout;
+    KeycapLook mLook;
+    qreal mUnit = 0;
+};

@@ -1,0 +1,69 @@
+#include "pages/common/PageDialogs.h"
+
+#include <QDialog>
+#include <QFileDialog>
+
+namespace {
+PageDialogs::DialogRunner &runner()
+{
+    static PageDialogs::DialogRunner instance;
+    return instance;
+}
+
+PageDialogs::MessagePrompter &messages()
+{
+    static PageDialogs::MessagePrompter instance;
+    return instance;
+}
+
+PageDialogs::FilePrompter &files()
+{
+    static PageDialogs::FilePrompter instance;
+    return instance;
+}
+} // namespace
+
+int PageDialogs::exec(QDialog *dialog)
+{
+    if (!dialog)
+        return QDialog::Rejected;
+    return runner() ? runner()(dialog) : dialog->exec();
+}
+
+QMessageBox::StandardButton PageDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                                 const QString &text, QMessageBox::StandardButtons buttons)
+{
+    if (messages())
+        return messages()(parent, icon, title, text, buttons);
+    QMessageBox box(icon, title, text, buttons, parent);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+QString PageDialogs::openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)
+{
+    if (files())
+        return files()(parent, false, caption, folder, filter);
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString PageDialogs::saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)
+{
+    if (files())
+        return files()(parent, true, caption, folder, filter);
+    return QFileDialog::getSaveFileName(parent, caption, folder, filter);
+}
+
+void PageDialogs::setDialogRunner(DialogRunner r)
+{
+    runner() = std::move(r);
+}
+
+void PageDialogs::setMessagePrompter(MessagePrompter prompter)
+{
+    messages() = std::move(prompter);
+}
+
+void PageDialogs::setFilePrompter(FilePrompter prompter)
+{
+    files() = std::move(prompter);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Modal dialogs, message boxes and file dialogs of the pages go through here, so that a test can
+// answer them without a modal loop: it installs a runner or a prompter, the program never does.
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+class PageDialogs
+{
+public:
+    using DialogRunner = std::function<int(QDialog *dialog)>;
+    using MessagePrompter = std::function<QMessageBox::StandardButton(
+        QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
+        QMessageBox::StandardButtons buttons)>;
+    // save false: a file to open; true: a file to write.
+    using FilePrompter = std::function<QString(QWidget *parent, bool save, const QString &caption,
+                                               const QString &folder, const QString &filter)>;
+
+    // Runs the dialog modally (QDialog::exec) and returns its result.
+    static int exec(QDialog *dialog);
+    // A modal message box; returns the button chosen.
+    static QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                               const QString &text,
+                                               QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    static QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
+    static QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
+
+    // Replacements for tests; an empty function restores the real dialogs.
+    static void setDialogRunner(DialogRunner runner);
+    static void setMessagePrompter(MessagePrompter prompter);
+    static void setFilePrompter(FilePrompter prompter);
+};

@@ -1,0 +1,116 @@
+#pragma once
+// The rig of the page tests: the real command protocol, HID access and reader thread linked to an
+// emulated keyboard of one of the sample products, its whole configuration read into a fresh
+// keyboard model (SyncConfigUtil) and its product loaded from the sample product database; pages
+// are placed in a page stack as the main window places them. Helpers act as the user would
+// (click a tile or a button) and read what came out (requests the keyboard received, toasts).
+// Modal dialogs, message boxes and file dialogs of the pages are answered by the rig from lists
+// the test gives, so nothing waits for a person.
+
+#include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
+#include "emulator/SampleProductDatabase.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class KeyboardPicture;
+class TestDataDir;
+
+class PageRig
+{
+public:
+    // Plugs in the sample keyboard of the model serialNumber (after prepare has changed its
+    // memory, when given) on an interface of frameSize bytes and reads it.
+    explicit PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboardState &)> &prepare = {},
+                     int frameSize = 128);
+    ~PageRig();
+    PageRig(const PageRig &) = delete;
+    PageRig &operator=(const PageRig &) = delete;
+
+    // Whether the keyboard was read and its product loaded; error() says what failed.
+    bool ready() const { return mError.isEmpty(); }
+    QString error() const { return mError; }
+
+    // A new page at stack index `index` (the indices below it hold blank pages), current and shown.
+    template<class Page>
+    Page *showPage(int index)
+    {
+        auto *page = new Page;
+        placePage(page, index);
+        page->repaintInterface();
+        return page;
+    }
+    QStackedWidget &stack() { return *mStack; }
+
+    EmulatedKeyboard &keyboard() { return *mKeyboard; }
+    EmulatedProfile &profile() { return mKeyboard->state().profile(); }
+
+    // Requests the keyboard has received so far (a mark), and the payloads of one order code
+    // received since a mark.
+    int mark() const;
+    QList<QByteArray> payloads(uchar order, int since) const;
+    // Waits until the protocol has emitted the last frame of a reply of the given signal.
+    template<typename Signal>
+    bool awaitReply(Signal signal, const std::function<void()> &action, int timeoutMs = 3000);
+    void setFaults(const EmulatedHidFaults &faults);
+    // The first key of a layer on which the model and the keyboard differ, or an empty text.
+    QString layerDifferences(uchar layer) const;
+
+    // User actions; false when the tile or button is not there or cannot be clicked.
+    static bool clickTile(KeyboardPicture *picture, uchar item);
+    static bool clickButton(QWidget *root, const QString &objectName);
+    // Texts of the toasts shown over the page, oldest first.
+    static QStringList toasts(QWidget *page);
+    // What a tile shows: its text, or the file name of its icon.
+    static QString shown(KeyboardPicture *picture, uchar item);
+
+    // Answers for the pages' modal dialogs (their results), message boxes (the buttons chosen)
+    // and file dialogs (the paths chosen), taken in order; when a list is used up, dialogs are
+    // rejected, message boxes cancelled and file dialogs give an empty path. The titles of what
+    // was shown are kept.
+    void answerDialogs(const QList<int> &results) { mDialogAnswers = results; }
+    void answerMessages(const QList<QMessageBox::StandardButton> &buttons) { mMessageAnswers = buttons; }
+    void answerFiles(const QStringList &paths) { mFileAnswers = paths; }
+    const QStringList &shownDialogs() const { return mShown; }
+
+private:
+    void placePage(QWidget *page, int index);
+
+    QString mError;
+    std::unique_ptr<TestDataDir> mDataDir;
+    std::shared_ptr<EmulatedKeyboard> mKeyboard;
+    QByteArray mPath;
+    QStackedWidget *mStack = nullptr;
+    QList<int> mDialogAnswers;
+    QList<QMessageBox::StandardButton> mMessageAnswers;
+    QStringList mFileAnswers;
+    QStringList mShown;
+};
+
+#include "protocol/UsbCommunicateUtil.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+template<typename Signal>
+bool PageRig::awaitReply(Signal signal, const std::function<void()> &action, int timeoutMs)
+{
+    QSignalSpy spy(gUsbCommunicateUtil.data(), signal);
+    action();
+    return QTest::qWaitFor(
+        [&spy] {
+            for (const QList<QVariant> &arguments : spy) {
+                if (arguments.value(1).toInt() >= arguments.value(2).toInt())
+                    return true;
+            }
+            return false;
+        },
+        timeoutMs);
+}
