@@ -90,9 +90,6 @@ protected:
     void openProgressDialog(const QString &label);
     void closeProgressDialog();
     QProgressDialog *progressDialog() const;
-    // The files of an export and an import, asked of the user (empty: nothing chosen).
-    virtual QString askExportFileName();
-    virtual QString askImportFileName();
 
 private Q_SLOTS:
     void stackedWidgetChange(int index);

@@ -7,6 +7,7 @@
 #include "app/QConfigListDelegate.h"
 #include "app/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
+#include "pages/common/PageDialogs.h"
 #include "pages/keys/HighKeyForm.h"
 #include "pages/keys/KeySetForm.h"
 #include "pages/keys/LightSetForm.h"
@@ -20,7 +21,6 @@
 #include "storage/SyncConfigUtil.h"
 
 #include <QDebug>
-#include <QFileDialog>
 #include <QProgressDialog>
 #include <QStandardItemModel>
 #include <QThread>
@@ -295,20 +295,11 @@ void MainWindow::refreshAllInterface()
     }
 }
 
-QString MainWindow::askExportFileName()
-{
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("保存文件"), QString(),
-                                        QStringLiteral("配置文件 (*.aaa);; 所有文件 (*.*)"));
-}
-
-QString MainWindow::askImportFileName()
-{
-    return QFileDialog::getOpenFileName(this, tr("选择配置文件"), QString(), tr("配置文件(*.aaa);;所有文件(*)"));
-}
-
 void MainWindow::on_exportButton_clicked()
 {
-    const QString fileName = askExportFileName();
+    // The caption and the filter of the save dialog stay as they are in every language.
+    const QString fileName = PageDialogs::saveFileName(nullptr, QStringLiteral("保存文件"), QString(),
+                                                       QStringLiteral("配置文件 (*.aaa);; 所有文件 (*.*)"));
     if (fileName.isEmpty())
         return;
     mAlignForm->exitAlign(true);
@@ -335,7 +326,8 @@ void MainWindow::config_write_result(bool status, int value)
 
 void MainWindow::on_importButton_clicked()
 {
-    const QString fileName = askImportFileName();
+    const QString fileName =
+        PageDialogs::openFileName(this, tr("选择配置文件"), QString(), tr("配置文件(*.aaa);;所有文件(*)"));
     if (fileName.isEmpty())
         return;
     mAlignForm->exitAlign(true);
