@@ -3,6 +3,7 @@
 #include "app/FileDownloadUtil.h"
 #include "app/FileTransfer.h"
 #include "app/FirewareManageForm.h"
+#include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
 #include "app/QCustomProgressDialog.h"
 #include "app/QDeviceAddWidget.h"
@@ -30,6 +31,8 @@
 
 namespace {
 constexpr int kToastMs = 2000;
+// The message on a keyboard this user may not open names a device node and a command.
+constexpr int kDeniedToastMs = 8000;
 // Progress reports below this value open no box: short reads finish without one.
 constexpr int kPromptFromProgress = 10;
 } // namespace
@@ -415,7 +418,14 @@ void DeviceManageForm::usb_communicate_error(uchar source, uchar order, int erro
     closePromptBox();
     if (error != UsbCommunicateUtil::ErrorNoDevice && error != BLUETOOTH_ERROR_NOT_CONNECTED)
         return;
-    showToast(tr("打开设备失败"));
+    // A keyboard that is there but may not be opened by this user is named, with the way out.
+    const bool usb = gSystemConfig && gSystemConfig->getCommType() == 0;
+    const QString denied = usb && error == UsbCommunicateUtil::ErrorNoDevice ? HidAccessCheck::deniedInterfacePath()
+                                                                             : QString();
+    if (denied.isEmpty())
+        showToast(tr("打开设备失败"));
+    else
+        (new QToastBox(this, HidAccessCheck::deniedMessage(denied), kDeniedToastMs))->show();
     returnToUsb();
 }
 

@@ -1,25 +1,86 @@
 #pragma once
+#include <QList>
+#include <QPointer>
+#include <QSharedPointer>
 #include <QWidget>
 
-// The firmware page (stack index 9), from which a product's firmware image is written into the
-// attached keyboard. The main window creates it once and drives it through the operations below;
-// the product tiles and the flashing are still to come.
+#include "model/KeyboardRecords.h"
+
+class FirewareDownloadThread;
+class QGridLayout;
+class QProgressDialog;
+class QScrollArea;
+
+// The firmware page (stack index 9): one tile per product of the product database; a press on a
+// tile writes that product's firmware image into the attached keyboard at once, under an
+// application-modal progress dialog. The main window closes the device link before it shows the
+// page; while the page is shown, and while a flashing started from it still runs, the device page
+// leaves the link alone (gEntryBootFirewareFlag), so that the flashing can open the keyboard.
+// Leaving the page stops a running flashing and tells the user it did not finish.
 class FirewareManageForm : public QWidget
 {
     Q_OBJECT
 public:
     explicit FirewareManageForm(QWidget *parent = nullptr);
+    // A running flashing is stopped and waited for.
+    ~FirewareManageForm() override;
 
-    // The page is shown: from now on the device page leaves the device link alone.
+    // The page is shown: the device page leaves the link alone, and the tiles are built anew
+    // from the product database.
     void repaintInterface();
-    // The page stops being the current page.
+    // The page is left: a running flashing is stopped, the progress dialog closes, and once no
+    // flashing runs any more the device page may open the link again.
     void exitInterface();
 
+    // Paths of a product's files in the data folder (empty for an unsafe folder name).
+    static QString getFirewareFileName(const QString &folder);
+    static QString getProductImages(const QString &folder);
+
+    // The progress dialog of the flashing under way, or null.
+    QProgressDialog *progressDialog() const;
+    // Whether a flashing has started and not yet made its final report.
+    bool isFlashing() const;
+    // How long a worker waits for each reply (the worker's default unless changed; for tests).
+    void setReplyTimeout(int ms);
+
 public Q_SLOTS:
-    // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();
+
+private Q_SLOTS:
+    void grid_Layout_Clicked(bool flag, int row, int col);
+    void fireware_download_result(bool status, int value);
+
+private:
+    void buildForm();
+    void initGridLayout();
+    void removeGridLayout();
+    void openProgressDialog();
+    void closeProgressDialog();
+    // Lets go of the current worker: it no longer reports here and deletes itself once its
+    // thread has ended.
+    void releaseWorker();
+    // A worker's thread ended: the device page may open the link again when the page is left.
+    void workerFinished();
+    void releaseLinkWhenIdle();
+    void showToast(QWidget *parent, const QString &text, int ms);
+
+    QScrollArea *mScrollArea = nullptr;
+    QWidget *mScrollContents = nullptr;
+    QGridLayout *mGridLayout = nullptr;
+
+    QList<QSharedPointer<PRODUCT_INFO>> mProductList;
+    QPointer<QProgressDialog> mProgressDialog;
+    QPointer<FirewareDownloadThread> mFirewareThread;
+    // Workers whose thread may still run (the current one and released ones).
+    QList<QPointer<FirewareDownloadThread>> mWorkers;
+    // A flashing has started and not yet made its final report.
+    bool mFlashing = false;
+    // Counts the flashings started, so that a late timer knows whether its flashing is still the current one.
+    int mFlashId = 0;
+    bool mShown = false;
+    int mReplyTimeoutMs = 0;
 };
 
-// Set once the firmware page has been shown and never cleared: while set, the device page neither
-// opens nor closes the device link (the flashing opens the keyboard by itself).
+// Set while the firmware page is shown and while a flashing started from it runs: the device
+// page then neither opens nor closes the device link (the flashing opens the keyboard by itself).
 extern bool gEntryBootFirewareFlag;

@@ -6,6 +6,7 @@
 #include "app/DeviceManageForm.h"
 #include "app/FirewareManageForm.h"
 #include "app/InstanceServer.h"
+#include "app/QModalProgressDialog.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "link/HidWatcher.h"
@@ -250,24 +251,12 @@ void MainWindow::releaseDevice()
 void MainWindow::openProgressDialog(const QString &label)
 {
     closeProgressDialog();
-    auto *dialog = new QProgressDialog(label, QString(), 0, 100, nullptr);
-    dialog->setMinimumWidth(300);
-    dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->setWindowFlags(dialog->windowFlags() | Qt::FramelessWindowHint);
-    dialog->setMinimumDuration(0);
-    dialog->setValue(0);
-    dialog->show();
-    mProgressDialog = dialog;
+    mProgressDialog = new QModalProgressDialog(label);
 }
 
 void MainWindow::closeProgressDialog()
 {
-    if (!mProgressDialog)
-        return;
-    QProgressDialog *dialog = mProgressDialog;
-    mProgressDialog = nullptr;
-    dialog->close();
-    dialog->deleteLater();
+    QModalProgressDialog::release(mProgressDialog);
 }
 
 QProgressDialog *MainWindow::progressDialog() const

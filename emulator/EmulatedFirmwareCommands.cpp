@@ -32,9 +32,11 @@ void handleChunk(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const
     if (refuse(firmware, replies))
         return;
     const quint16 number = quint16(request.frame.frame | (request.frame.total << 8));
-    if (image.ended) {
+    // After an end, or when the first number comes again after later ones (a flashing that broke
+    // off and started over), a new image begins.
+    const bool startsOver = image.chunks.size() > 1 && number == image.chunks.firstKey();
+    if (image.ended || startsOver)
         image = EmulatedFirmwareImage();
-    }
     if (!image.chunks.isEmpty()) {
         const quint16 last = image.chunks.lastKey();
         if (number != last && number != quint16(last + 1)) {

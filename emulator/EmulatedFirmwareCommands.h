@@ -4,8 +4,8 @@
 //
 // A chunk carries its 16-bit number in head bytes 2 and 3. The keyboard takes the first chunk of
 // an image with any number and each later one only as the next number (or the same number again,
-// a resend); a gap, an empty image at its end, or a refusal the test asked for is answered with a
-// non-zero status.
+// a resend); the first number again after later ones starts the image over. A gap, an empty image
+// at its end, or a refusal the test asked for is answered with a non-zero status.
 
 #include <QtGlobal>
 

@@ -4,6 +4,7 @@
 
 #include <QThread>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -311,13 +312,16 @@ hid_device *EmulatedHidBus::open(const char *path)
     std::lock_guard<std::mutex> lock(mMutex);
     const QByteArray key(path ? path : "");
     auto port = findPort(key);
+    // errno as the hidraw library leaves it after its failed open().
     if (!port) {
         mGlobalError = L"No such device";
+        errno = ENOENT;
         return nullptr;
     }
     ++mStats[key].opens;
     if (port->faults.openFails) {
         mGlobalError = L"Permission denied (emulated open failure)";
+        errno = EACCES;
         return nullptr;
     }
     auto handle = std::make_unique<hid_device>();

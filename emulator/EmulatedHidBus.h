@@ -35,7 +35,8 @@ struct EmulatedHidInterface {
 
 // Switches for failures of one interface.
 struct EmulatedHidFaults {
-    bool openFails = false;        // hid_open_path returns null
+    bool openFails = false;        // hid_open_path returns null with errno EACCES, as for a node
+                                   // this user may not open
     bool nonblockingFails = false; // hid_set_nonblocking returns -1
     bool writeFails = false;       // hid_write returns -1
     bool readFails = false;        // reads return -1 at once

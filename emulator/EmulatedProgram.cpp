@@ -9,8 +9,10 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QtEndian>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -18,6 +20,20 @@
 
 namespace {
 int gSignalPipe[2] = {-1, -1};
+
+// A firmware image for the sample keyboard, so that its tile on the firmware page can be tried:
+// the 40-byte header names the sample model; 4 KiB of payload follow.
+void writeSampleFirmware(const QString &path)
+{
+    QByteArray image(40 + 4096, '\0');
+    qToLittleEndian<quint16>(SampleProductDatabase::He104Serial, image.data());
+    qToLittleEndian<quint32>(quint32(image.size() - 40), image.data() + 4);
+    for (int i = 40; i < image.size(); ++i)
+        image[i] = char(i * 31);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(image);
+}
 
 void onUnixSignal(int signal)
 {
@@ -35,6 +51,9 @@ void EmulatedProgram::prepareDataFolder()
     const QString package = data.filePath(QString::fromLatin1(SampleResourcePackage::FolderName));
     if (!QFileInfo(package).isDir())
         SampleResourcePackage::writeFolder(package);
+    const QString firmware = package + QStringLiteral("/firmware.bin");
+    if (!QFileInfo::exists(firmware))
+        writeSampleFirmware(firmware);
 }
 
 EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(parent), mWindow(window)

@@ -2,9 +2,10 @@
 // The start-up of the emulated keyboard program (Quillomatrix-emulated): the program itself, built
 // from the same sources, with the HID library replaced by the emulated bus. Before the services
 // start, the data folder gets the sample product database and the sample keyboard's resource
-// package when they are missing; once the window is up, the sample keyboard is plugged in. The
-// signals SIGUSR1 and SIGUSR2 unplug it and plug it in again. With QUILLOMATRIX_DRIVER set to a
-// folder, the program takes commands from the pipe "commands" in it (see ScreenshotDriver).
+// package with a firmware image when they are missing; once the window is up, the sample keyboard
+// is plugged in. The signals SIGUSR1 and SIGUSR2 unplug it and plug it in again. With
+// QUILLOMATRIX_DRIVER set to a folder, the program takes commands from the pipe "commands" in it
+// (see ScreenshotDriver).
 
 #include <QObject>
 
