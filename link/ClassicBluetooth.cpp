@@ -24,12 +24,19 @@ void ClassicBluetooth::releaseSocket()
     if (!mSocket) {
         return;
     }
-    // Cut the signals first, so that a close asked for by the program reports nothing.
+    // Cut the signals first, so that a close asked for by the program reports nothing. The socket
+    // is shut down from the event loop: a close may come from inside one of the socket's own
+    // signals, and aborting it there pulls its state from under the call still running.
     QBluetoothSocket *socket = mSocket;
     mSocket = nullptr;
     socket->disconnect(this);
-    socket->disconnectFromService();
-    socket->deleteLater();
+    QMetaObject::invokeMethod(
+        socket,
+        [socket] {
+            socket->disconnectFromService();
+            socket->deleteLater();
+        },
+        Qt::QueuedConnection);
 }
 
 void ClassicBluetooth::openDevice(const QBluetoothDeviceInfo &info, int frameSize)

@@ -1,264 +1,318 @@
+#include "link/HidInterfaceTracker.h"
+#include "link/HidWatcher.h"
 #include "link/UsbHidUtil.h"
+#include "link/UsbReceiveThread.h"
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedKeyboard.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QtTest>
 
-// HID access against the emulated bus: the legal test, enumeration, and which interface the link
-// opens with which frame size.
+using Entry = HidInterfaceTracker::Entry;
+using Entries = QList<Entry>;
+
+namespace {
+// Interfaces that are not the keyboard's vendor interfaces: page and usage crossed or swapped,
+// its desktop keyboard collection, another vendor's or product's.
+const QList<EmulatedHidInterface> kStrays = [] {
+    QList<EmulatedHidInterface> strays;
+    for (const QList<int> &id : QList<QList<int>>{{0x5E2D, 0x4E93, 0xFF02, 1}, {0x5E2D, 0x4E93, 0xFF00, 2}, {0x5E2D, 0x4E93, 1, 0xFF00},
+                                                 {0x5E2D, 0x4E93, 1, 6}, {0x046D, 0x4E93, 0xFF00, 1}, {0x5E2D, 0x4E94, 0xFF02, 2}}) {
+        strays << EmulatedHidBus::keyboardInterface(64, "stray" + QByteArray::number(strays.size()));
+        strays.last().vendorId = quint16(id[0]);
+        strays.last().productId = quint16(id[1]);
+        strays.last().usagePage = quint16(id[2]);
+        strays.last().usage = quint16(id[3]);
+    }
+    return strays;
+}();
+
+// Interfaces by short name: w3 and n4 the keyboard's 128- and 64-byte interfaces on
+// /dev/hidraw3 and 4, d2 its desktop keyboard collection, m1 a mouse, s9 and c8 the keyboard's
+// ids with usage and page swapped or crossed.
+Entries entries(const QString &names)
+{
+    Entries list;
+    for (const QString &name : names.split(' ', Qt::SkipEmptyParts)) {
+        const QByteArray path = "/dev/hidraw" + name.mid(1).toLatin1();
+        const QMap<QChar, QList<int>> kinds = {{'w', {0x5E2D, 0xFF00, 1}}, {'n', {0x5E2D, 0xFF02, 2}},
+                                               {'d', {0x5E2D, 0x0001, 6}}, {'m', {0x046D, 0x0001, 2}},
+                                               {'s', {0x5E2D, 0x0001, 0xFF00}}, {'c', {0x5E2D, 0xFF02, 1}}};
+        const QList<int> kind = kinds.value(name[0]);
+        list << Entry{path, quint16(kind[0]), quint16(kind[0] == 0x5E2D ? 0x4E93 : 0xC077), quint16(kind[1]), quint16(kind[2])};
+    }
+    return list;
+}
+} // namespace
+
+// HID access on the emulated bus: which interfaces count, which one the link opens, the reader
+// thread (what it hands on or drops, how it paces and stops) and the hot-plug watcher.
 class TestUsbHidUtil : public QObject
 {
     Q_OBJECT
 private:
     EmulatedHidBus &bus = EmulatedHidBus::instance();
+    UsbReceiveThread *reader = nullptr;
+    hid_device *device = nullptr;
+    QByteArray path;
+    QStringList received; // "order frame total length payload", in hex
 
-    static EmulatedHidInterface otherInterface(const QByteArray &path, quint16 usagePage, quint16 usage,
-                                               quint16 vendorId = 0x5E2D, quint16 productId = 0x4E93)
+    void openKeyboard(int frameSize)
     {
-        EmulatedHidInterface info;
-        info.path = path;
-        info.vendorId = vendorId;
-        info.productId = productId;
-        info.usagePage = usagePage;
-        info.usage = usage;
-        info.reportSize = 8;
-        return info;
+        path = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {frameSize}).first();
+        device = UsbHidUtil::openPreferredUsbDevice();
+        QVERIFY(device);
+        reader->openThread(device);
+        QTRY_VERIFY(bus.readCount(path) > 0);
     }
 
 private Q_SLOTS:
     void init()
     {
+        QTest::failOnWarning(QRegularExpression(".*"));
         bus.reset();
-        global_setUsbFrameSize(128);
+        global_setUsbFrameSize(100);
+        for (const EmulatedHidInterface &stray : kStrays)
+            bus.attach(stray);
+        received.clear();
+        reader = new UsbReceiveThread;
+        // Received on the main thread, as the command protocol receives them.
+        connect(reader, &UsbReceiveThread::usb_receive_data, this,
+                [this](const uchar &order, const uchar &frame, const uchar &total, const uchar &length, QByteArray data) {
+                    received << QString("%1 %2 %3 %4 %5").arg(order, 2, 16).arg(frame).arg(total).arg(length).arg(data.toHex());
+                });
     }
 
-    void tableRows()
+    void cleanup()
     {
-        QCOMPARE(gHidDeviceList.size(), 2);
-        const HID_DEVICE_FILTER &wide = gHidDeviceList[0];
-        const HID_DEVICE_FILTER &narrow = gHidDeviceList[1];
-        QCOMPARE(wide.vendorId, quint16(0x5E2D));
-        QCOMPARE(wide.productId, quint16(0x4E93));
-        QCOMPARE(wide.usage, quint16(1));
-        QCOMPARE(wide.usagePage, quint16(0xFF00));
-        QCOMPARE(wide.reportSize, 128);
-        QCOMPARE(narrow.usage, quint16(2));
-        QCOMPARE(narrow.usagePage, quint16(0xFF02));
-        QCOMPARE(narrow.reportSize, 64);
-        QCOMPARE(wide.interface, 2u);
-        QVERIFY(wide.name.isEmpty());
+        reader->closeThread();
+        if (device)
+            hid_close(device);
+        device = nullptr;
+        delete reader;
     }
 
-    void legalTestNeedsAllFourValues()
-    {
-        QVERIFY(UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E93, 0x0001, 0xFF00));
-        QVERIFY(UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E93, 0x0002, 0xFF02));
-        // Usage and usage page swapped.
-        QVERIFY(!UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E93, 0xFF00, 0x0001));
-        // Usage of one row with the usage page of the other.
-        QVERIFY(!UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E93, 0x0001, 0xFF02));
-        QVERIFY(!UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E93, 0x0002, 0xFF00));
-        QVERIFY(!UsbHidUtil::checkLegalUsbDevice(0x5E2E, 0x4E93, 0x0001, 0xFF00));
-        QVERIFY(!UsbHidUtil::checkLegalUsbDevice(0x5E2D, 0x4E94, 0x0001, 0xFF00));
-    }
-
-    void initialFrameSizes()
-    {
-        QCOMPARE(gUsbFrameMaxsize.load(), 128);
-        QCOMPARE(gUsbFrameEffectSize.load(), 122);
-    }
-
-    void frameSizeSetterKeepsThePairTogether()
+    void frameSizesChangeTogether()
     {
         QVERIFY(global_setUsbFrameSize(64));
-        QCOMPARE(gUsbFrameMaxsize.load(), 64);
-        QCOMPARE(gUsbFrameEffectSize.load(), 58);
-        // Sizes the buffers cannot hold are refused and change nothing.
-        QVERIFY(!global_setUsbFrameSize(129));
-        QVERIFY(!global_setUsbFrameSize(6));
-        QVERIFY(!global_setUsbFrameSize(0));
-        QCOMPARE(gUsbFrameMaxsize.load(), 64);
-        QCOMPARE(gUsbFrameEffectSize.load(), 58);
+        for (int refused : {129, 6, 0})
+            QVERIFY(!global_setUsbFrameSize(refused));
+        QCOMPARE(QList<int>({gUsbFrameMaxsize, gUsbFrameEffectSize}), QList<int>({64, 58}));
     }
 
-    void enumerationListsAndCountsLegalInterfacesOnly()
+    // The legal test needs all four values of one row.
+    void enumerationListsLegalInterfacesOnly()
     {
-        UsbHidUtil util;
-        bus.attach(otherInterface("/dev/hidraw-emulated/mouse", 0x0001, 0x0002, 0x046D, 0xC077));
-        bus.attach(otherInterface("/dev/hidraw-emulated/kbd-desktop", 0x0001, 0x0006));
         bus.attachKeyboard(std::make_shared<EmulatedKeyboard>());
+        UsbHidUtil util;
         QCOMPARE(util.getEffectUsbDeviceTotal(), 2);
-        QCOMPARE(util.getLegalUsbDevice(), 2);
-
-        auto marker = QSharedPointer<DEVICE_INFO>::create();
-        QList<QSharedPointer<DEVICE_INFO>> list{marker};
-        util.getUsbDeviceList(list);
-        // Appended after what was there, in enumeration order (128-byte interface attached first).
-        QCOMPARE(list.size(), 3);
-        QCOMPARE(list[0], marker);
-        QCOMPARE(list[1]->path, QString("/dev/hidraw-emulated/kbd-128"));
-        QCOMPARE(list[1]->vendorId, quint16(0x5E2D));
-        QCOMPARE(list[1]->productId, quint16(0x4E93));
-        QCOMPARE(list[1]->interface, 1);
-        QCOMPARE(list[1]->version, 0x0105);
-        QCOMPARE(list[1]->manufacturer, QString("Quill"));
-        QCOMPARE(list[1]->productStr, QString("Quill HE104"));
-        QCOMPARE(list[1]->serialNumber, quint16(0));
-        QCOMPARE(list[2]->path, QString("/dev/hidraw-emulated/kbd-64"));
-        QCOMPARE(list[2]->interface, 2);
-    }
-
-    void enumerationNarrowedByIds()
-    {
-        UsbHidUtil util;
-        bus.attachKeyboard(std::make_shared<EmulatedKeyboard>());
-        QList<QSharedPointer<DEVICE_INFO>> list;
-        util.getUsbDeviceList(0x1234, 0x5678, list);
-        QVERIFY(list.isEmpty());
-        util.getUsbDeviceList(0x5E2D, 0, list);
-        QCOMPARE(list.size(), 2);
-    }
-
-    void missingStringsGiveEmptyTexts()
-    {
-        EmulatedHidInterface info = EmulatedHidBus::keyboardInterface(64);
-        info.manufacturer = QString();
-        info.product = QString();
-        bus.attach(info);
-        QList<QSharedPointer<DEVICE_INFO>> list;
-        UsbHidUtil().getUsbDeviceList(list);
-        QCOMPARE(list.size(), 1);
-        QVERIFY(list[0]->manufacturer.isEmpty());
-        QVERIFY(list[0]->productStr.isEmpty());
-    }
-
-    void nothingAttached()
-    {
-        UsbHidUtil util;
-        QCOMPARE(util.getEffectUsbDeviceTotal(), 0);
         const auto kept = QSharedPointer<DEVICE_INFO>::create();
         QList<QSharedPointer<DEVICE_INFO>> list{kept};
-        util.getUsbDeviceList(list);
-        QCOMPARE(list, QList<QSharedPointer<DEVICE_INFO>>{kept});
+        util.getUsbDeviceList(0x1234, 0x5678, list);
+        util.getUsbDeviceList(list); // appended, in enumeration order
+        QStringList seen;
+        for (const auto &info : list.mid(1))
+            seen << QString("%1 %2 %3 %4 %5").arg(info->path).arg(info->interface).arg(info->vendorId, 0, 16)
+                        .arg(info->manufacturer, info->productStr);
+        QCOMPARE(list.first(), kept);
+        QCOMPARE(seen, QStringList({"/dev/hidraw-emulated/kbd-128 1 5e2d Quill Quill HE104",
+                                    "/dev/hidraw-emulated/kbd-64 2 5e2d Quill Quill HE104"}));
     }
 
-    void prefersThe128ByteInterface()
+    // The 128-byte interface first, then the 64-byte one; within a row the first interface that
+    // opens, but a row whose interface refuses blocking mode is left.
+    void interfaceChoice_data()
     {
-        // Attached in the other order: the table's order decides, not the enumeration's.
-        const QList<QByteArray> paths = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {64, 128});
-        global_setUsbFrameSize(64);
-        hid_device *device = UsbHidUtil::openPreferredUsbDevice();
-        QVERIFY(device);
-        QCOMPARE(gUsbFrameMaxsize.load(), 128);
-        QCOMPARE(gUsbFrameEffectSize.load(), 122);
-        QCOMPARE(bus.openCount(paths[1]), 1);
-        QCOMPARE(bus.openCount(paths[0]), 0);
-        // Opened in blocking mode: a plain read waits for the report that comes 60 ms later.
-        bus.pushInputReport(paths[1], QByteArray("\xFA\x01", 2), 60);
-        unsigned char report[129] = {};
+        QTest::addColumn<QList<int>>("first");  // interfaces of keyboard "a", in plug-in order
+        QTest::addColumn<QList<int>>("second"); // of keyboard "b"
+        QTest::addColumn<QString>("fault");     // on a-128 (or all of a)
+        QTest::addColumn<QByteArray>("opened");
+        QTest::newRow("128 preferred") << QList<int>{64, 128} << QList<int>{} << "" << QByteArray("a-128");
+        QTest::newRow("64 alone") << QList<int>{64} << QList<int>{} << "" << QByteArray("a-64");
+        QTest::newRow("128 does not open") << QList<int>{128, 64} << QList<int>{} << "open" << QByteArray("a-64");
+        QTest::newRow("next 128 of the row") << QList<int>{128} << QList<int>{128, 64} << "open" << QByteArray("b-128");
+        QTest::newRow("128 refuses blocking") << QList<int>{128, 64} << QList<int>{} << "blocking" << QByteArray("a-64");
+        QTest::newRow("row left after refusal") << QList<int>{128} << QList<int>{128, 64} << "blocking" << QByteArray("b-64");
+        QTest::newRow("nothing opens") << QList<int>{128, 64} << QList<int>{} << "all" << QByteArray();
+        QTest::newRow("no keyboard") << QList<int>{} << QList<int>{} << "" << QByteArray();
+    }
+
+    void interfaceChoice()
+    {
+        QFETCH(QList<int>, first);
+        QFETCH(QList<int>, second);
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, opened);
+        const QList<QByteArray> paths = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), first, "a");
+        bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), second, "b");
+        EmulatedHidFaults faults;
+        faults.openFails = fault == "open" || fault == "all";
+        faults.nonblockingFails = fault == "blocking";
+        for (const QByteArray &path : paths)
+            if (fault == "all" || path.endsWith("a-128"))
+                bus.setFaults(path, faults);
+
+        hid_device *handle = UsbHidUtil::openPreferredUsbDevice();
+        for (const EmulatedHidInterface &stray : kStrays)
+            QCOMPARE(bus.openCount(stray.path), 0);
+        QCOMPARE(bus.openHandleCount(), opened.isEmpty() ? 0 : 1); // a handle refusing blocking mode is closed again
+        const int size = opened.isEmpty() ? 100 : opened.endsWith("128") ? 128 : 64; // else the last link's sizes stay
+        QCOMPARE(QList<int>({gUsbFrameMaxsize, gUsbFrameEffectSize}), QList<int>({size, size - 6}));
+        if (opened.isEmpty())
+            return;
+        const QByteArray path = "/dev/hidraw-emulated/" + opened;
+        QCOMPARE(bus.openCount(path), 1);
+        // Blocking mode: a plain read waits for a report that comes later.
+        bus.pushInputReport(path, "\xFA\x01", 30);
+        uchar report[129];
+        QCOMPARE(hid_read(handle, report, sizeof report), 2);
+        hid_close(handle);
+    }
+
+    void enumerationDifference_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("removed");
+        QTest::newRow("keyboard plugged") << "m1" << "m1 d2 w3 n4" << "w3 n4" << "";
+        QTest::newRow("keyboard pulled") << "m1 d2 w3 n4" << "m1" << "" << "w3 n4";
+        QTest::newRow("other collections") << "" << "m1 d2 s9 c8" << "" << "";
+        QTest::newRow("order changed") << "w3 n4" << "n4 w3" << "" << "";
+        QTest::newRow("moved to another node") << "w3" << "w5" << "w5" << "w3";
+        QTest::newRow("second keyboard, listed twice") << "w3" << "w3 w6 w6" << "w6 w6" << "";
+    }
+
+    void enumerationDifference()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, now);
+        QFETCH(QString, added);
+        QFETCH(QString, removed);
+        HidInterfaceTracker tracker;
+        tracker.reset(entries(before));
+        const auto changes = tracker.update(entries(now));
+        QCOMPARE(changes.added, entries(added));
+        QCOMPARE(changes.removed, entries(removed));
+        QCOMPARE(tracker.known(), entries(now));
+    }
+
+    void watcherReportsWhatTheNoticesReveal()
+    {
+        // A keyboard present at the start is known, not announced.
+        bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128, 64}, "first");
+        auto *monitor = new HidPlatformMonitor;
+        HidWatcher watcher(nullptr, monitor);
+        QVERIFY(watcher.isWatching());
+        QSignalSpy connected(&watcher, &HidWatcher::deviceConnected);
+        QSignalSpy disconnected(&watcher, &HidWatcher::deviceDisconnected);
+        const QList<QByteArray> paths = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128, 64});
+        EmulatedHidInterface mouse = EmulatedHidBus::keyboardInterface(64, "mouse");
+        mouse.vendorId = 0x046D;
+        bus.attach(mouse);
+        emit monitor->hidNotice(HidPlatformMonitor::Notice::Added, paths[0]);
+        QCOMPARE(QList<qsizetype>({connected.size(), disconnected.size()}), QList<qsizetype>({2, 0}));
+        // The 64-byte node is back by the time its removal is handled: still gone and come again.
+        emit monitor->hidNotice(HidPlatformMonitor::Notice::Removed, paths[1]);
+        QCOMPARE(QList<qsizetype>({connected.size(), disconnected.size()}), QList<qsizetype>({3, 1}));
+        bus.detach(paths[0]);
+        bus.detach(mouse.path);
+        emit monitor->hidNotice(HidPlatformMonitor::Notice::Changed, QByteArray());
+        QCOMPARE(QList<qsizetype>({connected.size(), disconnected.size()}), QList<qsizetype>({3, 2}));
+        QVERIFY(!HidWatcher(nullptr, nullptr).isWatching());
+    }
+
+    void framesHandedOn_data()
+    {
+        QTest::addColumn<int>("frameSize");
+        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QString>("handedOn"); // empty: dropped
+        const auto frame = [](const char *hex, int size) { return QByteArray::fromHex(hex).leftJustified(size, '\0'); };
+        QTest::newRow("bytes behind the payload") << 128 << frame("fa960102000511223344550099", 128) << "96 1 2 5 1122334455";
+        QTest::newRow("empty payload") << 64 << frame("fad001010000ffff", 64) << "d0 1 1 0 ";
+        QTest::newRow("other tag") << 64 << frame("fbe201010002abcd", 64) << "";
+        QTest::newRow("report id in front") << 64 << frame("00fae201010002abcd", 64) << "";
+        QTest::newRow("shorter than a head") << 64 << QByteArray::fromHex("fae201") << "";
+        QTest::newRow("length beyond a short report") << 64 << QByteArray::fromHex("fae2010100c8aabbccdd") << "";
+        QTest::newRow("length beyond the frame") << 64 << frame("fae20101003b", 64) << "";
+        QTest::newRow("length filling the frame") << 64 << frame("fae20101003a", 64) << QString("e2 1 1 58 " + QByteArray(58, '\0').toHex());
+        QTest::newRow("full 128-byte frame") << 128 << QByteArray::fromHex("fa970101007a") + QByteArray(122, 'p')
+                                             << QString("97 1 1 122 " + QByteArray(122, 'p').toHex());
+    }
+
+    void framesHandedOn()
+    {
+        QFETCH(int, frameSize);
+        QFETCH(QByteArray, report);
+        QFETCH(QString, handedOn);
+        openKeyboard(frameSize);
+        bus.pushInputReport(path, report);
+        // A frame behind it shows that the reader has dealt with the report.
+        bus.pushInputReport(path, QByteArray::fromHex("fade01010001ee").leftJustified(frameSize, '\0'));
+        QTRY_VERIFY_WITH_TIMEOUT(!received.isEmpty() && received.last().startsWith("de "), 2000);
+        QCOMPARE(received.mid(0, received.size() - 1).join(""), handedOn);
+        QCOMPARE(received.last(), QString("de 1 1 1 ee"));
+    }
+
+    // Reads wait their time-out; failed reads pause before the next one; closing ends the reader
+    // within one read time-out in either case.
+    void pacing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("maxReads"); // in 600 ms
+        QTest::newRow("silent keyboard") << "" << 3;
+        QTest::newRow("failing reads") << "read" << 600 / UsbReceiveThread::ErrorBackoffMs + 5;
+        QTest::newRow("unplugged") << "unplug" << 600 / UsbReceiveThread::ErrorBackoffMs + 5;
+    }
+
+    void pacing()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, maxReads);
+        openKeyboard(64);
+        EmulatedHidFaults faults;
+        faults.readFails = fault == "read";
+        bus.setFaults(path, faults);
+        if (fault == "unplug")
+            bus.detach(path);
+        const int before = bus.readCount(path);
+        QTest::qWait(600);
+        const int reads = bus.readCount(path) - before;
+        QVERIFY2(reads >= 1 && reads <= maxReads, qPrintable(QString::number(reads)));
+        QVERIFY(reader->isRunning());
+        if (fault == "read") { // it recovers once reads work again
+            bus.setFaults(path, EmulatedHidFaults());
+            bus.pushInputReport(path, QByteArray::fromHex("fade01010001ee").leftJustified(64, '\0'));
+            QTRY_COMPARE(received, QStringList{"de 1 1 1 ee"});
+        }
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(hid_read(device, report, sizeof report), 2);
-        QVERIFY(clock.elapsed() >= 50);
-        hid_close(device);
-        QCOMPARE(bus.openHandleCount(), 0);
+        reader->closeThread();
+        QVERIFY2(clock.elapsed() <= UsbReceiveThread::ReadTimeoutMs + 150, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(reader->isFinished());
     }
 
-    void fallsBackToThe64ByteInterface()
+    // Closed right after opening, the reader stops; reopened on another handle, it leaves the first.
+    void reopening()
     {
-        bus.attach(otherInterface("/dev/hidraw-emulated/kbd-desktop", 0x0001, 0x0006));
-        const QList<QByteArray> paths = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {64});
-        hid_device *device = UsbHidUtil::openPreferredUsbDevice();
-        QVERIFY(device);
-        QCOMPARE(gUsbFrameMaxsize.load(), 64);
-        QCOMPARE(gUsbFrameEffectSize.load(), 58);
-        QCOMPARE(bus.openCount("/dev/hidraw-emulated/kbd-desktop"), 0);
-        hid_close(device);
-    }
-
-    void fallbackOrder_data()
-    {
-        QTest::addColumn<bool>("refuseBlocking");
-        QTest::addColumn<bool>("secondKeyboard");
-        QTest::addColumn<QByteArray>("opened");
-        QTest::addColumn<QByteArray>("untried");
-        QTest::addColumn<int>("frameSize");
-        const QByteArray a = "/dev/hidraw-emulated/a-";
-        const QByteArray b = "/dev/hidraw-emulated/b-";
-        // Failing to open moves on to the next interface of the same row.
-        QTest::newRow("128 does not open") << false << false << a + "64" << QByteArray() << 64;
-        QTest::newRow("next 128 of the row") << false << true << b + "128" << b + "64" << 128;
-        // Refusing blocking mode leaves the whole row.
-        QTest::newRow("128 refuses blocking") << true << false << a + "64" << QByteArray() << 64;
-        QTest::newRow("row left after refusal") << true << true << b + "64" << b + "128" << 64;
-    }
-
-    void fallbackOrder()
-    {
-        QFETCH(bool, refuseBlocking);
-        QFETCH(bool, secondKeyboard);
-        QFETCH(QByteArray, opened);
-        QFETCH(QByteArray, untried);
-        QFETCH(int, frameSize);
-        const QList<QByteArray> first =
-            bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), secondKeyboard ? QList<int>{128} : QList<int>{128, 64}, "a");
-        if (secondKeyboard)
-            bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128, 64}, "b");
-        EmulatedHidFaults faults;
-        faults.openFails = !refuseBlocking;
-        faults.nonblockingFails = refuseBlocking;
-        bus.setFaults(first[0], faults);
-
-        hid_device *device = UsbHidUtil::openPreferredUsbDevice();
-        QVERIFY(device);
-        QCOMPARE(bus.openCount(first[0]), 1);
-        QCOMPARE(bus.openCount(opened), 1);
-        if (!untried.isEmpty())
-            QCOMPARE(bus.openCount(untried), 0);
-        QCOMPARE(bus.openHandleCount(), 1); // a handle that refused blocking mode was closed again
-        QCOMPARE(gUsbFrameMaxsize.load(), frameSize);
-        QCOMPARE(gUsbFrameEffectSize.load(), frameSize - 6);
-        hid_close(device);
-    }
-
-    void wrongUsagePageIsNeverOpened()
-    {
-        // The right ids, but neither vendor collection.
-        bus.attach(otherInterface("/dev/hidraw-emulated/a", 0xFF01, 0x0001));
-        bus.attach(otherInterface("/dev/hidraw-emulated/b", 0xFF02, 0x0001));
-        bus.attach(otherInterface("/dev/hidraw-emulated/c", 0xFF00, 0x0002));
+        path = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128}).first();
+        device = UsbHidUtil::openPreferredUsbDevice();
+        reader->openThread(device);
+        reader->closeThread();
+        QVERIFY(reader->isFinished());
+        reader->openThread(device);
+        const QByteArray narrowPath = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {64}, "second").first();
+        hid_device *narrow = hid_open_path(narrowPath.constData());
+        QTRY_VERIFY(bus.readCount(path) > 0);
+        reader->openThread(narrow);
+        const int wideReads = bus.readCount(path);
         global_setUsbFrameSize(64);
-        QCOMPARE(UsbHidUtil::openPreferredUsbDevice(), nullptr);
-        QCOMPARE(bus.openCount("/dev/hidraw-emulated/a") + bus.openCount("/dev/hidraw-emulated/b")
-                     + bus.openCount("/dev/hidraw-emulated/c"),
-                 0);
-        QCOMPARE(UsbHidUtil().getEffectUsbDeviceTotal(), 0);
-        // Nothing opened: the frame sizes stay those of the last link.
-        QCOMPARE(gUsbFrameMaxsize.load(), 64);
-        QCOMPARE(gUsbFrameEffectSize.load(), 58);
-    }
-
-    void openFailureIsReportedAsNull()
-    {
-        const QList<QByteArray> paths = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>());
-        EmulatedHidFaults faults;
-        faults.openFails = true;
-        for (const QByteArray &path : paths)
-            bus.setFaults(path, faults);
-        QCOMPARE(UsbHidUtil::openPreferredUsbDevice(), nullptr);
-        QCOMPARE(bus.openCount(paths[0]), 1);
-        QCOMPARE(bus.openCount(paths[1]), 1);
-        QCOMPARE(bus.openHandleCount(), 0);
-        QCOMPARE(gUsbFrameMaxsize.load(), 128);
-    }
-
-    void globalServiceIsSharedPointer()
-    {
-        QVERIFY(gUsbHidUtil.isNull());
-        gUsbHidUtil.reset(new UsbHidUtil);
-        bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128});
-        QCOMPARE(gUsbHidUtil->getEffectUsbDeviceTotal(), 1);
-        gUsbHidUtil.reset();
+        bus.pushInputReport(narrowPath, QByteArray::fromHex("fae201010001aa").leftJustified(64, '\0'));
+        QTRY_COMPARE(received, QStringList{"e2 1 1 1 aa"});
+        QCOMPARE(bus.readCount(path), wideReads);
+        reader->closeThread();
+        hid_close(narrow);
     }
 };
 

@@ -1,274 +1,223 @@
+#include "model/KeyCodeTables.h"
 #include "model/SystemConfigUtil.h"
+#include "model/ToolTipUtil.h"
 #include "tests/support/TestDataDir.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
 namespace {
-// Writes a settings file by hand, as a user or an older version would have left it.
-void writeConfig(const QString &text)
-{
-    QDir().mkpath(QFileInfo(SystemConfigUtil::configFilePath()).absolutePath());
-    QFile file(SystemConfigUtil::configFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text.toUtf8());
-}
-
-QVariant storedValue(const QString &key)
+QVariant stored(const QString &key)
 {
     return QSettings(SystemConfigUtil::configFilePath(), QSettings::IniFormat).value(key);
 }
 
-QString translated(const char *context, const char *source)
+QString device()
 {
-    return QCoreApplication::translate(context, source);
+    return QCoreApplication::translate("MainWindow", "设备");
+}
+
+QString summary(const SystemConfigUtil &config)
+{
+    return QString("%1 %2 %3 %4 %5 %6 %7").arg(config.getLanuage()).arg(config.getTheme()).arg(config.getPowerAuto())
+        .arg(config.getCloseMin()).arg(config.getFirewareFlag()).arg(config.getCommType()).arg(config.getImagePath());
 }
 } // namespace
 
+// The application's settings, translations and tooltip texts.
 class TestSystemConfig : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultsWithoutSettingsFile()
+    void init() { QTest::failOnWarning(QRegularExpression(".*")); }
+
+    void cleanup() { gSystemConfig.reset(); }
+
+    void settingsFileIsRead_data()
     {
-        TestDataDir dir;
-        SystemConfigUtil config;
-        config.setDateSource([] { return QDate(2025, 6, 1); });
-        QCOMPARE(config.getLanuage(), 0);
-        QCOMPARE(config.getTheme(), 0);
-        QCOMPARE(config.getPowerAuto(), false);
-        QCOMPARE(config.getCloseMin(), false);
-        QCOMPARE(config.getFirewareFlag(), false);
-        QCOMPARE(config.getCommType(), 0);
-        QCOMPARE(config.getImagePath(), QString(":/images/images/light/"));
-        QVERIFY(config.isCheckAppData());
-        // Reading creates nothing.
-        QVERIFY(!QFile::exists(SystemConfigUtil::configFilePath()));
-        QCOMPARE(SystemConfigUtil::configFilePath(), dir.path() + "/config.ini");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("no file") << QByteArray() << "0 0 0 0 0 0 :/images/images/light/";
+        QTest::newRow("all set") << QByteArray("[System]\nLanguage=3\nTheme=1\nPowerAuto=true\nCloseMin=true\n"
+                                               "Fireware=true\nCommType=1\n")
+                                 << "3 1 1 1 1 1 :/images/images/dark/";
+        QTest::newRow("unknown theme") << QByteArray("[System]\nTheme=2\n") << "0 2 0 0 0 0 ";
     }
 
-    void storedValuesAreRead()
+    void settingsFileIsRead()
     {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, values);
         TestDataDir dir;
-        writeConfig("[System]\nLanguage=3\nTheme=1\nPowerAuto=true\nCloseMin=true\n"
-                    "Fireware=true\nCommType=1\n");
+        if (!file.isEmpty())
+            QVERIFY(TestFiles::write(SystemConfigUtil::configFilePath(), file));
         SystemConfigUtil config;
-        QCOMPARE(config.getLanuage(), 3);
-        QCOMPARE(config.getTheme(), 1);
-        QVERIFY(config.getPowerAuto());
-        QVERIFY(config.getCloseMin());
-        QVERIFY(config.getFirewareFlag());
-        QCOMPARE(config.getCommType(), 1);
-        QCOMPARE(config.getImagePath(), QString(":/images/images/dark/"));
+        QCOMPARE(summary(config), values);
+        QCOMPARE(QFile::exists(SystemConfigUtil::configFilePath()), !file.isEmpty()); // reading creates nothing
     }
 
-    void unknownThemeHasNoImageFolder()
-    {
-        TestDataDir dir;
-        writeConfig("[System]\nTheme=2\n");
-        SystemConfigUtil config;
-        QCOMPARE(config.getTheme(), 2);
-        QVERIFY(config.getImagePath().isEmpty());
-    }
-
-    void unchangedLanguageAndThemeWriteNothing()
+    void choicesAreStored()
     {
         TestDataDir dir;
         SystemConfigUtil config;
-        QSignalSpy languageSpy(&config, &SystemConfigUtil::languageChanged);
         QSignalSpy themeSpy(&config, &SystemConfigUtil::themeChanged);
-
-        QVERIFY(!config.setLanuage(0, nullptr));
-        QVERIFY(!config.setTheme(0));
+        // An unchanged language or theme writes nothing and says nothing.
+        QVERIFY(!config.setLanuage(0, qApp) && !config.setTheme(0));
         QVERIFY(!QFile::exists(SystemConfigUtil::configFilePath()));
-        QCOMPARE(languageSpy.count(), 0);
-        QCOMPARE(themeSpy.count(), 0);
-
         QVERIFY(config.setTheme(1));
         QCOMPARE(themeSpy.count(), 1);
-        QCOMPARE(storedValue("System/Theme").toInt(), 1);
-        QCOMPARE(config.getImagePath(), QString(":/images/images/dark/"));
-
-        // The same value again: no write (the removed file stays away) and no signal.
+        config.setPowerAuto(true);
+        config.setCloseMin(true);
+        config.setFirewareFlag(true);
+        config.setCommType(1);
+        QCOMPARE(summary(SystemConfigUtil()), QString("0 1 1 1 1 1 :/images/images/dark/"));
+        // The switches write every time, even an unchanged value.
         QVERIFY(QFile::remove(SystemConfigUtil::configFilePath()));
-        QVERIFY(!config.setTheme(1));
-        QVERIFY(!QFile::exists(SystemConfigUtil::configFilePath()));
-        QCOMPARE(themeSpy.count(), 1);
-    }
-
-    void switchesAlwaysWrite()
-    {
-        TestDataDir dir;
-        SystemConfigUtil config;
-        const QList<QPair<QString, std::function<void()>>> setters = {
-            {"System/PowerAuto", [&] { config.setPowerAuto(true); }},
-            {"System/CloseMin", [&] { config.setCloseMin(true); }},
-            {"System/Fireware", [&] { config.setFirewareFlag(true); }},
-            {"System/CommType", [&] { config.setCommType(1); }},
-        };
-        for (const auto &setter : setters) {
-            setter.second();
-            QVERIFY2(storedValue(setter.first).toInt() == 1, qPrintable(setter.first));
-            // Setting the same value again writes again.
-            QVERIFY(QFile::remove(SystemConfigUtil::configFilePath()));
-            setter.second();
-            QVERIFY2(storedValue(setter.first).toInt() == 1, qPrintable(setter.first));
-        }
-        QVERIFY(config.getPowerAuto() && config.getCloseMin() && config.getFirewareFlag());
-        QCOMPARE(config.getCommType(), 1);
-
-        // A new instance reads back what was written.
-        for (const auto &setter : setters)
-            setter.second();
-        SystemConfigUtil again;
-        QVERIFY(again.getPowerAuto() && again.getCloseMin() && again.getFirewareFlag());
-        QCOMPARE(again.getCommType(), 1);
+        config.setCloseMin(true);
+        QCOMPARE(summary(SystemConfigUtil()), QString("0 0 0 1 0 0 :/images/images/light/"));
     }
 
     void threeDayRule_data()
     {
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("last");
         QTest::addColumn<int>("daysLater");
-        QTest::addColumn<bool>("expired");
+        QTest::addColumn<bool>("due");
         QTest::newRow("same day") << "2025-03-10" << 0 << false;
-        QTest::newRow("two days") << "2025-03-10" << 2 << false;
-        QTest::newRow("three days") << "2025-03-10" << 3 << true;
-        QTest::newRow("a year") << "2025-03-10" << 365 << true;
-        QTest::newRow("with time, two days") << "2025-03-10 23:59:59" << 2 << false;
-        QTest::newRow("with time, three days") << "2025-03-10 00:00:00" << 3 << true;
-        QTest::newRow("future date") << "2025-03-10" << -1 << true;
+        QTest::newRow("two days") << "2025-03-10 23:59:59" << 2 << false;
+        QTest::newRow("three days") << "2025-03-10 00:00:00" << 3 << true;
+        QTest::newRow("across the year") << "2025-12-30" << 3 << true;
+        QTest::newRow("date in the future") << "2025-03-10" << -1 << true;
         QTest::newRow("not a date") << "yesterday" << 0 << true;
-        QTest::newRow("impossible date") << "2025-13-40" << 0 << true;
-        QTest::newRow("empty") << "" << 0 << true;
+        QTest::newRow("never downloaded") << QString() << 0 << true;
     }
 
     void threeDayRule()
     {
-        QFETCH(QString, stored);
+        QFETCH(QString, last);
         QFETCH(int, daysLater);
-        QFETCH(bool, expired);
+        QFETCH(bool, due);
         TestDataDir dir;
-        writeConfig("[System]\nCheckApp=" + stored + "\n");
+        if (!last.isNull())
+            QVERIFY(TestFiles::write(SystemConfigUtil::configFilePath(), "[System]\nCheckApp=" + last.toUtf8() + "\n"));
+        const QDate day = QDate::fromString(last.left(10), Qt::ISODate);
+        const QDate today = (day.isValid() ? day : QDate(2025, 3, 10)).addDays(daysLater);
         SystemConfigUtil config;
-        config.setDateSource([=] { return QDate(2025, 3, 10).addDays(daysLater); });
-        QCOMPARE(config.isCheckAppData(), expired);
-    }
-
-    void refreshStartsTheThreeDays()
-    {
-        TestDataDir dir;
-        SystemConfigUtil config;
-        QDate today(2025, 12, 30);
-        config.setDateSource([&] { return today; });
-        QVERIFY(config.isCheckAppData());
+        config.setDateSource([=] { return today; });
+        QCOMPARE(config.isCheckAppData(), due);
+        // A download today starts the three days again.
         config.refreshCheckAppData();
-        QCOMPARE(storedValue("System/CheckApp").toString(), QString("2025-12-30"));
+        QCOMPARE(stored("System/CheckApp").toString(), today.toString(Qt::ISODate));
         QVERIFY(!config.isCheckAppData());
-        today = today.addDays(2);
-        QVERIFY(!config.isCheckAppData());
-        today = today.addDays(1); // across the year's end
-        QVERIFY(config.isCheckAppData());
     }
 
-    void effectiveLanguage_data()
-    {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<QLocale::Language>("system");
-        QTest::addColumn<int>("effective");
-        QTest::newRow("follow English") << 0 << QLocale::English << 2;
-        QTest::newRow("follow Vietnamese") << 0 << QLocale::Vietnamese << 3;
-        QTest::newRow("follow Chinese") << 0 << QLocale::Chinese << 1;
-        QTest::newRow("follow French") << 0 << QLocale::French << 1;
-        QTest::newRow("Chinese chosen") << 1 << QLocale::English << 1;
-        QTest::newRow("English chosen") << 2 << QLocale::Vietnamese << 2;
-        QTest::newRow("Vietnamese chosen") << 3 << QLocale::English << 3;
-        QTest::newRow("unknown index") << 9 << QLocale::Vietnamese << 3;
-    }
-
-    void effectiveLanguage()
-    {
-        QFETCH(int, stored);
-        QFETCH(QLocale::Language, system);
-        QFETCH(int, effective);
-        TestDataDir dir;
-        writeConfig(QString("[System]\nLanguage=%1\n").arg(stored));
-        SystemConfigUtil config;
-        config.setSystemLocale(QLocale(system));
-        QCOMPARE(config.getLanuage(), stored);
-        QCOMPARE(config.getCurrentLanuage(), effective);
-    }
-
-    void builtInTranslationsTranslate()
-    {
-        TestDataDir dir;
-        SystemConfigUtil config;
-        config.setSystemLocale(QLocale(QLocale::English));
-        QSignalSpy spy(&config, &SystemConfigUtil::languageChanged);
-
-        QVERIFY(config.loadLanguage(qApp));
-        QCOMPARE(translated("MainWindow", "设备"), QString("Device"));
-        QCOMPARE(translated("SystemSetForm", "跟随系统"), QString("Follow the system"));
-        QCOMPARE(spy.count(), 0);
-
-        QVERIFY(config.setLanuage(3, qApp));
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(translated("MainWindow", "设备"), QString("Thiết bị"));
-        QCOMPARE(storedValue("System/Language").toInt(), 3);
-
-        QVERIFY(config.setLanuage(1, qApp));
-        QCOMPARE(translated("MainWindow", "设备"), QString("设备"));
-
-        // Following the system again: the English system gives English.
-        QVERIFY(config.setLanuage(0, qApp));
-        QCOMPARE(translated("MainWindow", "设备"), QString("Device"));
-        QCOMPARE(spy.count(), 3);
-    }
-
-    void translationInDataFolderReplacesBuiltIn()
-    {
-        TestDataDir dir;
-        QVERIFY(QDir().mkpath(dir.path() + "/languages"));
-        // The English file placed under the Vietnamese name shows that the local file is used.
-        QVERIFY(QFile::copy(":/i18n/languages/Quillomatrix_en_US.qm",
-                            dir.path() + "/languages/Quillomatrix_vi_VN.qm"));
-        SystemConfigUtil config;
-        QVERIFY(config.setLanuage(3, qApp));
-        QCOMPARE(translated("MainWindow", "设备"), QString("Device"));
-    }
-
-    void failedTranslationKeepsThePreviousOne()
-    {
-        TestDataDir dir;
-        SystemConfigUtil config;
-        QVERIFY(config.setLanuage(2, qApp));
-        QVERIFY(QDir().mkpath(dir.path() + "/languages"));
-        QFile broken(dir.path() + "/languages/Quillomatrix_vi_VN.qm");
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("not a translation file");
-        broken.close();
-
-        QSignalSpy spy(&config, &SystemConfigUtil::languageChanged);
-        QVERIFY(!config.setLanuage(3, qApp));
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(translated("MainWindow", "设备"), QString("Device"));
-        // The choice itself is kept.
-        QCOMPARE(config.getLanuage(), 3);
-        QCOMPARE(storedValue("System/Language").toInt(), 3);
-    }
-
-    void translatorLeavesWithTheInstance()
+    void translationsFollowTheChoice()
     {
         TestDataDir dir;
         {
             SystemConfigUtil config;
-            QVERIFY(config.setLanuage(2, qApp));
-            QCOMPARE(translated("MainWindow", "设备"), QString("Device"));
+            config.setSystemLocale(QLocale(QLocale::English));
+            QSignalSpy spy(&config, &SystemConfigUtil::languageChanged);
+            const auto choose = [&](int language) { return config.setLanuage(language, qApp) ? device() : QString("failed"); };
+            QVERIFY(config.loadLanguage(qApp));
+            QCOMPARE(QStringList({device(), choose(3), choose(1), choose(0)}), QStringList({"Device", "Thiết bị", "设备", "Device"}));
+            QCOMPARE(spy.count(), 3);
+            // A broken file in the data folder: the choice is kept, the translation in use stays.
+            QVERIFY(TestFiles::write(dir.path() + "/languages/Quillomatrix_vi_VN.qm", "not a translation"));
+            QCOMPARE(QStringList({choose(3), device()}), QStringList({"failed", "Device"}));
+            QCOMPARE(stored("System/Language").toInt(), 3);
+            // A good file there replaces the built-in one (English under the Vietnamese name).
+            QVERIFY(QFile::remove(dir.path() + "/languages/Quillomatrix_vi_VN.qm"));
+            QVERIFY(QFile::copy(":/i18n/languages/Quillomatrix_en_US.qm", dir.path() + "/languages/Quillomatrix_vi_VN.qm"));
+            QCOMPARE(QStringList({choose(1), choose(3)}), QStringList({"设备", "Device"}));
+            QCOMPARE(spy.count(), 5);
         }
-        QCOMPARE(translated("MainWindow", "设备"), QString("设备"));
+        QCOMPARE(device(), QString("设备")); // the translator leaves with its instance
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0x0105") << 0x0105 << "0.1.0.5";
+        QTest::newRow("zero") << 0 << "0.0.0.0";
+        QTest::newRow("upper case") << 0xabcd << "A.B.C.D";
+        QTest::newRow("all ones") << 0xFFFF << "F.F.F.F";
+    }
+
+    void versionText()
+    {
+        QFETCH(int, version);
+        QFETCH(QString, text);
+        QCOMPARE(global_versionConversion(ushort(version)), text);
+    }
+
+    void fileOfTheEffectiveLanguage_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QLocale::Language>("system");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Chinese") << 1 << QLocale::English << "cn";
+        QTest::newRow("English") << 2 << QLocale::Chinese << "en";
+        QTest::newRow("Vietnamese") << 3 << QLocale::English << "vn";
+        QTest::newRow("system French") << 0 << QLocale::French << "cn";
+        QTest::newRow("system Vietnamese") << 0 << QLocale::Vietnamese << "vn";
+        QTest::newRow("unknown index, system English") << 9 << QLocale::English << "en";
+    }
+
+    void fileOfTheEffectiveLanguage()
+    {
+        QFETCH(int, language);
+        QFETCH(QLocale::Language, system);
+        QFETCH(QString, text);
+        TestDataDir dir;
+        for (const char *suffix : {"cn", "en", "vn"})
+            QVERIFY(TestFiles::write(dir.path() + "/tip_file_" + suffix + ".ini", QByteArray("[a]\nb=") + suffix));
+        gSystemConfig = QSharedPointer<SystemConfigUtil>::create();
+        gSystemConfig->setSystemLocale(QLocale(system));
+        gSystemConfig->setLanuage(language, qApp);
+        QCOMPARE(ToolTipUtil().getToolTipFromFile("a/b"), text);
+    }
+
+    // The shipped files hold the same keys, a text for each, and one for every listed key function.
+    void shippedFilesAgree()
+    {
+        QStringList keys;
+        for (const char *file : {"cn", "en", "vn"}) {
+            QSettings tips(QStringLiteral(QUILL_SOURCE_DIR "/resources/data/tip_file_%1.ini").arg(file), QSettings::IniFormat);
+            QCOMPARE(tips.status(), QSettings::NoError);
+            QStringList own = tips.allKeys();
+            own.sort();
+            QCOMPARE(own, keys.isEmpty() ? (keys = own) : keys);
+            for (const QString &key : own)
+                QVERIFY2(!tips.value(key).toString().trimmed().isEmpty(), qPrintable(QString(file) + ": " + key));
+        }
+        for (const auto *list : {&gControlKeyCodeList, &gKeyCodeList, &gMediaKeyCodeList, &gMacroKeyCodeList,
+                                 &gHighKeyCodeList, &gInternalKeyCodeList})
+            for (const KEY_CODE_INFO &entry : *list)
+                QVERIFY2(keys.contains(entry.tipKey), qPrintable(entry.tipKey));
+    }
+
+    void toolTipTexts()
+    {
+        TestDataDir dir;
+        QVERIFY(TestFiles::write(dir.path() + "/tip_file_en.ini", "[a]\nplain=one, two\nquoted=\"one, two\"\n"));
+        ToolTipUtil tips; // English without settings
+        QCOMPARE(tips.getToolTipFromFile("a/plain"), QString("one, two"));
+        QCOMPARE(tips.getToolTipFromFile("a/quoted"), QString("one, two"));
+        QLabel label;
+        tips.setToolTipFromFile(&label, "a/quoted");
+        QCOMPARE(label.toolTip(), QString("one, two"));
+        // A missing text file leaves the tooltip as it was.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("absent.txt"));
+        global_setToolTipFromFile(&label, "absent.txt");
+        QCOMPARE(label.toolTip(), QString("one, two"));
+        QVERIFY(TestFiles::write(dir.path() + "/tip_files/help.txt", "第一行\nsecond line"));
+        global_setToolTipFromFile(&label, "help.txt");
+        QCOMPARE(label.toolTip(), QString("第一行\nsecond line"));
     }
 };
 

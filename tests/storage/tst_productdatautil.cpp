@@ -1,362 +1,261 @@
 #include "storage/ProductDataUtil.h"
-#include "tests/support/FolderLock.h"
+#include "model/KeyHelpers.h"
+#include "model/KeyboardConfigUtil.h"
 #include "emulator/SampleProductDatabase.h"
+#include "tests/support/FolderLock.h"
 #include "tests/support/SqlFile.h"
 #include "tests/support/TestDataDir.h"
+#include "tests/support/TestFiles.h"
 
-#include <QCryptographicHash>
-#include <QFile>
+#include <QRect>
 #include <QSqlDatabase>
 #include <QtTest>
 
+#include <optional>
+
+using Sample = SampleProductDatabase;
+
 namespace {
-
-const QString kDbName = QStringLiteral("/quillbase.db3");
-
-QByteArray fileHash(const QString &path)
+QString productRow(int storedSerial, const QString &name)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    return QString("INSERT INTO product_table VALUES (%1, 24109, 20115, 1, '%2', 'folder_%2', 10, 400, 1, 250, 2, 240, 800, 300, '1,2')")
+        .arg(storedSerial).arg(name);
 }
 
-// name -> CREATE statement of every table in the file.
-QMap<QString, QString> schemaOf(const QString &path)
+QString describe(const QSharedPointer<PRODUCT_INFO> &p)
 {
-    QMap<QString, QString> schema;
-    for (const QStringList &row : SqlFile::rows(path, "SELECT name, sql FROM sqlite_master WHERE type = 'table'"))
-        schema.insert(row.at(0), row.at(1));
-    return schema;
+    return QString("%1 %2 %3 %4 %5 %6 %7-%8 %9-%10 %11-%12 %13x%14 [%15]").arg(p->serialNumber, 0, 16).arg(p->vendorId, 0, 16)
+        .arg(p->productId, 0, 16).arg(p->interface).arg(p->productName, p->productData).arg(p->triggerMin).arg(p->triggerMax)
+        .arg(p->qttMin).arg(p->qttMax).arg(p->qrtMin).arg(p->qrtMax).arg(p->width).arg(p->height).arg(p->strCol.size());
 }
-
-QString productRow(int storedSerial, const QString &name, const QString &strCol = QString())
+QString describe(const QSharedPointer<KEY_POSITION> &k)
 {
-    return QStringLiteral("INSERT INTO product_table VALUES (%1, 24109, 20115, 1, '%2', 'folder_%2', 10, 400, "
-                          "1, 250, 2, 240, 800, 300, '%3')")
-        .arg(storedSerial)
-        .arg(name, strCol);
+    return QString("%1>%2 %3 %4,%5 %6,%7 %8x%9").arg(k->keyItem).arg(k->posItem).arg(k->flag).arg(k->row).arg(k->col)
+        .arg(k->left).arg(k->top).arg(k->width).arg(k->height);
 }
-
+QString describe(const QSharedPointer<PRODUCT_DEFAULT_KEY> &k)
+{
+    return QString("%1:%2,%3,%4 %5").arg(k->keyItem).arg(k->type).arg(k->hValue).arg(k->lValue, 0, 16).arg(k->label);
+}
+template<typename List> QStringList describeAll(const List &records)
+{
+    QStringList out;
+    for (const auto &record : records)
+        out << describe(record);
+    return out;
+}
 } // namespace
 
 class TestProductDataUtil : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void firstOpenCreatesTablesAndFindsNothing()
-    {
-        TestDataDir dir;
-        QVERIFY(!QFileInfo::exists(dir.path()));
-        ProductDataUtil products;
-        QVERIFY(QFileInfo(dir.path() + kDbName).isFile());
+    void init() { QTest::failOnWarning(QRegularExpression(".*")); }
 
-        const auto schema = schemaOf(dir.path() + kDbName);
-        QCOMPARE(schema.keys(), QStringList({"device_table", "key_position_table", "keyboard_default_table",
-                                             "product_table"}));
-
-        QVERIFY(!products.getProductInfoById(SampleProductDatabase::He104Serial));
-        QList<QSharedPointer<PRODUCT_INFO>> list;
-        products.getProductList(list);
-        QVERIFY(list.isEmpty());
-        KeyPositionMap positions;
-        products.getKeyPosition(SampleProductDatabase::He104Serial, positions);
-        QVERIFY(positions.isEmpty());
-        DefaultKeyList normal, fn1;
-        products.getDefaultProductKey(SampleProductDatabase::He104Serial, normal);
-        products.getDefaultFn1ProductKey(SampleProductDatabase::He104Serial, fn1); // table absent
-        QVERIFY(normal.isEmpty());
-        QVERIFY(fn1.isEmpty());
-    }
-
-    void existingFileIsKeptAndReopened()
-    {
-        TestDataDir dir;
-        QVERIFY(SampleProductDatabase::installInto(dir.path()));
-        const QByteArray before = fileHash(SampleProductDatabase::path());
-        {
-            ProductDataUtil products;
-            QVERIFY(products.getProductInfoById(SampleProductDatabase::He104Serial));
-        }
-        // Creating the tables again changes nothing in a file that has them.
-        QCOMPARE(schemaOf(dir.path() + kDbName), schemaOf(SampleProductDatabase::path()));
-        ProductDataUtil again;
-        QVERIFY(again.getProductInfoById(SampleProductDatabase::He68Serial));
-        QCOMPARE(fileHash(SampleProductDatabase::path()), before);
-    }
-
-    void serialNumbersAreStoredSigned_data()
+    // The sample database, which the keyboard emulator and other tests use, has the program's
+    // own tables and two complete, drawable models whose factory functions are all known.
+    void sampleModels_data()
     {
         QTest::addColumn<int>("serial");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("0x0000") << 0x0000 << 0;
-        QTest::newRow("0x7FFF") << 0x7FFF << 32767;
-        QTest::newRow("0x8000") << 0x8000 << -32768;
-        QTest::newRow("0x8A01") << 0x8A01 << -30207;
-        QTest::newRow("0xFFFF") << 0xFFFF << -1;
+        QTest::addColumn<int>("keys");
+        QTest::addColumn<int>("drawn");
+        QTest::newRow("HE104") << int(Sample::He104Serial) << Sample::He104Keys << 104;
+        QTest::newRow("HE68, stored negative") << int(Sample::He68Serial) << Sample::He68Keys << 68;
     }
 
-    void serialNumbersAreStoredSigned()
+    void sampleModels()
     {
         QFETCH(int, serial);
-        QFETCH(int, stored);
-        TestDataDir dir;
-        ProductDataUtil products;
-        QCOMPARE(ProductDataUtil::serialNumberValue(ushort(serial)).toInt(), stored);
-        QStringList rows{productRow(stored, "signed")};
-        if (stored < 0) // the same number stored unsigned is another row the look-up must not find
-            rows << productRow(serial, "unsigned");
-        rows << QStringLiteral("INSERT INTO key_position_table VALUES (NULL, %1, 7, 7, 1, 0, 0, 1, 2, 3, 4)").arg(stored)
-             << QStringLiteral("INSERT INTO keyboard_default_table VALUES (NULL, %1, 7, 1, 0, 4, 'A')").arg(stored);
-        QVERIFY(SqlFile::exec(dir.path() + kDbName, rows));
-
+        QFETCH(int, keys);
+        QFETCH(int, drawn);
+        ProductDataUtil products(Sample::path());
         const auto info = products.getProductInfoById(ushort(serial));
-        QVERIFY(info);
-        QCOMPARE(info->serialNumber, quint16(serial));
-        QCOMPARE(info->productName, QString("signed"));
+        QVERIFY(info && info->triggerMin > 0 && info->triggerMin < info->triggerMax);
         KeyPositionMap positions;
+        DefaultKeyList normal, fn1;
         products.getKeyPosition(ushort(serial), positions);
-        QCOMPARE(positions.size(), 1);
-        DefaultKeyList keys;
-        products.getDefaultProductKey(ushort(serial), keys);
-        QCOMPARE(keys.size(), 1);
+        products.getDefaultProductKey(ushort(serial), normal);
+        products.getDefaultFn1ProductKey(ushort(serial), fn1);
+        QCOMPARE(QList<qsizetype>({positions.size(), positions.lastKey() + 1, normal.size(), fn1.size()}), QList<qsizetype>(4, keys));
+        int fnKeys = 0;
+        for (int i = 0; i < keys; ++i) {
+            for (const auto &key : {normal[i], fn1[i]}) {
+                QCOMPARE(int(key->keyItem), i);
+                QVERIFY2(global_getKeyLabel(key->type, key->hValue, key->lValue) && !key->label.isEmpty(), qPrintable(describe(key)));
+            }
+            fnKeys += normal[i]->type == KeyTypeInternal && normal[i]->lValue == 0xFE;
+        }
+        QCOMPARE(fnKeys, 1);
+        // Drawn keys lie on the picture without overlapping; every position has one drawn key.
+        QList<QRect> tiles;
+        QMap<int, int> drawnAt;
+        for (const auto &position : positions) {
+            const QRect tile(position->left, position->top, position->width, position->height);
+            QVERIFY(QRect(0, 0, info->width, info->height).contains(tile));
+            if (!position->flag)
+                continue;
+            for (const QRect &other : tiles)
+                QVERIFY2(!other.intersects(tile), qPrintable(describe(position)));
+            tiles << tile;
+            drawnAt[position->posItem]++;
+        }
+        QCOMPARE(tiles.size(), drawn);
+        for (const auto &position : positions) // (the Space bar's second sensor shares its position)
+            QCOMPARE(drawnAt.value(position->posItem), 1);
+    }
+
+    // A new file gets the sample's tables (the Fn1 layer aside, which only downloads bring); an
+    // existing file is left as it is.
+    void tablesAreCreatedOnce()
+    {
+        TestDataDir dir;
+        {
+            ProductDataUtil products;
+            QVERIFY(!products.getProductInfoById(Sample::He104Serial));
+        }
+        const QString tables = "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name != 'keyboard_default_fn1_table'";
+        QCOMPARE(SqlFile::run(dir.path() + "/quillbase.db3", {tables}), SqlFile::run(Sample::path(), {tables}));
+
+        QVERIFY(Sample::installInto(dir.path()));
+        { ProductDataUtil products; }
+        QCOMPARE(TestFiles::read(dir.path() + "/quillbase.db3"), TestFiles::read(Sample::path()));
     }
 
     void rowsAreReadByPosition()
     {
         TestDataDir dir;
         ProductDataUtil products;
-        QVERIFY(SqlFile::exec(dir.path() + kDbName,
-                       {productRow(0x1234, "texts", "1,2,3"),
-                        // two rows for key 9: the later one wins
-                        "INSERT INTO key_position_table VALUES (NULL, 4660, 9, 1, 1, 2, 3, 10, 20, 30, 40)",
-                        "INSERT INTO key_position_table VALUES (NULL, 4660, 9, 5, 0, 6, 7, 50, 60, 70, 80)",
-                        // key numbers wider than a byte keep their low bits
-                        "INSERT INTO key_position_table VALUES (NULL, 4660, 300, 300, 'true', 1, 1, 0, 0, 0, 0)",
-                        "INSERT INTO keyboard_default_table VALUES (NULL, 4660, 3, 2, 1, 131, 'Player')",
-                        "INSERT INTO keyboard_default_table VALUES (NULL, 4660, 1, 0, 0, 2, 'Shift')"}));
-
-        const auto info = products.getProductInfoById(0x1234);
-        QVERIFY(info);
-        QCOMPARE(info->vendorId, quint16(0x5E2D));
-        QCOMPARE(info->productId, quint16(0x4E93));
-        QCOMPARE(info->interface, 1);
-        QCOMPARE(info->productData, QString("folder_texts"));
-        QCOMPARE(info->triggerMin, quint16(10));
-        QCOMPARE(info->triggerMax, quint16(400));
-        QCOMPARE(info->qttMin, quint16(1));
-        QCOMPARE(info->qttMax, quint16(250));
-        QCOMPARE(info->qrtMin, quint16(2));
-        QCOMPARE(info->qrtMax, quint16(240));
-        QCOMPARE(info->width, 800);
-        QCOMPARE(info->height, 300);
-        QVERIFY(info->strCol.isEmpty()); // text never converts to a list
-
+        QVERIFY(SqlFile::exec(dir.path() + "/quillbase.db3",
+                              {// 0x8000 is stored signed; the same number unsigned is another model
+                               productRow(-32768, "texts"), productRow(32768, "unsigned"),
+                               // two rows for key 9: the later one wins; key numbers keep their low byte
+                               "INSERT INTO key_position_table VALUES (NULL, -32768, 9, 1, 1, 2, 3, 10, 20, 30, 40)",
+                               "INSERT INTO key_position_table VALUES (NULL, -32768, 9, 5, 0, 6, 7, 50, 60, 70, 80)",
+                               "INSERT INTO key_position_table VALUES (NULL, -32768, 300, 300, 'true', 1, 1, 0, 0, 0, 0)",
+                               "INSERT INTO keyboard_default_table VALUES (NULL, -32768, 3, 2, 1, 131, 'Player')",
+                               "INSERT INTO keyboard_default_table VALUES (NULL, -32768, 1, 0, 0, 2, 'Shift')"}));
+        // A text column never turns into a list.
+        QCOMPARE(describe(products.getProductInfoById(0x8000)), QString("8000 5e2d 4e93 1 texts folder_texts 10-400 1-250 2-240 800x300 [0]"));
         KeyPositionMap positions;
-        products.getKeyPosition(0x1234, positions);
-        QCOMPARE(positions.keys(), QList<uchar>({9, 44}));
-        const auto nine = positions.value(9);
-        QCOMPARE(nine->posItem, uchar(5));
-        QCOMPARE(nine->flag, false);
-        QCOMPARE(nine->row, uchar(6));
-        QCOMPARE(nine->col, uchar(7));
-        QCOMPARE(nine->left, 50);
-        QCOMPARE(nine->top, 60);
-        QCOMPARE(nine->width, 70);
-        QCOMPARE(nine->height, 80);
-        QCOMPARE(positions.value(44)->posItem, uchar(44));
-        QCOMPARE(positions.value(44)->flag, true);
-
-        // The map and lists are added to, not replaced.
-        products.getKeyPosition(0x1234, positions);
-        QCOMPARE(positions.size(), 2);
-        DefaultKeyList keys;
-        products.getDefaultProductKey(0x1234, keys);
-        products.getDefaultProductKey(0x1234, keys);
-        QCOMPARE(keys.size(), 4);
-        QCOMPARE(keys.at(0)->keyItem, uchar(3)); // row order, not key order
-        QCOMPARE(keys.at(0)->type, uchar(2));
-        QCOMPARE(keys.at(0)->hValue, uchar(1));
-        QCOMPARE(keys.at(0)->lValue, uchar(0x83));
-        QCOMPARE(keys.at(0)->label, QString("Player"));
-        QCOMPARE(keys.at(1)->keyItem, uchar(1));
-
-        QList<QSharedPointer<PRODUCT_INFO>> list;
-        products.getProductList(list);
-        products.getProductList(list);
-        QCOMPARE(list.size(), 2);
+        products.getKeyPosition(0x8000, positions);
+        QCOMPARE(describeAll(positions), QStringList({"9>5 0 6,7 50,60 70x80", "44>44 1 1,1 0,0 0x0"}));
+        DefaultKeyList keys; // added to, in row order
+        products.getDefaultProductKey(0x8000, keys);
+        products.getDefaultProductKey(0x8000, keys);
+        QCOMPARE(describeAll(keys), QStringList({"3:2,1,83 Player", "1:0,0,2 Shift", "3:2,1,83 Player", "1:0,0,2 Shift"}));
     }
 
     void malformedRowsYieldNoRecord()
     {
         TestDataDir dir;
         ProductDataUtil products;
-        QVERIFY(SqlFile::exec(dir.path() + kDbName,
-                       {// SQLite keeps text that does not look like a number in an INT column
-                        "INSERT INTO product_table VALUES (5, 1, 2, 3, 'bad', 'bad', 'ten', 400, 1, 2, 3, 4, 5, 6, '')",
-                        "INSERT INTO key_position_table VALUES (NULL, 5, 1, 1, 1, 0, 0, 0, 0, 10, 10)",
-                        "INSERT INTO key_position_table VALUES (NULL, 5, 'two', 2, 1, 0, 0, 0, 0, 10, 10)",
-                        "INSERT INTO key_position_table VALUES (NULL, 5, 3, 3, 'maybe', 0, 0, 0, 0, 10, 10)",
-                        "INSERT INTO keyboard_default_table VALUES (NULL, 5, 1, 1, 0, 'x', 'X')",
-                        "INSERT INTO keyboard_default_table VALUES (NULL, 5, 2, 1, 0, 5, 'B')"}));
+        QVERIFY(SqlFile::exec(dir.path() + "/quillbase.db3",
+                              {// SQLite keeps text that does not look like a number in an INT column
+                               "INSERT INTO product_table VALUES (5, 1, 2, 3, 'bad', 'bad', 'ten', 400, 1, 2, 3, 4, 5, 6, '')",
+                               "INSERT INTO key_position_table VALUES (NULL, 5, 1, 1, 1, 0, 0, 0, 0, 10, 10)",
+                               "INSERT INTO key_position_table VALUES (NULL, 5, 3, 3, 'maybe', 0, 0, 0, 0, 10, 10)",
+                               "INSERT INTO keyboard_default_table VALUES (NULL, 5, 1, 1, 0, 'x', 'X')",
+                               "INSERT INTO keyboard_default_table VALUES (NULL, 5, 2, 1, 0, 5, 'B')"}));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^product_table "));
         QVERIFY(!products.getProductInfoById(5));
-        QList<QSharedPointer<PRODUCT_INFO>> list;
-        products.getProductList(list);
-        QVERIFY(list.isEmpty());
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^key_position_table "));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^keyboard_default_table"));
         KeyPositionMap positions;
+        DefaultKeyList keys;
         products.getKeyPosition(5, positions);
-        QCOMPARE(positions.keys(), QList<uchar>({1}));
-        DefaultKeyList keys;
         products.getDefaultProductKey(5, keys);
-        QCOMPARE(keys.size(), 1);
-        QCOMPARE(keys.first()->keyItem, uchar(2));
+        QCOMPARE(positions.keys(), QList<uchar>{1});
+        QCOMPARE(describeAll(keys), QStringList{"2:1,0,5 B"});
+
+        // A table of another layout: too few columns.
+        QVERIFY(SqlFile::exec(dir.root() + "/old.db3", {"CREATE TABLE product_table (serialNumber INT, productName TEXT)",
+                                                        "INSERT INTO product_table VALUES (7, 'old')"}));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^product_table "));
+        QVERIFY(!ProductDataUtil(dir.root() + "/old.db3").getProductInfoById(7));
     }
 
-    void rowsWithMissingColumnsYieldNoRecord()
+    void refreshDatabaseFile_data()
     {
-        // A downloaded file of another layout: too few columns in every table.
+        QTest::addColumn<QString>("download"); // what lies at the download path
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("sample") << "sample" << true;
+        QTest::newRow("the database itself") << "itself" << true;
+        QTest::newRow("download not removable") << "locked download" << true;
+        QTest::newRow("missing") << "missing" << false;
+        QTest::newRow("not a database") << "garbage" << false;
+        QTest::newRow("no product_table") << "other tables" << false;
+        QTest::newRow("no room beside the database") << "locked data folder" << false;
+    }
+
+    void refreshDatabaseFile()
+    {
+        QFETCH(QString, download);
+        QFETCH(bool, replaced);
         TestDataDir dir;
-        const QString download = dir.root() + "/old_layout.db3";
-        QVERIFY(SqlFile::exec(download, {"CREATE TABLE product_table (serialNumber INT, productName TEXT)",
-                                  "INSERT INTO product_table VALUES (7, 'old')",
-                                  "CREATE TABLE key_position_table (id INTEGER PRIMARY KEY, serialNumber INT, keyItem INT)",
-                                  "INSERT INTO key_position_table VALUES (NULL, 7, 1)",
-                                  "CREATE TABLE keyboard_default_fn1_table (id INTEGER PRIMARY KEY, serialNumber INT, keyItem INT)",
-                                  "INSERT INTO keyboard_default_fn1_table VALUES (NULL, 7, 1)"}));
-        ProductDataUtil products;
-        QVERIFY(products.refreshDatabaseFile(download));
-        QVERIFY(!products.getProductInfoById(7));
-        KeyPositionMap positions;
-        products.getKeyPosition(7, positions);
-        QVERIFY(positions.isEmpty());
-        DefaultKeyList keys;
-        products.getDefaultFn1ProductKey(7, keys);
-        products.getDefaultProductKey(7, keys); // table absent
-        QVERIFY(keys.isEmpty());
-    }
-
-    void swapInDownloadedFile()
-    {
-        TestDataDir dir;
-        ProductDataUtil products; // a fresh, empty database
-        QVERIFY(!products.getProductInfoById(SampleProductDatabase::He104Serial));
-        const QString download = dir.root() + "/download.db3";
-        QVERIFY(QFile::copy(SampleProductDatabase::path(), download));
-
-        QVERIFY(products.refreshDatabaseFile(download));
-        QVERIFY(!QFileInfo::exists(download));
-        QCOMPARE(fileHash(dir.path() + kDbName), fileHash(SampleProductDatabase::path()));
-        QVERIFY(products.getProductInfoById(SampleProductDatabase::He104Serial));
-        DefaultKeyList fn1;
-        products.getDefaultFn1ProductKey(SampleProductDatabase::He104Serial, fn1);
-        QCOMPARE(fn1.size(), SampleProductDatabase::He104Keys);
-        // No temporary file is left beside the database.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"quillbase.db3"}));
-    }
-
-    void badDownloadKeepsOldDatabase_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("empty file") << "empty";
-        QTest::newRow("not a database") << "garbage";
-        QTest::newRow("no product_table") << "noProducts";
-        QTest::newRow("folder") << "folder";
-    }
-
-    void badDownloadKeepsOldDatabase()
-    {
-        QFETCH(QString, kind);
-        TestDataDir dir;
-        QVERIFY(SampleProductDatabase::installInto(dir.path()));
-        const QString target = dir.path() + kDbName;
-        const QByteArray before = fileHash(target);
-        ProductDataUtil products;
-
-        const QString download = dir.root() + "/download.db3";
-        if (kind == "empty") {
-            QFile file(download);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        } else if (kind == "garbage") {
-            QFile file(download);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray(4096, 'x'));
-        } else if (kind == "noProducts") {
-            QVERIFY(SqlFile::exec(download, {"CREATE TABLE something (a INT)"}));
-        } else if (kind == "folder") {
-            QVERIFY(QDir().mkpath(download));
-        }
-
-        QVERIFY(!products.refreshDatabaseFile(download));
-        QCOMPARE(fileHash(target), before);
-        if (kind == "missing")
-            QVERIFY(!QFileInfo::exists(download)); // checking it did not create it
-        // The connection is still usable.
-        const auto info = products.getProductInfoById(SampleProductDatabase::He104Serial);
-        QVERIFY(info);
-        QCOMPARE(info->productName, QString("Quill HE104"));
-    }
-
-    void failedCopyKeepsOldDatabase()
-    {
-        TestDataDir dir;
-        QVERIFY(SampleProductDatabase::installInto(dir.path()));
-        const QString target = dir.path() + kDbName;
+        const QString target = dir.path() + "/quillbase.db3";
+        QVERIFY(Sample::installInto(dir.path()));
         QVERIFY(SqlFile::exec(target, {"DELETE FROM product_table WHERE serialNumber = -30207"}));
-        const QByteArray before = fileHash(target);
+        const QByteArray old = TestFiles::read(target);
         ProductDataUtil products;
-        const QString download = dir.root() + "/download.db3";
-        QVERIFY(QFile::copy(SampleProductDatabase::path(), download));
-        {
-            FolderLock lock(dir.path()); // no file can be created beside the database
-            if (!lock.locked())
-                QSKIP("cannot make a folder read-only here");
-            QVERIFY(!products.refreshDatabaseFile(download));
-            QVERIFY(products.getProductInfoById(SampleProductDatabase::He104Serial));
-            QVERIFY(!products.getProductInfoById(SampleProductDatabase::He68Serial)); // still the old file
-        }
-        QCOMPARE(fileHash(target), before);
-        QVERIFY(QFileInfo::exists(download));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"quillbase.db3"}));
-    }
-
-    void undeletableDownloadIsOnlyAWarning()
-    {
-        TestDataDir dir;
-        ProductDataUtil products;
-        const QString folder = dir.root() + "/downloads";
-        QVERIFY(QDir().mkpath(folder));
-        const QString download = folder + "/download.db3";
-        QVERIFY(QFile::copy(SampleProductDatabase::path(), download));
-        FolderLock lock(folder);
-        if (!lock.locked())
+        const QString path = download == "itself" ? target : dir.root() + "/downloads/new.db3";
+        QVERIFY(QDir().mkpath(dir.root() + "/downloads"));
+        if (download == "sample" || download.startsWith("locked"))
+            QVERIFY(QFile::copy(Sample::path(), path));
+        else if (download == "garbage")
+            QVERIFY(TestFiles::write(path, QByteArray(4096, 'x')));
+        else if (download == "other tables")
+            QVERIFY(SqlFile::exec(path, {"CREATE TABLE something (a INT)"}));
+        std::optional<FolderLock> lock;
+        if (download.startsWith("locked") && !lock.emplace(download == "locked download" ? dir.root() + "/downloads" : dir.path()).locked())
             QSKIP("cannot make a folder read-only here");
-        QVERIFY(products.refreshDatabaseFile(download));
-        QVERIFY(QFileInfo::exists(download));
-        QCOMPARE(fileHash(dir.path() + kDbName), fileHash(SampleProductDatabase::path()));
-        QVERIFY(products.getProductInfoById(SampleProductDatabase::He68Serial));
+
+        if (!replaced)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(download.startsWith("locked") ? "^文件拷贝失败" : "^下载的数据库文件无效"));
+        else if (download == "locked download")
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^警告: 文件拷贝成功但无法删除原始文件"));
+        QCOMPARE(products.refreshDatabaseFile(path), replaced);
+        // The connection works on whatever file is in place; nothing is left beside it.
+        QCOMPARE(bool(products.getProductInfoById(Sample::He68Serial)), replaced && download != "itself");
+        QVERIFY(products.getProductInfoById(Sample::He104Serial));
+        QCOMPARE(TestFiles::read(target) == old, !replaced || download == "itself");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"quillbase.db3"}));
+        if (download != "itself" && download != "missing")
+            QCOMPARE(QFileInfo::exists(path), !replaced || download == "locked download");
     }
 
-    void swapWithTheDatabaseItself()
+    // The keyboard model finds its model description in the program's database while that is
+    // open; a database opened from another file is only read.
+    void modelDescriptionComesFromTheOpenDatabase()
     {
         TestDataDir dir;
-        QVERIFY(SampleProductDatabase::installInto(dir.path()));
-        ProductDataUtil products;
-        const QString target = dir.path() + kDbName;
-        QVERIFY(products.refreshDatabaseFile(target));
-        QVERIFY(QFileInfo::exists(target));
-        QVERIFY(products.getProductInfoById(SampleProductDatabase::He104Serial));
-    }
+        KeyboardConfigUtil config;
+        QVERIFY(!config.initializeKeyboardConfig(Sample::He104Serial));
+        const QByteArray sample = TestFiles::read(Sample::path());
+        {
+            ProductDataUtil other(Sample::path());
+            QVERIFY(other.getProductInfoById(Sample::He104Serial));
+            QVERIFY(!config.initializeKeyboardConfig(Sample::He104Serial));
+        }
+        QCOMPARE(TestFiles::read(Sample::path()), sample);
+        QVERIFY(!QFileInfo::exists(dir.path()));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^无法打开数据库"));
+        QVERIFY(!ProductDataUtil(dir.root() + "/missing.db3").isOpen());
+        QVERIFY(!QFileInfo::exists(dir.root() + "/missing.db3"));
 
-    void globalInstance()
-    {
-        TestDataDir dir;
-        QVERIFY(!gProductDataUtil);
-        gProductDataUtil.reset(new ProductDataUtil);
-        QVERIFY(QFileInfo::exists(dir.path() + kDbName));
-        gProductDataUtil.reset();
-        // The connection name is free again for the next instance.
-        QVERIFY(!QSqlDatabase::contains(QStringLiteral("connect_product")));
+        QVERIFY(Sample::installInto(dir.path()));
+        auto products = QSharedPointer<ProductDataUtil>::create();
+        QVERIFY(config.initializeKeyboardConfig(Sample::He104Serial));
+        QCOMPARE(config.productInfo->productName, QString("Quill HE104"));
+        QCOMPARE(config.defaultFn1KeyList.size(), Sample::He104Keys);
+        QVERIFY(!config.initializeKeyboardConfig(0x1234));
+        QVERIFY(!config.productInfo && config.keyPositionMap.isEmpty() && config.defaultKeyList.isEmpty());
+        // A model without its Fn1 layer is incomplete.
+        QVERIFY(SqlFile::exec(dir.path() + "/quillbase.db3", {"DELETE FROM keyboard_default_fn1_table WHERE serialNumber = 12289"}));
+        QVERIFY(!config.initializeKeyboardConfig(Sample::He104Serial));
+        QVERIFY(config.initializeKeyboardConfig(Sample::He68Serial));
+        products.reset();
+        QVERIFY(!config.initializeKeyboardConfig(Sample::He68Serial));
+        QVERIFY(!QSqlDatabase::contains("connect_product")); // free for the next instance
     }
 };
 

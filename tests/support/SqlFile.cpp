@@ -6,48 +6,30 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace {
-const QString kConnection = QStringLiteral("test_sql_file");
-}
-
-bool SqlFile::exec(const QString &path, const QStringList &statements)
+QList<QStringList> SqlFile::run(const QString &path, const QStringList &statements, bool *ok)
 {
-    bool ok = false;
+    const QString connection = QStringLiteral("test_sql_file");
+    QList<QStringList> rows;
+    bool done = false;
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         database.setDatabaseName(path);
-        ok = database.open();
+        done = database.open();
         QSqlQuery query(database);
         for (const QString &statement : statements) {
-            if (ok && !query.exec(statement)) {
+            if (done && !query.exec(statement)) {
                 qWarning().noquote() << statement << query.lastError().text();
-                ok = false;
+                done = false;
             }
         }
-        query.finish();
-        database.close();
-    }
-    QSqlDatabase::removeDatabase(kConnection);
-    return ok;
-}
-
-QList<QStringList> SqlFile::rows(const QString &path, const QString &statement)
-{
-    QList<QStringList> rows;
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
-        database.setDatabaseName(path);
-        if (database.open()) {
-            QSqlQuery query(statement, database);
-            while (query.next()) {
-                QStringList row;
-                for (int i = 0; i < query.record().count(); ++i)
-                    row << query.value(i).toString();
-                rows << row;
-            }
+        while (done && query.next()) {
+            rows << QStringList();
+            for (int i = 0; i < query.record().count(); ++i)
+                rows.last() << query.value(i).toString();
         }
-        database.close();
     }
-    QSqlDatabase::removeDatabase(kConnection);
+    QSqlDatabase::removeDatabase(connection);
+    if (ok)
+        *ok = done;
     return rows;
 }

@@ -8,8 +8,13 @@
 class SqlFile
 {
 public:
-    // Runs the statements in order; false (with the error logged) at the first that fails.
-    static bool exec(const QString &path, const QStringList &statements);
-    // Every row of the statement's result, each value as text.
-    static QList<QStringList> rows(const QString &path, const QString &statement);
+    // Runs the statements in order; the rows of the last one's result, each value as text. ok
+    // (when given) turns false, with the error logged, at the first statement that fails.
+    static QList<QStringList> run(const QString &path, const QStringList &statements, bool *ok = nullptr);
+    static bool exec(const QString &path, const QStringList &statements)
+    {
+        bool ok = false;
+        run(path, statements, &ok);
+        return ok;
+    }
 };

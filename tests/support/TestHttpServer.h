@@ -5,12 +5,13 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTcpServer>
 #include <QUrl>
 
-class QTcpServer;
 class QTcpSocket;
 
 class TestHttpServer : public QObject
@@ -25,41 +26,44 @@ public:
         int sentBytes = 0;       // CutOff: bytes sent before the connection is dropped
         int chunks = 1;          // Slow: number of pieces
         int chunkIntervalMs = 0; // Slow: pause between pieces
-        bool announceLength = true;
     };
 
     explicit TestHttpServer(QObject *parent = nullptr);
-    ~TestHttpServer() override;
 
     // Listens on 127.0.0.1 at a free port.
-    bool listen();
+    bool listen() { return mServer->listen(QHostAddress::LocalHost, 0); }
     // "http://127.0.0.1:<port>".
-    QString baseAddress() const;
-    QUrl url(const QString &path) const;
+    QString baseAddress() const { return QStringLiteral("http://127.0.0.1:%1").arg(mServer->serverPort()); }
+    QUrl url(const QString &path) const { return QUrl(baseAddress() + path); }
 
-    void serve(const QString &path, const Response &response);
-    void serve(const QString &path, const QByteArray &body);
+    void serve(const QString &path, const Response &response) { mRoutes.insert(path, response); }
+    void serve(const QString &path, const QByteArray &body) { serve(path, Response{200, body}); }
     // The file's bytes, read now; false when it cannot be read.
     bool serveFile(const QString &path, const QString &filePath);
     // Announces the whole length, sends the first sentBytes and drops the connection.
-    void serveCutOff(const QString &path, const QByteArray &body, int sentBytes);
-    void serveSlow(const QString &path, const QByteArray &body, int chunks, int intervalMs);
+    void serveCutOff(const QString &path, const QByteArray &body, int sentBytes)
+    {
+        serve(path, Response{200, body, Response::CutOff, sentBytes});
+    }
+    void serveSlow(const QString &path, const QByteArray &body, int chunks, int intervalMs)
+    {
+        serve(path, Response{200, body, Response::Slow, 0, qMax(1, chunks), intervalMs});
+    }
     void serveStatus(const QString &path, int status);
-    void remove(const QString &path);
+    void remove(const QString &path) { mRoutes.remove(path); }
 
-    int requestCount(const QString &path) const;
-    int totalRequests() const;
+    int requestCount(const QString &path) const { return int(mRequests.count(path)); }
+    int totalRequests() const { return int(mRequests.size()); }
     // Request paths in arrival order.
-    QStringList requests() const;
-    void clearCounts();
+    QStringList requests() const { return mRequests; }
+    void clearCounts() { mRequests.clear(); }
 
 private:
     void accept();
     void readRequest(QTcpSocket *socket);
-    void respond(QTcpSocket *socket, const QString &path);
+    void respond(QTcpSocket *socket, const Response &response);
 
     QTcpServer *mServer = nullptr;
     QHash<QString, Response> mRoutes;
-    QHash<QString, int> mCounts;
     QStringList mRequests;
 };
