@@ -220,22 +220,29 @@ void MainWindow::stackedWidgetChange(int index)
         mDeviceForm->repaintInterface(true);
         break;
     case SettingsPage: mSystemForm->repaintInterface(mPageIndex); break;
-    case KeyPage: mKeyForm->repaintInterface(); break;
-    case LightPage: mLightForm->repaintInterface(); break;
-    case HighKeyPage: mHighKeyForm->repaintInterface(); break;
-    case MacroPage: mMacroForm->repaintInterface(); break;
-    case PerformancePage: mPerformanceForm->repaintInterface(); break;
-    case AlignPage: mAlignForm->repaintInterface(); break;
-    case OtherPage: mOtherForm->repaintInterface(); break;
     case FirewarePage:
         releaseDevice();
         mFirewareForm->repaintInterface();
         break;
-    default: entered = false; break;
+    default: entered = repaintEditingPage(index); break;
     }
     if (entered)
         mPageIndex = index;
     displayConfigItem(index);
+}
+
+bool MainWindow::repaintEditingPage(int index)
+{
+    switch (index) {
+    case KeyPage: mKeyForm->repaintInterface(); return true;
+    case LightPage: mLightForm->repaintInterface(); return true;
+    case HighKeyPage: mHighKeyForm->repaintInterface(); return true;
+    case MacroPage: mMacroForm->repaintInterface(); return true;
+    case PerformancePage: mPerformanceForm->repaintInterface(); return true;
+    case AlignPage: mAlignForm->repaintInterface(); return true;
+    case OtherPage: mOtherForm->repaintInterface(); return true;
+    default: return false;
+    }
 }
 
 void MainWindow::releaseDevice()

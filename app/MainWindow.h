@@ -161,6 +161,9 @@ private:
     // The user picked USB (0) or Bluetooth (1): a new choice closes the link, is stored, and the
     // device page connects again.
     void chooseCommType(int type);
+    // Redraws the editing page (keys to maintenance) at index from the keyboard model; false for
+    // the other pages.
+    bool repaintEditingPage(int index);
     // Makes index current in the page stack unless it is already.
     void showPage(int index);
     // Restores the window from the tray, the taskbar or a second start.

@@ -8,13 +8,8 @@
 #include "app/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
-#include "pages/keys/HighKeyForm.h"
-#include "pages/keys/KeySetForm.h"
 #include "pages/keys/LightSetForm.h"
-#include "pages/keys/MacroSetForm.h"
 #include "pages/tuning/AlignSetForm.h"
-#include "pages/tuning/OtherSetForm.h"
-#include "pages/tuning/PerformanceSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ConfigWriteDatabase.h"
 #include "storage/ImportConfigUtil.h"
@@ -283,16 +278,7 @@ void MainWindow::refreshAllInterface()
     if (gKeyboardConfig)
         gKeyboardConfig->currentConfigIndex = uchar(mConfigRow);
     initializeListView(mConfigRow);
-    switch (ui->stackedWidget->currentIndex()) {
-    case KeyPage: mKeyForm->repaintInterface(); break;
-    case LightPage: mLightForm->repaintInterface(); break;
-    case HighKeyPage: mHighKeyForm->repaintInterface(); break;
-    case MacroPage: mMacroForm->repaintInterface(); break;
-    case PerformancePage: mPerformanceForm->repaintInterface(); break;
-    case AlignPage: mAlignForm->repaintInterface(); break;
-    case OtherPage: mOtherForm->repaintInterface(); break;
-    default: break;
-    }
+    repaintEditingPage(ui->stackedWidget->currentIndex());
 }
 
 void MainWindow::on_exportButton_clicked()
