@@ -17,6 +17,7 @@
 #include <hidapi/hidapi.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 using namespace ProtocolWire;
@@ -29,6 +30,7 @@ UsbCommunicateUtil::UsbCommunicateUtil(QObject *parent)
     , mWholeParam(QSharedPointer<KEYBOARD_PARAMS>::create())
 {
     qDebug() << "=== UsbCommunicateUtil 通讯类创建 ===";
+    setClock({});
     mUsbReceiveThread = QSharedPointer<UsbReceiveThread>::create(nullptr);
     connect(mUsbReceiveThread.data(), &UsbReceiveThread::usb_receive_data, this, &UsbCommunicateUtil::usb_receive_data);
 
@@ -143,6 +145,17 @@ void UsbCommunicateUtil::setReplyInterval(int ms)
 int UsbCommunicateUtil::replyInterval() const
 {
     return mReplyInterval;
+}
+
+void UsbCommunicateUtil::setClock(std::function<qint64()> clock)
+{
+    if (!clock) {
+        clock = [] {
+            return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+                              .count());
+        };
+    }
+    mClock = std::move(clock);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,7 +303,7 @@ void UsbCommunicateUtil::usb_receive_data(uchar const &order, uchar const &frame
         mLateReplyFrame = frame;
         mLateReplies = mSilentSends;
         mLateReplyWindow = qint64(mReplyInterval) * (mSilentSends + 1);
-        mLateReplyClock.start();
+        mLateReplyStart = mClock();
     }
     (this->*command->receive)(reply);
 }
@@ -305,7 +318,7 @@ bool UsbCommunicateUtil::isStaleReply(const Command &command, const Reply &reply
     else if (readBeforeWrite)
         why = "早于请求"; // read before the awaited frame was written: it answers an earlier one
     else if (mWaitReply && reply.order == mLateReplyCode && reply.frame == mLateReplyFrame && mLateReplies > 0
-             && !mLateReplyClock.hasExpired(mLateReplyWindow)) {
+             && mClock() - mLateReplyStart <= mLateReplyWindow) {
         // The answer to an earlier send of the previous frame; if it was this frame's answer
         // after all, the timer sends the frame again.
         --mLateReplies;

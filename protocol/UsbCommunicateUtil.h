@@ -13,10 +13,10 @@
 #include <QByteArray>
 #include <QObject>
 #include <QSharedPointer>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
+#include <functional>
 
 struct hid_device_;
 typedef struct hid_device_ hid_device;
@@ -71,6 +71,9 @@ public:
     // Interval of the reply timer (1000 ms unless a test shortens it).
     void setReplyInterval(int ms);
     int replyInterval() const;
+    // The clock of the late-answer window, in milliseconds: a monotonic clock unless a test sets
+    // its own. A null clock restores the monotonic one.
+    void setClock(std::function<qint64()> clock);
 
     // Product identity and board parameters.
     void usb_get_product_info(uchar const &source, bool const &wait);
@@ -452,7 +455,8 @@ private:
     uchar mLateReplyCode = 0;
     uchar mLateReplyFrame = 0;
     int mLateReplies = 0;
-    QElapsedTimer mLateReplyClock;
+    std::function<qint64()> mClock;
+    qint64 mLateReplyStart = 0;
     qint64 mLateReplyWindow = 0;
     int mReplyInterval = DefaultReplyInterval;
     std::array<uchar, WorkBufferSize> mWorkBuffer{};

@@ -24,24 +24,23 @@
 namespace {
 constexpr uchar Source = 1;
 constexpr bool NoWait = false;
+using U = UsbCommunicateUtil;
 
 struct Harness {
+    bool quiet = qputenv("QT_LOGGING_RULES", "*.debug=false;*.warning=false;*.info=false");
     int argc = 1;
     char name[8] = "fuzz";
     char *argv[2] = {name, nullptr};
-    QCoreApplication *app = nullptr;
-    TestDataDir *dataDir = nullptr;
+    // Kept for the whole run, never destroyed: the protocol outlives every input.
+    QCoreApplication *app = new QCoreApplication(argc, argv);
+    TestDataDir *dataDir = new TestDataDir;
     int frameSize = 0;
 
     Harness()
     {
-        qputenv("QT_LOGGING_RULES", "*.debug=false;*.warning=false;*.info=false");
-        app = new QCoreApplication(argc, argv);
-        dataDir = new TestDataDir;
         gSystemConfig.reset(new SystemConfigUtil);
         gKeyboardConfig.reset(new KeyboardConfigUtil);
-        gUsbCommunicateUtil.reset(new UsbCommunicateUtil);
-        EmulatedHidBus::instance().setRecordWrites(false);
+        gUsbCommunicateUtil.reset(new U);
     }
 
     // Opens the link on an interface of the given frame size (no reader: frames are fed directly).
@@ -53,10 +52,9 @@ struct Harness {
         EmulatedHidBus &bus = EmulatedHidBus::instance();
         bus.reset();
         bus.setRecordWrites(false);
-        const QByteArray path = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {size}).first();
         EmulatedHidFaults silent;
         silent.silent = true;
-        bus.setFaults(path, silent);
+        bus.setFaults(bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {size}).first(), silent);
         gUsbCommunicateUtil->openCommunicate(0);
         frameSize = size;
     }
@@ -73,7 +71,7 @@ QSharedPointer<Record> record(uchar key)
 // Every request with plausible arguments, and the reply code it awaits.
 struct Request {
     uchar reply;
-    std::function<void(UsbCommunicateUtil &)> make;
+    std::function<void(U &)> make;
 };
 
 std::vector<Request> requests()
@@ -85,28 +83,22 @@ std::vector<Request> requests()
     TriggerMap triggers;
     QList<QSharedPointer<KEYBOARD_TRIGGER_INFO>> quick;
     EffectLightMap effects;
-    for (int k = 0; k < 40; ++k) {
-        keys.append(uchar(k));
-        keyMap.insert(uchar(k), record<KEYBOARD_KEY_INFO>(uchar(k)));
-        lights.insert(uchar(k), record<KEYBOARD_CUSTOM_LIGHT>(uchar(k)));
-        triggers.insert(uchar(k), record<KEYBOARD_TRIGGER_INFO>(uchar(k)));
-        quick.append(record<KEYBOARD_TRIGGER_INFO>(uchar(k)));
-    }
-    for (int e = 0; e < 10; ++e) {
-        auto effect = QSharedPointer<KEYBOARD_EFFECT_LIGHT>::create();
-        effect->item = uchar(e);
-        effects.insert(uchar(e), effect);
-    }
     HighKeyList highKeys;
-    for (int i = 0; i < 32; ++i)
-        highKeys.append(gKeyboardConfig->createHighKey(uchar(i % 6), uchar(i)));
-    MacroList macro;
-    for (int i = 0; i < 20; ++i)
-        macro.append(QSharedPointer<KEYBOARD_MACRO_INFO>::create());
+    for (uchar k = 0; k < 40; ++k) {
+        keys.append(k);
+        keyMap.insert(k, record<KEYBOARD_KEY_INFO>(k));
+        lights.insert(k, record<KEYBOARD_CUSTOM_LIGHT>(k));
+        triggers.insert(k, record<KEYBOARD_TRIGGER_INFO>(k));
+        quick.append(record<KEYBOARD_TRIGGER_INFO>(k));
+        if (k < 10)
+            effects.insert(k, QSharedPointer<KEYBOARD_EFFECT_LIGHT>::create(KEYBOARD_EFFECT_LIGHT{k, 0, 0, 0, 0, 0, 0, 0}));
+        if (k < 32)
+            highKeys.append(gKeyboardConfig->createHighKey(uchar(k % 6), k));
+    }
+    const MacroList macro(20, QSharedPointer<KEYBOARD_MACRO_INFO>::create());
     HIGH_KEY_INFO one = *gKeyboardConfig->createHighKey(1, 7);
     one.item = 3;
 
-    using U = UsbCommunicateUtil;
     return {
         {0xE2, [](U &u) { u.usb_get_product_info(Source, NoWait); }},
         {0xDE, [](U &u) { u.usb_get_whole_param(Source, NoWait); }},
@@ -150,33 +142,17 @@ std::vector<Request> requests()
     };
 }
 
-void deliver(uchar order, uchar frame, uchar total, uchar length, const QByteArray &payload)
+void copyEverything(U &u)
 {
-    QMetaObject::invokeMethod(gUsbCommunicateUtil.data(), "usb_receive_data", Qt::DirectConnection,
-                              Q_ARG(uchar, order), Q_ARG(uchar, frame), Q_ARG(uchar, total),
-                              Q_ARG(uchar, length), Q_ARG(QByteArray, payload));
-}
-
-void copyEverything(UsbCommunicateUtil &u)
-{
-    u.syncProductInfo();
-    u.syncWholeParam();
-    u.syncConfigInfo();
-    u.syncCustomLight();
-    u.syncModifyCustomLight();
-    u.syncEffectLightName();
-    u.syncEffectLight();
-    u.syncModifyEffectLight();
-    u.syncKeyboardConfig(0);
-    u.syncKeyboardConfig(1);
-    u.syncSetKeyboardConfig(0);
-    u.syncSetKeyboardConfig(1);
-    u.syncHighKey();
-    for (uchar i = 0; i < 11; ++i)
+    for (auto copy : {&U::syncProductInfo, &U::syncWholeParam, &U::syncConfigInfo, &U::syncCustomLight, &U::syncModifyCustomLight,
+                      &U::syncEffectLightName, &U::syncEffectLight, &U::syncModifyEffectLight, &U::syncHighKey, &U::syncTriggerConfig,
+                      &U::syncModifyTriggerConfig, &U::syncModifyQuickTriggerConfig})
+        (u.*copy)();
+    for (uchar i = 0; i < 11; ++i) {
         u.syncMacroConfig(i);
-    u.syncTriggerConfig();
-    u.syncModifyTriggerConfig();
-    u.syncModifyQuickTriggerConfig();
+        u.syncKeyboardConfig(i); // layers 0 and 1; any other is no layer
+        u.syncSetKeyboardConfig(i);
+    }
 }
 } // namespace
 
@@ -195,14 +171,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int frames = 0; frames < 16 && at + 4 <= size; ++frames) {
         const uchar selector = data[at];
         const uchar order = selector < 0xC0 ? request.reply : (selector < 0xE0 ? 0xF1 : (selector < 0xF0 ? 0xD3 : selector));
-        const uchar frame = data[at + 1];
-        const uchar total = data[at + 2];
         // The reader never hands on more than a frame holds, nor more than arrived.
         const int length = qMin(int(data[at + 3]), capacity);
-        at += 4;
-        const int available = int(qMin<size_t>(size - at, size_t(length)));
-        deliver(order, frame, total, uchar(available), QByteArray(reinterpret_cast<const char *>(data + at), available));
-        at += size_t(available);
+        const int available = int(qMin<size_t>(size - at - 4, size_t(length)));
+        const QByteArray payload(reinterpret_cast<const char *>(data + at + 4), available);
+        QMetaObject::invokeMethod(gUsbCommunicateUtil.data(), "usb_receive_data", Qt::DirectConnection, Q_ARG(uchar, order),
+                                  Q_ARG(uchar, data[at + 1]), Q_ARG(uchar, data[at + 2]), Q_ARG(uchar, uchar(available)), Q_ARG(QByteArray, payload));
+        at += 4 + size_t(available);
     }
     copyEverything(*gUsbCommunicateUtil);
     // The model would be reset between keyboards; keep it from growing across inputs.
