@@ -135,24 +135,25 @@ bool AppInstaller::installMac(const QString &folder, const QString &packagePath)
     // Copy the new bundle beside the installed one; the installed one stays untouched meanwhile.
     const bool copied = step(rm, {QStringLiteral("-rf"), staging}) &&
                         step(QStringLiteral("cp"), {QStringLiteral("-R"), mount + QLatin1Char('/') + QLatin1String(kBundleName), staging});
-    const QString copyError = mError;
     if (mRunner.run(hdiutil, {QStringLiteral("detach"), mount}) != 0 && mWorkDir) {
         // Removing the folder would reach into the image still mounted there.
         qWarning() << "=== 无法卸载" << mount << "===";
         mWorkDir->setAutoRemove(false);
     }
+    // The clean-up steps leave the failed step's error in place (it has been logged).
     if (!copied) {
         mRunner.run(rm, {QStringLiteral("-rf"), staging});
-        return fail(copyError);
+        return false;
     }
 
-    // Swap: the old bundle moves aside, the new one takes its name, the old one goes.
-    if (!step(rm, {QStringLiteral("-rf"), previous}) || !step(QStringLiteral("mv"), {bundle, previous}))
+    // Swap: the old bundle moves aside, the new one takes its name, the old one goes. On a failure
+    // the old bundle is put back and the staged one goes.
+    const bool movedAside = step(rm, {QStringLiteral("-rf"), previous}) && step(QStringLiteral("mv"), {bundle, previous});
+    if (!movedAside || !step(QStringLiteral("mv"), {staging, bundle})) {
+        if (movedAside)
+            mRunner.run(QStringLiteral("mv"), {previous, bundle});
+        mRunner.run(rm, {QStringLiteral("-rf"), staging});
         return false;
-    if (!step(QStringLiteral("mv"), {staging, bundle})) {
-        const QString swapError = mError;
-        mRunner.run(QStringLiteral("mv"), {previous, bundle});
-        return fail(swapError);
     }
     mRunner.run(rm, {QStringLiteral("-rf"), previous});
 
@@ -172,9 +173,8 @@ bool AppInstaller::installLinux(const QString &folder, const QString &packagePat
                         step(QStringLiteral("chmod"), {QStringLiteral("755"), staging});
     // A rename replaces the program file in one step; the running program keeps its old file.
     if (!staged || !step(QStringLiteral("mv"), {QStringLiteral("-f"), staging, mProgramPath})) {
-        const QString error = mError;
         mRunner.run(QStringLiteral("rm"), {QStringLiteral("-f"), staging});
-        return fail(error);
+        return false;
     }
     mInstalledProgram = mProgramPath;
     return true;

@@ -1,7 +1,32 @@
 #include "app/QConfigListDelegate.h"
 
+#include "protocol/UsbCommunicateUtil.h"
+
 #include <QLineEdit>
 #include <QPainter>
+#include <QValidator>
+
+namespace {
+// Cuts a name to the bytes a rename carries, after its last whole character. A limit in characters
+// would let a name of wide characters through that the keyboard then stores cut.
+class NameBytesValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &pos) const override
+    {
+        const QByteArray utf8 = input.toUtf8();
+        const int keep = UsbCommunicateUtil::utf8WholeCharacters(utf8.constData(), int(utf8.size()),
+                                                                 UsbCommunicateUtil::NameRequestBytes);
+        if (keep < utf8.size()) {
+            input = QString::fromUtf8(utf8.constData(), keep);
+            pos = qMin(pos, int(input.size()));
+        }
+        return Acceptable;
+    }
+};
+} // namespace
 
 QConfigListDelegate::QConfigListDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
@@ -22,7 +47,7 @@ QWidget *QConfigListDelegate::createEditor(QWidget *parent, const QStyleOptionVi
     mEditingIndex = index;
     auto *editor = new QLineEdit(parent);
     editor->setFrame(false);
-    editor->setMaxLength(MaxNameLength);
+    editor->setValidator(new NameBytesValidator(editor));
     return editor;
 }
 

@@ -2,14 +2,13 @@
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
-// Edits a profile name in the profile list: a frameless line edit of at most MaxNameLength
-// characters, drawn over an emptied item.
+// Edits a profile name in the profile list: a frameless line edit drawn over an emptied item. The
+// name is kept to what a rename carries to the keyboard (UsbCommunicateUtil::NameRequestBytes bytes
+// of UTF-8): a longer one is cut after its last whole character as it is typed or pasted.
 class QConfigListDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
-    static constexpr int MaxNameLength = 28;
-
     explicit QConfigListDelegate(QObject *parent = nullptr);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
