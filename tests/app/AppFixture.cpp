@@ -51,7 +51,8 @@ QStackedWidget &AppFixture::pageStack()
 
 void AppFixture::plugIn(const EmulatedHidFaults &faults)
 {
-    mPaths = EmulatedHidBus::instance().attachKeyboard(EmulatedKeyboard::createSample());
+    mKeyboard = EmulatedKeyboard::createSample();
+    mPaths = EmulatedHidBus::instance().attachKeyboard(mKeyboard);
     for (const QByteArray &path : std::as_const(mPaths))
         EmulatedHidBus::instance().setFaults(path, faults);
 }

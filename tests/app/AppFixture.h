@@ -3,6 +3,7 @@
 // database and resource package, the temporary folder inside it, and the emulated keyboard.
 
 #include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyboard.h"
 #include "tests/support/TestDataDir.h"
 
 #include <QWidget>
@@ -26,6 +27,10 @@ public:
 
     void plugIn(const EmulatedHidFaults &faults = {}); // the sample keyboard
     void unplug();
+    // The keyboard last plugged in.
+    EmulatedKeyboard &keyboard() { return *mKeyboard; }
+    // Its interface of 128-byte reports, the one the program talks to.
+    QByteArray path() const { return mPaths.value(0); }
     // Between tests: the link closed, the keyboard unplugged, the keyboard model emptied.
     void reset();
 
@@ -49,5 +54,6 @@ public:
 private:
     TestDataDir mData;
     QList<QByteArray> mPaths;
+    std::shared_ptr<EmulatedKeyboard> mKeyboard;
     std::unique_ptr<QStackedWidget> mStack;
 };

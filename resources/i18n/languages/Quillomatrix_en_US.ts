@@ -4,6 +4,50 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>设置配置表信息失败！</source>
+        <translation>Renaming the profile failed!</translation>
+    </message>
+    <message>
+        <source>增加配置表失败！</source>
+        <translation>Adding a profile failed!</translation>
+    </message>
+    <message>
+        <source>删除配置表失败！</source>
+        <translation>Deleting the profile failed!</translation>
+    </message>
+    <message>
+        <source>选择配置文件</source>
+        <translation>Choose a configuration file</translation>
+    </message>
+    <message>
+        <source>配置文件(*.aaa);;所有文件(*)</source>
+        <translation>Configuration files (*.aaa);;All files (*)</translation>
+    </message>
+    <message>
+        <source>导出配置中......</source>
+        <translation>Exporting the configuration......</translation>
+    </message>
+    <message>
+        <source>写入配置成功</source>
+        <translation>Configuration written</translation>
+    </message>
+    <message>
+        <source>写入配置失败</source>
+        <translation>Writing the configuration failed</translation>
+    </message>
+    <message>
+        <source>导入配置中......</source>
+        <translation>Importing the configuration......</translation>
+    </message>
+    <message>
+        <source>导入配置成功</source>
+        <translation>Configuration imported</translation>
+    </message>
+    <message>
+        <source>导入配置失败</source>
+        <translation>Importing the configuration failed</translation>
+    </message>
+    <message>
         <source>磁性键盘</source>
         <translation>Magnetic Keyboard</translation>
     </message>

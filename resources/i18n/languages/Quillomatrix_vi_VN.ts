@@ -4,6 +4,50 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>设置配置表信息失败！</source>
+        <translation>Đổi tên cấu hình thất bại!</translation>
+    </message>
+    <message>
+        <source>增加配置表失败！</source>
+        <translation>Thêm cấu hình thất bại!</translation>
+    </message>
+    <message>
+        <source>删除配置表失败！</source>
+        <translation>Xóa cấu hình thất bại!</translation>
+    </message>
+    <message>
+        <source>选择配置文件</source>
+        <translation>Chọn tệp cấu hình</translation>
+    </message>
+    <message>
+        <source>配置文件(*.aaa);;所有文件(*)</source>
+        <translation>Tệp cấu hình (*.aaa);;Tất cả tệp (*)</translation>
+    </message>
+    <message>
+        <source>导出配置中......</source>
+        <translation>Đang xuất cấu hình......</translation>
+    </message>
+    <message>
+        <source>写入配置成功</source>
+        <translation>Đã ghi cấu hình</translation>
+    </message>
+    <message>
+        <source>写入配置失败</source>
+        <translation>Ghi cấu hình thất bại</translation>
+    </message>
+    <message>
+        <source>导入配置中......</source>
+        <translation>Đang nhập cấu hình......</translation>
+    </message>
+    <message>
+        <source>导入配置成功</source>
+        <translation>Đã nhập cấu hình</translation>
+    </message>
+    <message>
+        <source>导入配置失败</source>
+        <translation>Nhập cấu hình thất bại</translation>
+    </message>
+    <message>
         <source>磁性键盘</source>
         <translation>Bàn phím từ tính</translation>
     </message>

@@ -4,6 +4,50 @@
 <context>
     <name>MainWindow</name>
     <message>
+        <source>设置配置表信息失败！</source>
+        <translation>设置配置表信息失败！</translation>
+    </message>
+    <message>
+        <source>增加配置表失败！</source>
+        <translation>增加配置表失败！</translation>
+    </message>
+    <message>
+        <source>删除配置表失败！</source>
+        <translation>删除配置表失败！</translation>
+    </message>
+    <message>
+        <source>选择配置文件</source>
+        <translation>选择配置文件</translation>
+    </message>
+    <message>
+        <source>配置文件(*.aaa);;所有文件(*)</source>
+        <translation>配置文件(*.aaa);;所有文件(*)</translation>
+    </message>
+    <message>
+        <source>导出配置中......</source>
+        <translation>导出配置中......</translation>
+    </message>
+    <message>
+        <source>写入配置成功</source>
+        <translation>写入配置成功</translation>
+    </message>
+    <message>
+        <source>写入配置失败</source>
+        <translation>写入配置失败</translation>
+    </message>
+    <message>
+        <source>导入配置中......</source>
+        <translation>导入配置中......</translation>
+    </message>
+    <message>
+        <source>导入配置成功</source>
+        <translation>导入配置成功</translation>
+    </message>
+    <message>
+        <source>导入配置失败</source>
+        <translation>导入配置失败</translation>
+    </message>
+    <message>
         <source>磁性键盘</source>
         <translation>磁性键盘</translation>
     </message>
