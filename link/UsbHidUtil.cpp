@@ -28,23 +28,6 @@ QString fromWide(const wchar_t *text)
     return text ? QString::fromWCharArray(text) : QString();
 }
 
-void appendLegal(const hid_device_info *devices, QList<QSharedPointer<DEVICE_INFO>> &list)
-{
-    for (const hid_device_info *entry = devices; entry; entry = entry->next) {
-        if (!UsbHidUtil::checkLegalUsbDevice(entry->vendor_id, entry->product_id, entry->usage,
-                                             entry->usage_page))
-            continue;
-        auto info = QSharedPointer<DEVICE_INFO>::create();
-        info->vendorId = entry->vendor_id;
-        info->productId = entry->product_id;
-        info->interface = entry->interface_number;
-        info->version = entry->release_number;
-        info->manufacturer = fromWide(entry->manufacturer_string);
-        info->productStr = fromWide(entry->product_string);
-        info->path = entry->path ? QString::fromUtf8(entry->path) : QString();
-        list.append(info);
-    }
-}
 } // namespace
 
 UsbHidUtil::UsbHidUtil(QObject *parent) : QObject(parent)
@@ -67,21 +50,6 @@ bool UsbHidUtil::checkLegalUsbDevice(ushort vendorId, ushort productId, ushort u
     return false;
 }
 
-void UsbHidUtil::getUsbDeviceList(QList<QSharedPointer<DEVICE_INFO>> &list) const
-{
-    getUsbDeviceList(0, 0, list);
-}
-
-void UsbHidUtil::getUsbDeviceList(ushort vendorId, ushort productId,
-                                  QList<QSharedPointer<DEVICE_INFO>> &list) const
-{
-    hid_device_info *devices = hid_enumerate(vendorId, productId);
-    if (!devices)
-        return;
-    appendLegal(devices, list);
-    hid_free_enumeration(devices);
-}
-
 int UsbHidUtil::countLegal(const hid_device_info *devices)
 {
     int total = 0;
@@ -101,11 +69,6 @@ int UsbHidUtil::getEffectUsbDeviceTotal() const
     const int total = countLegal(devices);
     hid_free_enumeration(devices);
     return total;
-}
-
-int UsbHidUtil::getLegalUsbDevice() const
-{
-    return getEffectUsbDeviceTotal();
 }
 
 hid_device *UsbHidUtil::openPreferredUsbDevice()

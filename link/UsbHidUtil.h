@@ -55,14 +55,8 @@ public:
     // True when one row of gHidDeviceList has all four values. Usage comes before usage page.
     static bool checkLegalUsbDevice(ushort vendorId, ushort productId, ushort usage, ushort usagePage);
 
-    // Appends one record per attached legal interface, in enumeration order; the list is not
-    // cleared first. The second form narrows the enumeration to the given ids (0 matches any).
-    void getUsbDeviceList(QList<QSharedPointer<DEVICE_INFO>> &list) const;
-    void getUsbDeviceList(ushort vendorId, ushort productId, QList<QSharedPointer<DEVICE_INFO>> &list) const;
-
     // Number of legal interfaces attached now (0 when nothing is enumerated).
     int getEffectUsbDeviceTotal() const;
-    int getLegalUsbDevice() const;
 
     // Opens the interface the USB link uses: the rows of gHidDeviceList are tried in order and
     // the first attached interface of a row that opens and accepts blocking mode wins. On success
