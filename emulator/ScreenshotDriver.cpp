@@ -3,7 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMetaEnum>
 #include <QMouseEvent>
+#include <QWindow>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -79,6 +82,11 @@ void ScreenshotDriver::run(const QString &line)
         await(name, kAwaitTries);
         return;
     }
+    if (verb == QLatin1String("key")) {
+        const bool sent = sendKey(name);
+        QTimer::singleShot(kAwaitStepMs, this, [this, sent] { acknowledge(sent); });
+        return;
+    }
     QWidget *widget = verb == QLatin1String("click") ? findVisible(name) : nullptr;
     if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
         button->click();
@@ -106,6 +114,25 @@ void ScreenshotDriver::await(const QString &name, int triesLeft)
         return;
     }
     QTimer::singleShot(kAwaitStepMs, this, [this, name, triesLeft] { await(name, triesLeft - 1); });
+}
+
+bool ScreenshotDriver::sendKey(const QString &arguments)
+{
+    const QStringList parts = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const bool down = parts.value(0) == QLatin1String("down");
+    if (parts.size() < 2 || (!down && parts[0] != QLatin1String("up")))
+        return false;
+    bool known = false;
+    const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(parts[1].toLatin1().constData(), &known);
+    QWidget *target = QWidget::keyboardGrabber();
+    if (!target)
+        target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QWindow *window = target ? target->window()->windowHandle() : nullptr;
+    if (!known || !window)
+        return false;
+    QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier, parts.value(2).toUInt(), 0, 0);
+    QCoreApplication::sendEvent(window, &event);
+    return true;
 }
 
 void ScreenshotDriver::acknowledge(bool ok)

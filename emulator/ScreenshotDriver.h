@@ -6,6 +6,9 @@
 //   await <name>         wait (up to 20 s) until a visible widget of that object name exists
 //   click <name>         click it: a button is clicked, any other widget gets a left press
 //   click <outer>/<name> the same for the child <name> of the visible widget <outer>
+//   key <down|up> <Key_Name> [scan code]
+//                        a key event (Qt::Key name, native scan code) handed to the window as
+//                        the window system hands it: to the keyboard grabber or the focus widget
 //
 // The acknowledgement is "<number> ok" or "<number> failed" (commands count from 1).
 
@@ -30,6 +33,7 @@ private:
     void readCommands();
     void run(const QString &line);
     void await(const QString &name, int triesLeft);
+    static bool sendKey(const QString &arguments);
     void acknowledge(bool ok);
 
     int mPipe = -1;

@@ -4,7 +4,8 @@
 # folder (or in the folder given as the first argument). Then it starts the emulated keyboard
 # program the same way, which plugs in the sample keyboard and opens the key page, drives it
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
-# page state: keys-<layer>-<picker>-<theme>-<language>.png.
+# page state: keys-<layer>-<picker>-<theme>-<language>.png, and of the macro page with a recorded
+# macro: macro-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
 # style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
@@ -160,6 +161,17 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click normalLayerButton
     drive click QKeyKeyboardWidget/keyTile30
     shoot keys-selected
+
+    # The macro page with a recorded macro (Ctrl+C, then A) and its first step chosen.
+    drive click macroButton
+    drive click startRecordBtn
+    for step in "down Key_Control 37" "down Key_C 54" "up Key_C 54" "up Key_Control 37" \
+                "down Key_A 38" "up Key_A 38"; do
+      drive key $step
+    done
+    drive click stopRecordBtn
+    drive click macroListWidget/QMacroItemWidget
+    shoot macro
     stop_program
   done
 done

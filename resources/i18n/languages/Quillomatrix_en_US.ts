@@ -356,4 +356,59 @@ Download the update now?</translation>
         <translation>Reset all</translation>
     </message>
 </context>
+<context>
+    <name>MacroSetForm</name>
+    <message>
+        <source>开始录制</source>
+        <translation>Start recording</translation>
+    </message>
+    <message>
+        <source>停止录制</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>清除全部</source>
+        <translation>Clear all</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>按键内容</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>按键类型</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>按下</source>
+        <translation>Press</translation>
+    </message>
+    <message>
+        <source>抬起</source>
+        <translation>Release</translation>
+    </message>
+    <message>
+        <source>持续时间(ms)</source>
+        <translation>Delay (ms)</translation>
+    </message>
+    <message>
+        <source>最大添加20个按键</source>
+        <translation>A macro holds at most 20 steps</translation>
+    </message>
+    <message>
+        <source>宏数据同步成功!</source>
+        <translation>The macro data has been successfully synchronized!</translation>
+    </message>
+    <message>
+        <source>宏数据同步失败</source>
+        <translation>The macro could not be saved</translation>
+    </message>
+</context>
 </TS>

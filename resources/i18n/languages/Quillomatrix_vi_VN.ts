@@ -356,4 +356,59 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Đặt lại</translation>
     </message>
 </context>
+<context>
+    <name>MacroSetForm</name>
+    <message>
+        <source>开始录制</source>
+        <translation>Bắt đầu ghi</translation>
+    </message>
+    <message>
+        <source>停止录制</source>
+        <translation>Dừng ghi</translation>
+    </message>
+    <message>
+        <source>清除全部</source>
+        <translation>Xóa tất cả</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Lưu</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>Bước</translation>
+    </message>
+    <message>
+        <source>按键内容</source>
+        <translation>Phím</translation>
+    </message>
+    <message>
+        <source>按键类型</source>
+        <translation>Thao tác</translation>
+    </message>
+    <message>
+        <source>按下</source>
+        <translation>Nhấn</translation>
+    </message>
+    <message>
+        <source>抬起</source>
+        <translation>Nhả</translation>
+    </message>
+    <message>
+        <source>持续时间(ms)</source>
+        <translation>Chờ (ms)</translation>
+    </message>
+    <message>
+        <source>最大添加20个按键</source>
+        <translation>Macro có tối đa 20 bước</translation>
+    </message>
+    <message>
+        <source>宏数据同步成功!</source>
+        <translation>Đã đồng bộ dữ liệu macro!</translation>
+    </message>
+    <message>
+        <source>宏数据同步失败</source>
+        <translation>Không lưu được macro</translation>
+    </message>
+</context>
 </TS>

@@ -356,4 +356,59 @@
         <translation>全恢复</translation>
     </message>
 </context>
+<context>
+    <name>MacroSetForm</name>
+    <message>
+        <source>开始录制</source>
+        <translation>开始录制</translation>
+    </message>
+    <message>
+        <source>停止录制</source>
+        <translation>停止录制</translation>
+    </message>
+    <message>
+        <source>清除全部</source>
+        <translation>清除全部</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>宏设置</source>
+        <translation>宏设置</translation>
+    </message>
+    <message>
+        <source>按键内容</source>
+        <translation>按键内容</translation>
+    </message>
+    <message>
+        <source>按键类型</source>
+        <translation>按键类型</translation>
+    </message>
+    <message>
+        <source>按下</source>
+        <translation>按下</translation>
+    </message>
+    <message>
+        <source>抬起</source>
+        <translation>抬起</translation>
+    </message>
+    <message>
+        <source>持续时间(ms)</source>
+        <translation>持续时间(ms)</translation>
+    </message>
+    <message>
+        <source>最大添加20个按键</source>
+        <translation>最大添加20个按键</translation>
+    </message>
+    <message>
+        <source>宏数据同步成功!</source>
+        <translation>宏数据同步成功!</translation>
+    </message>
+    <message>
+        <source>宏数据同步失败</source>
+        <translation>宏数据同步失败</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,347 @@
+// The macro page against the emulated keyboard, with a clock the test moves and key events built
+// by hand (native scan codes of X11, auto-repeat, keypad) delivered to the window as the window
+// system delivers them. Recording gives exact steps and times, editing changes one step, saving
+// and clearing reach the keyboard and the model only with the keyboard's answer, and every way
+// out of the page gives the keyboard grab back.
+
+#include "model/KeyboardConfigUtil.h"
+#include "pages/keys/MacroSetForm.h"
+#include "tests/pages/PageRig.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+constexpr quint16 He68 = SampleProductDatabase::He68Serial;
+constexpr uchar SetMacro = 0x40;
+constexpr uchar DelMacro = 0x41;
+const QString Saved = QStringLiteral("宏数据同步成功!");
+const QString Full = QStringLiteral("最大添加20个按键");
+
+struct Key {
+    int code;
+    quint32 scanCode;
+    bool keypad = false;
+};
+const QHash<QString, Key> kKeys = {
+    {"A", {Qt::Key_A, 38}},         {"B", {Qt::Key_B, 56}},           {"1", {Qt::Key_1, 10}},
+    {"!", {Qt::Key_Exclam, 10}},    {"KP1", {Qt::Key_1, 87, true}},   {"F20", {Qt::Key_F20, 198}},
+    {"Tab", {Qt::Key_Tab, 23}},     {"Backtab", {Qt::Key_Backtab, 23}}, {"LShift", {Qt::Key_Shift, 50}},
+    {"RShift", {Qt::Key_Shift, 62}}, {"LAlt", {Qt::Key_Alt, 64}},
+};
+
+// Steps as "<+ down|- up><type>:<lValue hex>:<ms>", space separated.
+QString written(const QList<KEYBOARD_MACRO_INFO> &steps)
+{
+    QStringList out;
+    for (const KEYBOARD_MACRO_INFO &s : steps)
+        out << QStringLiteral("%1%2:%3:%4").arg(s.state ? '+' : '-').arg(s.type).arg(s.lValue, 2, 16, QLatin1Char('0')).arg(s.time);
+    return out.join(QLatin1Char(' '));
+}
+
+QList<KEYBOARD_MACRO_INFO> modelMacro(int index)
+{
+    QList<KEYBOARD_MACRO_INFO> out;
+    for (const auto &step : gKeyboardConfig->keyboardMacroList[index])
+        out.append(*step);
+    return out;
+}
+
+// M1: A down 120 ms, B down 30 ms, A up; M2: B down 5 ms.
+void prepareMacros(EmulatedKeyboardState &state)
+{
+    state.macros[0] = {{1, 1, 0x04, 0, 120}, {1, 1, 0x05, 0, 30}, {1, 0, 0x04, 0, 0}};
+    state.macros[1] = {{1, 1, 0x05, 0, 5}};
+}
+
+void prepareEmpty(EmulatedKeyboardState &state)
+{
+    state.macros[0].clear();
+}
+
+void prepareSixteen(EmulatedKeyboardState &state)
+{
+    state.macros[0].clear();
+    for (int i = 0; i < 16; ++i)
+        state.macros[0].append(KEYBOARD_MACRO_INFO{1, uchar(i % 2 ? 0 : 1), 0x06, 0, 10});
+}
+} // namespace
+
+class TestMacroSetForm : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PageRig> rig;
+    MacroSetForm *page = nullptr;
+    qint64 now = 0;
+
+    void open(const std::function<void(EmulatedKeyboardState &)> &prepare = prepareMacros, int frameSize = 128)
+    {
+        rig.reset(new PageRig(He68, prepare, frameSize));
+        QVERIFY2(rig->ready(), qPrintable(rig->error()));
+        page = rig->showPage<MacroSetForm>(5);
+        now = 0;
+        page->setClock([this] { return now; });
+        QVERIFY(QTest::qWaitForWindowActive(&rig->stack()));
+    }
+
+    template<typename T = QWidget>
+    T *child(const char *name) { return page->findChild<T *>(QString::fromLatin1(name)); }
+
+    void click(const QString &name) { QVERIFY2(PageRig::clickButton(page, name), qPrintable(name)); }
+
+    // Delivered to the window, which hands it to the keyboard grabber or the focus widget.
+    void key(QEvent::Type type, const QString &name, bool repeat = false)
+    {
+        const Key k = kKeys.value(name);
+        QKeyEvent event(type, k.code, k.keypad ? Qt::KeypadModifier : Qt::NoModifier, k.scanCode, 0, 0, QString(), repeat);
+        QCoreApplication::sendEvent(rig->stack().windowHandle(), &event);
+    }
+
+    // "+A" press, "-A" release, "*A" auto-repeated press, "300" the clock moves on, "M3" the
+    // macro button, "start" and "stop" the record buttons.
+    void play(const QString &script)
+    {
+        for (const QString &t : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (t == QLatin1String("start") || t == QLatin1String("stop"))
+                click(t + QStringLiteral("RecordBtn"));
+            else if (t.front().isDigit())
+                now += t.toLongLong();
+            else if (t.front() == QLatin1Char('M'))
+                click(QStringLiteral("macro%1Btn").arg(t.mid(1)));
+            else
+                key(t.front() == QLatin1Char('-') ? QEvent::KeyRelease : QEvent::KeyPress, t.mid(1), t.front() == QLatin1Char('*'));
+        }
+    }
+
+    QWidget *row(int index) { return child<QListWidget>("macroListWidget")->itemWidget(child<QListWidget>("macroListWidget")->item(index)); }
+    QString rowText(int index, const char *label) { return row(index)->findChild<QLabel *>(QString::fromLatin1(label))->text(); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(
+            QStringLiteral("^(?!This plugin does not support (propagateSizeHints\\(\\)|raise\\(\\)|grabbing the keyboard)).*")));
+    }
+
+    void cleanup()
+    {
+        page = nullptr;
+        rig.reset();
+    }
+
+    void recording_data()
+    {
+        QTest::addColumn<bool>("sixteenLoaded");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("steps"); // recorded after the loaded ones
+        QTest::addColumn<int>("fullToasts");
+        QTest::newRow("press and release; another macro waits") << false << "start 500 +A M3 300 -A 50 stop"
+                                                                << "+1:04:300 -1:04:1" << 0;
+        QTest::newRow("auto-repeat adds nothing") << false << "start +A 100 *A 100 *A 100 -A stop" << "+1:04:300 -1:04:1" << 0;
+        QTest::newRow("left and right modifiers") << false << "start +LShift 10 +A 10 -A 10 -LShift 10 +RShift 10 -RShift stop"
+                                                  << "+0:02:10 +1:04:10 -1:04:10 -0:02:10 +0:20:10 -0:20:1" << 0;
+        QTest::newRow("left Alt and A share a code, not a key") << false << "start +LAlt 20 +A 20 -A 20 -LAlt stop"
+                                                                << "+0:04:20 +1:04:20 -1:04:20 -0:04:1" << 0;
+        QTest::newRow("focus keys are recorded") << false << "start +Tab 5 -Tab 5 +LShift 5 +Backtab 5 -Backtab 5 -LShift stop"
+                                                 << "+1:2b:5 -1:2b:5 +0:02:5 +1:2b:5 -1:2b:5 -0:02:1" << 0;
+        QTest::newRow("keypad, and a key without a code") << false << "start +KP1 5 +F20 5 -F20 5 -KP1 stop"
+                                                          << "+1:59:15 -1:59:1" << 0;
+        QTest::newRow("a release found by its physical key") << false << "start +LShift 5 +1 5 -! 5 -LShift stop"
+                                                             << "+0:02:5 +1:1e:5 -1:1e:5 -0:02:1" << 0;
+        QTest::newRow("a long wait is clamped") << false << "start +A 70000 -A stop" << "+1:04:65535 -1:04:1" << 0;
+        QTest::newRow("a key held before the start") << false << "+B start -B +A -A stop" << "+1:04:0 -1:04:1" << 0;
+        QTest::newRow("keys held at the stop are let go") << false << "start +A 40 +B stop" << "+1:04:40 +1:05:1 -1:04:1 -1:05:1" << 0;
+        QTest::newRow("twenty steps keep pairs whole") << true << "start +A 1 +B 1 +1 1 -A 1 -B 1 +1 1 stop"
+                                                       << "+1:04:1 +1:05:2 -1:04:1 -1:05:1" << 2;
+    }
+
+    void recording()
+    {
+        QFETCH(bool, sixteenLoaded);
+        QFETCH(QString, script);
+        QFETCH(QString, steps);
+        QFETCH(int, fullToasts);
+        open(sixteenLoaded ? prepareSixteen : prepareEmpty);
+        const int loaded = sixteenLoaded ? 16 : 0;
+        const int mark = rig->mark();
+        play(script);
+        QCOMPARE(written(page->steps().mid(loaded)), steps);
+        QCOMPARE(page->steps().size(), loaded + steps.count(QLatin1Char(' ')) + 1);
+        QCOMPARE(PageRig::toasts(page).count(Full), fullToasts);
+        QCOMPARE(page->selectedMacro(), uchar(0));
+        QVERIFY(!page->isRecording());
+        QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+        QCOMPARE(rig->mark(), mark);
+    }
+
+    void editingOneStep()
+    {
+        open();
+        const int mark = rig->mark();
+        QCOMPARE(QStringList({rowText(0, "indexLabel"), rowText(0, "keyLabel"), rowText(0, "timeLabel"), rowText(2, "indexLabel")}),
+                 QStringList({"1", "A", "120ms", "3"}));
+        auto *list = child<QListWidget>("macroListWidget");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        QVERIFY(child("editorWidget")->isVisible());
+        QCOMPARE(child<QLabel>("keyContentEdit")->text(), QStringLiteral("B"));
+        QCOMPARE(child<QLineEdit>("timeEdit")->text(), QStringLiteral("30"));
+
+        // Key editing takes the next released key until it is switched off.
+        QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
+        QVERIFY(child("keyContentEdit")->styleSheet().contains("255,136,38"));
+        play("+LAlt -LAlt");
+        QCOMPARE(child<QLabel>("keyContentEdit")->text(), QStringLiteral("Left Alt"));
+        QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
+        play("+A -A");
+        click("keyUpBtn");
+        child<QLineEdit>("timeEdit")->clear();
+        QTest::keyClicks(child("timeEdit"), QStringLiteral("70000"));
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:04:120 -0:04:65535 -1:04:0"));
+        QCOMPARE(QStringList({rowText(1, "timeLabel"), child<QLineEdit>("timeEdit")->text()}), QStringList({"65535ms", "65535"}));
+        QTest::keyClicks(child("timeEdit"), QStringLiteral("\b\b\b\b\b12"));
+        QCOMPARE(page->steps().at(1).time, quint16(12));
+
+        // Deleting renumbers; deleting the chosen step closes the editor.
+        QTest::mouseClick(row(0)->findChild<QWidget *>("delButton"), Qt::LeftButton);
+        QTRY_COMPARE(rowText(1, "indexLabel"), QStringLiteral("2"));
+        QTest::mouseClick(row(0)->findChild<QWidget *>("delButton"), Qt::LeftButton);
+        QVERIFY(!child("editorWidget")->isVisible());
+        QCOMPARE(written(page->steps()), QStringLiteral("-1:04:0"));
+        QCOMPARE(rig->mark(), mark);
+        QCOMPARE(modelMacro(0).size(), 3);
+    }
+
+    void savedAndReadBack_data()
+    {
+        const QByteArray down = "010104006400", up = "000104006400", last = "000104000100";
+        QTest::addColumn<int>("frameSize");
+        QTest::addColumn<QList<QByteArray>>("frames");
+        QTest::newRow("one frame of 128 bytes") << 128 << QList<QByteArray>{"0014" + (down + up).repeated(9) + down + last};
+        QTest::newRow("three frames of 64 bytes")
+            << 64 << QList<QByteArray>{"0009" + (down + up).repeated(4) + down, "0009" + (up + down).repeated(4) + up,
+                                       "0002" + down + last};
+    }
+
+    void savedAndReadBack()
+    {
+        QFETCH(int, frameSize);
+        QFETCH(QList<QByteArray>, frames);
+        open(prepareEmpty, frameSize);
+        play("start " + QStringLiteral("+A 100 -A 100 ").repeated(10) + "stop");
+        QCOMPARE(page->steps().size(), 20);
+        const int mark = rig->mark();
+        QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_set_macro_config, [&] { click("saveRecordBtn"); }));
+        QList<QByteArray> sent;
+        for (const QByteArray &payload : rig->payloads(SetMacro, mark))
+            sent.append(payload.toHex());
+        QCOMPARE(sent, frames);
+        QCOMPARE(written(modelMacro(0)), written(page->steps()));
+        QCOMPARE(written(rig->keyboard().state().macros[0]), written(page->steps()));
+        QCOMPARE(PageRig::toasts(page), QStringList{Saved});
+    }
+
+    void clearingWhileANewRecordingRuns()
+    {
+        open();
+        ReplyFault late{ReplyFault::Delay, 300, 0xC1};
+        rig->keyboard().addReplyFault(late);
+        const int mark = rig->mark();
+        QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_del_macro_config, [&] {
+            click("clearRecordBtn");
+            play("start +A");
+            QCOMPARE(page->steps().size(), 4); // the rows go with the keyboard's answer only
+        }));
+        QCOMPARE(rig->payloads(DelMacro, mark), QList<QByteArray>{QByteArray(1, '\0')});
+        QVERIFY(modelMacro(0).isEmpty() && rig->keyboard().state().macros[0].isEmpty());
+        play("10 -A 10 +B 20 -B stop");
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:05:20 -1:05:1"));
+    }
+
+    void saveAnswerFollowsItsMacro()
+    {
+        open();
+        ReplyFault late{ReplyFault::Delay, 300, 0xC0, 2};
+        rig->keyboard().addReplyFault(late);
+        // Saved on M1, answered while M2 is shown.
+        play("start +A 7 -A stop");
+        QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_set_macro_config, [&] {
+            click("saveRecordBtn");
+            play("M2");
+        }));
+        QCOMPARE(written(modelMacro(0)), QStringLiteral("+1:04:120 +1:05:30 -1:04:0 +1:04:7 -1:04:1"));
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:05:5"));
+        QCOMPARE(PageRig::toasts(page), QStringList{Saved});
+
+        // Saved on M2, shown again from the model before the answer: the answer shows what was saved.
+        auto *list = child<QListWidget>("macroListWidget");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        child<QLineEdit>("timeEdit")->setText(QStringLiteral("777"));
+        QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_set_macro_config, [&] {
+            click("saveRecordBtn");
+            play("M1 M2");
+            QCOMPARE(written(page->steps()), QStringLiteral("+1:05:5"));
+        }));
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:05:777"));
+    }
+
+    void othersAnswersAndFailuresChangeNothing()
+    {
+        open();
+        MacroList other{QSharedPointer<KEYBOARD_MACRO_INFO>::create(KEYBOARD_MACRO_INFO{1, 1, 0x07, 0, 1})};
+        QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_set_macro_config, [&] {
+            gUsbCommunicateUtil->usb_set_macro_config(UsbCommunicateUtil::SourceMainWindow, false, 0, other);
+        }));
+        QCOMPARE(modelMacro(0).size(), 3);
+        QVERIFY(PageRig::toasts(page).isEmpty());
+
+        EmulatedHidFaults faults;
+        faults.writeFails = true;
+        rig->setFaults(faults);
+        play("start +B 9 -B stop");
+        click("saveRecordBtn");
+        QTRY_COMPARE(PageRig::toasts(page), QStringList{QStringLiteral("宏数据同步失败")});
+        QCOMPARE(modelMacro(0).size(), 3);
+        QCOMPARE(page->steps().size(), 5);
+    }
+
+    void everyWayOutGivesTheGrabBack_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("navigation button") << "lightButton";
+        QTest::newRow("stack switched, as on unplugging") << "stack";
+        QTest::newRow("main window leaves the page") << "exitInterface";
+        QTest::newRow("window loses focus") << "focus";
+    }
+
+    void everyWayOutGivesTheGrabBack()
+    {
+        QFETCH(QString, way);
+        open(prepareEmpty);
+        play("start 30 +A 20");
+        QCOMPARE(QWidget::keyboardGrabber(), page);
+        QWidget other;
+        if (way == QLatin1String("stack")) {
+            rig->stack().setCurrentIndex(0);
+        } else if (way == QLatin1String("exitInterface")) {
+            page->exitInterface();
+        } else if (way == QLatin1String("focus")) {
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+        } else {
+            click(way);
+            QCOMPARE(rig->stack().currentIndex(), 3);
+        }
+        QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+        QTRY_VERIFY(!page->isRecording());
+        play("+B -B -A");
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:04:1 -1:04:1"));
+    }
+};
+
+QTEST_MAIN(TestMacroSetForm)
+#include "tst_macrosetform.moc"
