@@ -47,6 +47,34 @@ const KEYBOARD_LIST_INFO *global_getNormalKeyboard(const uchar &type, const ucha
 
 namespace {
 
+// HID usage of the key that types a shifted symbol, or 0.
+uchar shiftedSymbolUsage(int key)
+{
+    switch (key) {
+    case Qt::Key_Exclam: return 0x1E;
+    case Qt::Key_At: return 0x1F;
+    case Qt::Key_NumberSign: return 0x20;
+    case Qt::Key_Dollar: return 0x21;
+    case Qt::Key_Percent: return 0x22;
+    case Qt::Key_AsciiCircum: return 0x23;
+    case Qt::Key_Ampersand: return 0x24;
+    case Qt::Key_ParenLeft: return 0x26;
+    case Qt::Key_ParenRight: return 0x27;
+    case Qt::Key_Underscore: return 0x2D;
+    case Qt::Key_BraceLeft: return 0x2F;
+    case Qt::Key_BraceRight: return 0x30;
+    case Qt::Key_Bar: return 0x31;
+    case Qt::Key_Colon: return 0x33;
+    case Qt::Key_QuoteDbl: return 0x34;
+    case Qt::Key_AsciiTilde: return 0x35;
+    case Qt::Key_Less: return 0x36;
+    case Qt::Key_Greater: return 0x37;
+    case Qt::Key_Question: return 0x38;
+    case Qt::Key_Backtab: return 0x2B;
+    default: return 0;
+    }
+}
+
 // HID usage of a keyboard key (type 1), or 0 when the key has none.
 uchar keyboardUsage(int key, bool keypad)
 {
@@ -56,6 +84,10 @@ uchar keyboardUsage(int key, bool keypad)
         return uchar((keypad ? 0x59 : 0x1E) + (key - Qt::Key_1));
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
         return uchar(0x3A + (key - Qt::Key_F1));
+    // With Shift held the event names the symbol typed; the key is the one beneath it (US layout,
+    // the keyboard's own).
+    if (const uchar usage = shiftedSymbolUsage(key))
+        return usage;
 
     switch (key) {
     case Qt::Key_0:
@@ -64,13 +96,13 @@ uchar keyboardUsage(int key, bool keypad)
         return keypad ? 0x56 : 0x2D;
     case Qt::Key_Slash:
         return keypad ? 0x54 : 0x38;
-    // The full stop always gives the main key; asterisk and plus always the keypad's.
+    // The full stop always gives the main key.
     case Qt::Key_Period:
         return 0x37;
     case Qt::Key_Asterisk:
-        return 0x55;
+        return keypad ? 0x55 : 0x25;
     case Qt::Key_Plus:
-        return 0x57;
+        return keypad ? 0x57 : 0x2E;
     case Qt::Key_Space:
         return 0x2C;
     case Qt::Key_Apostrophe:

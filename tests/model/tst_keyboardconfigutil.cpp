@@ -201,6 +201,12 @@ private Q_SLOTS:
         QTest::newRow("right meta, X11") << int(Qt::Key_Meta) << false << 134 << 0 << 0x80;
         QTest::newRow("right alt") << int(Qt::Key_Alt) << false << 57400 << 0 << 0x40;
         QTest::newRow("AltGr") << int(Qt::Key_AltGr) << false << 108 << 0xFF << 0;
+        // Held Shift names the symbol; the key beneath it is recorded.
+        QTest::newRow("shift+1") << int(Qt::Key_Exclam) << false << 10 << 1 << 0x1E;
+        QTest::newRow("shift+8") << int(Qt::Key_Asterisk) << false << 17 << 1 << 0x25;
+        QTest::newRow("keypad asterisk") << int(Qt::Key_Asterisk) << true << 63 << 1 << 0x55;
+        QTest::newRow("shift+/") << int(Qt::Key_Question) << false << 61 << 1 << 0x38;
+        QTest::newRow("shift+tab") << int(Qt::Key_Backtab) << false << 23 << 1 << 0x2B;
     }
 
     void keyEventTranslation()
