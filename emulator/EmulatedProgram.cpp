@@ -3,6 +3,7 @@
 #include "model/AppPaths.h"
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedKeyboard.h"
+#include "emulator/EmulatedTriggerCommands.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
 #include "emulator/ScreenshotDriver.h"
@@ -101,7 +102,10 @@ void EmulatedProgram::plugIn()
         return;
     // A program that runs for hours keeps no log of the reports it wrote.
     EmulatedHidBus::instance().setRecordWrites(false);
-    mPaths = EmulatedHidBus::instance().attachKeyboard(EmulatedKeyboard::createSample());
+    auto keyboard = EmulatedKeyboard::createSample();
+    // Some keys tuned, so that the performance page has differing values to show.
+    EmulatedTriggerCommands::tuneForPlay(keyboard->state().profile());
+    mPaths = EmulatedHidBus::instance().attachKeyboard(keyboard);
     qInfo() << "=== 模拟键盘已插入 ===";
     QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
 }

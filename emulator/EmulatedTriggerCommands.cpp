@@ -20,6 +20,35 @@ void EmulatedTriggerCommands::applyGroup(const QByteArray &bytes, int at, KEYBOA
     info->resetTrigger = Blocks::u16At(bytes, at + 6);
 }
 
+void EmulatedTriggerCommands::tuneForPlay(EmulatedProfile &profile)
+{
+    struct Tuning {
+        uchar usage; // HID keyboard usage of the key's function
+        quint16 trigger;
+        bool rapid;
+        bool continuous;
+        quint16 press;
+        quint16 release;
+    };
+    const Tuning tunings[] = {
+        {0x1A, 60, true, false, 15, 20}, {0x04, 60, true, false, 15, 20}, {0x16, 60, true, false, 15, 20},
+        {0x07, 60, true, false, 15, 20}, {0x2C, 80, true, true, 25, 30},  {0x14, 150, false, false, 30, 30},
+        {0x08, 150, false, false, 30, 30}, {0x15, 150, false, false, 30, 30}, {0x29, 250, false, false, 30, 30},
+    };
+    for (const KEYBOARD_KEY_INFO &key : std::as_const(profile.normalLayer)) {
+        for (const Tuning &tuning : tunings) {
+            if (key.type != 1 || key.lValue != tuning.usage || !profile.triggers.contains(key.keyItem))
+                continue;
+            KEYBOARD_TRIGGER_INFO &info = profile.triggers[key.keyItem];
+            info.trigger = tuning.trigger;
+            info.model = tuning.rapid;
+            info.quick = tuning.continuous;
+            info.quickTrigger = tuning.press;
+            info.resetTrigger = tuning.release;
+        }
+    }
+}
+
 void EmulatedTriggerCommands::install(EmulatedKeyboard &keyboard)
 {
     keyboard.setHandler(GetTrigger, [](EmulatedKeyboardState &state, const KeyboardRequest &request,

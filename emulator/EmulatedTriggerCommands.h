@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 class EmulatedKeyboard;
+struct EmulatedProfile;
 struct KEYBOARD_TRIGGER_INFO;
 
 class EmulatedTriggerCommands
@@ -22,4 +23,9 @@ public:
     static QByteArray triggerGroup(const KEYBOARD_TRIGGER_INFO &info);
     // Applies the group at bytes[at] to info (its key number stays).
     static void applyGroup(const QByteArray &bytes, int at, KEYBOARD_TRIGGER_INFO *info);
+
+    // Tunes the profile's travel the way a player sets up a game: W, A, S and D actuate early
+    // with rapid trigger, Space with continuous rapid trigger, Q, E and R a little deeper and Esc
+    // deep; keys found by their function on the normal layer.
+    static void tuneForPlay(EmulatedProfile &profile);
 };

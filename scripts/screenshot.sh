@@ -4,8 +4,8 @@
 # folder (or in the folder given as the first argument). Then it starts the emulated keyboard
 # program the same way, which plugs in the sample keyboard and opens the key page, drives it
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
-# page state: keys-<layer>-<picker>-<theme>-<language>.png, and of the macro page with a recorded
-# macro: macro-<theme>-<language>.png.
+# page state: keys-<layer>-<picker>-<theme>-<language>.png, the macro page with a recorded macro:
+# macro-<theme>-<language>.png, and the performance page: performance-selected-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
 # style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
@@ -172,6 +172,15 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click stopRecordBtn
     drive click macroListWidget/QMacroItemWidget
     shoot macro
+
+    # The performance page: W, A, S, D and Space of the emulated keyboard come tuned with rapid
+    # trigger; W, A, S and D selected, the controls showing D's values.
+    drive click performaceButton
+    drive await PerformanceSetForm
+    for tile in 39 59 60 61; do
+      drive click "QNatureKeyboardWidget/keyTile$tile"
+    done
+    shoot performance-selected
     stop_program
   done
 done

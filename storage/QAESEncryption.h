@@ -18,9 +18,10 @@ class QAESEncryption : public QObject
 {
     Q_OBJECT
 public:
-    enum Aes { AES_128, AES_192, AES_256 };
-    enum Mode { ECB, CBC, CFB, OFB };
-    enum Padding { ZERO, PKCS7, ISO };
+    // A fixed underlying type: a value outside the names is still a value (handled as documented).
+    enum Aes : int { AES_128, AES_192, AES_256 };
+    enum Mode : int { ECB, CBC, CFB, OFB };
+    enum Padding : int { ZERO, PKCS7, ISO };
 
     static constexpr int BlockLength = 16;
 

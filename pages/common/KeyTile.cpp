@@ -67,10 +67,16 @@ void KeyTile::relayout()
 {
     const qreal unit = mUnit > 0 ? mUnit : height();
     const KeyLegend legend = mLayout.legend;
-    mLayout = KeycapPainter::layoutLegend(legend, rect(), unit, font());
+    mLayout = KeycapPainter::layoutLegend(legend, rect(), unit, font(), legendBox());
     // A shortened text keeps its whole name in the tooltip.
     if (mLayout.elided && toolTip().isEmpty())
         setToolTip(legend.text());
+}
+
+void KeyTile::refreshLegend()
+{
+    relayout();
+    update();
 }
 
 void KeyTile::paintEvent(QPaintEvent *)

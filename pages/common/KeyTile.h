@@ -29,6 +29,14 @@ public:
     void setOff(bool off);
 
 protected:
+    // The part of the top face the legend is centred in, for a tile that draws more marks on its
+    // face; empty (the default) for the whole face.
+    virtual QRectF legendBox() const { return QRectF(); }
+    // Lays the legend out again, after legendBox changed.
+    void refreshLegend();
+    // The colours of the picture the tile sits on.
+    KeycapColors colors() const;
+
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
@@ -36,7 +44,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    KeycapColors colors() const;
     void relayout();
 
     LegendLayout mLayout;

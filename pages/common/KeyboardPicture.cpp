@@ -48,6 +48,9 @@ KeycapColors KeyboardPicture::colors() const
 
 void KeyboardPicture::setKeyPositions(const KeyPositionMap &positions)
 {
+    // The same table again (a picture refilled from the model) keeps its layout and its case.
+    if (positions == mPositions && !mLayout.isEmpty())
+        return;
     mPositions = positions;
     relayout();
 }

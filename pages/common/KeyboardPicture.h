@@ -36,7 +36,7 @@ public:
 
     KeycapColors colors() const;
     // Lays the drawn keys of positions out inside the picture (less its contents margins); tiles
-    // placed with placeTile follow it.
+    // placed with placeTile follow it. The same table again changes nothing.
     void setKeyPositions(const KeyPositionMap &positions);
     const KeyboardLayout &keyLayout() const { return mLayout; }
     // Puts a tile on the key's rectangle, now and after every resize; false (and no tile shown)

@@ -10,6 +10,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 
 const char *const KeycapPainter::SelectMarkPath = ":/images/images/light/light_key_select.png";
 
@@ -100,13 +101,15 @@ QRectF KeycapPainter::faceRect(const QRectF &rect, qreal unit)
     return rect.adjusted(0.10 * unit, 0.05 * unit, -0.10 * unit, -0.15 * unit);
 }
 
-LegendLayout KeycapPainter::layoutLegend(const KeyLegend &legend, const QRectF &rect, qreal unit, const QFont &base)
+LegendLayout KeycapPainter::layoutLegend(const KeyLegend &legend, const QRectF &rect, qreal unit, const QFont &base,
+                                         const QRectF &box)
 {
     LegendLayout layout;
     layout.legend = legend;
-    const QRectF face = faceRect(rect, unit);
+    layout.box = box;
+    const QRectF area = box.isEmpty() ? faceRect(rect, unit) : box;
     if (legend.kind() == KeyLegend::Icon && QFile::exists(legend.iconPath())) {
-        const qreal side = qMax<qreal>(6, std::min({face.width() * 0.8, face.height() * 0.8, 0.62 * unit}));
+        const qreal side = qMax<qreal>(6, std::min({area.width() * 0.8, area.height() * 0.8, 0.62 * unit}));
         layout.iconPath = legend.iconPath();
         layout.iconSize = QSizeF(side, side);
         return layout;
@@ -119,7 +122,14 @@ LegendLayout KeycapPainter::layoutLegend(const KeyLegend &legend, const QRectF &
     QFont font = base;
     font.setWeight(QFont::Medium);
     qreal pixels = qMax(kMinLegendPixels, qRound(0.25 * unit * 2) / 2.0);
-    const qreal room = face.width() - 0.08 * unit;
+    // In a box, two symbols one above the other that do not fit its height leave the plain one.
+    const auto fitBox = [&layout, &box](const QFont &f) {
+        if (!box.isEmpty() && layout.lines.size() > 1 && QFontMetricsF(f).height() * layout.lines.size() > box.height())
+            layout.lines = QStringList{layout.lines.last()};
+    };
+    if (!box.isEmpty())
+        pixels = qMax(kMinLegendPixels, qMin(pixels, std::floor(box.height() * 0.8)));
+    const qreal room = area.width() - 0.08 * unit;
     const auto widest = [&layout](const QFont &f) {
         const QFontMetricsF metrics(f);
         qreal width = 0;
@@ -128,8 +138,10 @@ LegendLayout KeycapPainter::layoutLegend(const KeyLegend &legend, const QRectF &
         return width;
     };
     font.setPixelSize(qRound(pixels));
+    fitBox(font);
     if (widest(font) > room && !narrow && legend.shortText() != legend.text()) {
         layout.lines = legend.lines(true);
+        fitBox(font);
     }
     if (widest(font) > room && pixels > kMinLegendPixels) {
         pixels = qMax(kMinLegendPixels, pixels * 0.85);
@@ -158,7 +170,7 @@ void KeycapPainter::paintKeycap(QPainter &painter, const QRectF &rect, qreal uni
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(rect.topLeft(), keycapBody(rect.size(), unit, colors, look, ratio));
 
-    const QRectF face = faceRect(rect, unit);
+    const QRectF face = legend.box.isEmpty() ? faceRect(rect, unit) : legend.box;
     const QColor ink = look.face.isValid() ? legendColorOn(look.face) : colors.legend;
     if (look.disabled)
         painter.setOpacity(0.45);

@@ -22,6 +22,7 @@ struct LegendLayout {
     QString iconPath;     // icon drawn instead of text
     QSizeF iconSize;
     bool elided = false;  // the text had to be shortened: the tooltip carries it whole
+    QRectF box;           // the area the legend is centred in; empty: the key's top face
 };
 
 class KeycapPainter
@@ -31,8 +32,11 @@ public:
     static QRectF faceRect(const QRectF &rect, qreal unit);
     // The legend of a keycap of this rectangle: about a quarter unit high and never below 8 px;
     // the short name on a key about one unit wide, the font one step smaller when still too wide,
-    // then elided.
-    static LegendLayout layoutLegend(const KeyLegend &legend, const QRectF &rect, qreal unit, const QFont &base);
+    // then elided. A box (a part of the face that other marks leave free) takes the legend in
+    // place of the whole face: the font is kept to its height, and a two-symbol legend that does
+    // not fit keeps its plain symbol.
+    static LegendLayout layoutLegend(const KeyLegend &legend, const QRectF &rect, qreal unit, const QFont &base,
+                                     const QRectF &box = QRectF());
     // One keycap: body, top face, legend, then the selection rim and mark.
     static void paintKeycap(QPainter &painter, const QRectF &rect, qreal unit, const KeycapColors &colors,
                             const KeycapLook &look, const LegendLayout &legend);

@@ -147,6 +147,20 @@ QString PageRig::layerDifferences(uchar layer) const
     return QString();
 }
 
+void PageRig::failOnWarnings()
+{
+    QTest::failOnWarning(
+        QRegularExpression(QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)).*")));
+}
+
+QList<QByteArray> PageRig::hex(std::initializer_list<const char *> frames)
+{
+    QList<QByteArray> out;
+    for (const char *frame : frames)
+        out.append(QByteArray::fromHex(frame));
+    return out;
+}
+
 bool PageRig::clickTile(KeyboardPicture *picture, uchar item)
 {
     KeyTile *tile = picture ? picture->tile(item) : nullptr;

@@ -45,8 +45,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QTest::failOnWarning(QRegularExpression(
-            QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)).*")));
+        PageRig::failOnWarnings();
         dataDir.reset(new TestDataDir);
         gSystemConfig.reset(new SystemConfigUtil);
         gKeyboardConfig.reset(new KeyboardConfigUtil);

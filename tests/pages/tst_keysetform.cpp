@@ -18,13 +18,7 @@ constexpr quint16 He104 = SampleProductDatabase::He104Serial;
 constexpr uchar SetKeys = 0x20;
 constexpr uchar RestoreKeys = 0x24;
 
-QList<QByteArray> hex(std::initializer_list<const char *> frames)
-{
-    QList<QByteArray> out;
-    for (const char *frame : frames)
-        out.append(QByteArray::fromHex(frame));
-    return out;
-}
+constexpr auto hex = &PageRig::hex;
 
 // Keys 30 to 33 bound to a TGL, MT, DKS and RS key in table 0 to 3; key 18 holds macro M3.
 void prepareBindings(EmulatedKeyboardState &state)
@@ -79,8 +73,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        QTest::failOnWarning(QRegularExpression(
-            QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)).*")));
+        PageRig::failOnWarnings();
     }
 
     void cleanup()

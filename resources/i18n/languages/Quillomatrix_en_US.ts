@@ -411,4 +411,130 @@ Download the update now?</translation>
         <translation>The macro could not be saved</translation>
     </message>
 </context>
+<context>
+    <name>PerformanceSetForm</name>
+    <message>
+        <source>请在下方选择需要修改的按键</source>
+        <translation>Select the keys to change below</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>Invert</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>Deselect all</translation>
+    </message>
+    <message>
+        <source>单位：mm</source>
+        <translation>Unit: mm</translation>
+    </message>
+    <message>
+        <source>触发行程</source>
+        <translation>Actuation</translation>
+    </message>
+    <message>
+        <source>快速触发行程</source>
+        <translation>Press sensitivity</translation>
+    </message>
+    <message>
+        <source>快速重置行程</source>
+        <translation>Release sensitivity</translation>
+    </message>
+    <message>
+        <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
+        <translation>A key actuates when pressed down to this point and releases when it rises back past it. The shorter the travel, the faster the response, but the easier a key is pressed by accident.</translation>
+    </message>
+    <message>
+        <source>快速触发模式</source>
+        <translation>Rapid trigger</translation>
+    </message>
+    <message>
+        <source>当按键按下超过设置的触发行程后，并且已经松开至快速重置状态，重新按下按键达所设置的灵敏度，即可继续触发</source>
+        <translation>Once a key is past its actuation point and has been let up into rapid reset, pressing it again by this distance actuates it again.</translation>
+    </message>
+    <message>
+        <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
+        <translation>Once a key is past its actuation point, letting it up by this distance releases it.</translation>
+    </message>
+    <message>
+        <source>连续快速触发</source>
+        <translation>Continuous rapid trigger</translation>
+    </message>
+    <message>
+        <source>启用时，快速触发在您完全松开按键时才会终止。禁用时，松开按键到轴体触发行程后终止快速触发。如果您想连续敲击一个键（比如在游玩osu!)而不用顾虑触发行程的话，请启用这个功能</source>
+        <translation>When on, rapid trigger ends only when the key is fully released; when off, it ends once the key rises past its actuation point. Turn it on to tap a key repeatedly (as in osu!) without minding the actuation point.</translation>
+    </message>
+    <message>
+        <source>断触优化</source>
+        <translation>Bottom-out optimisation</translation>
+    </message>
+    <message>
+        <source>部分种类的轴体的行程可能会产生±0.2mm的公差，启用后，只要触底即判定为触发，以便免误重置</source>
+        <translation>The travel of some switches varies by ±0.2 mm. When on, a key that bottoms out always counts as pressed, so it is not released by mistake.</translation>
+    </message>
+    <message>
+        <source>轮询率</source>
+        <translation>Polling rate</translation>
+    </message>
+    <message>
+        <source>防抖等级</source>
+        <translation>Debounce</translation>
+    </message>
+    <message>
+        <source>竞技模式</source>
+        <translation>Competition mode</translation>
+    </message>
+    <message>
+        <source>搭载高性能竞技固件，开启后RT最低可达0.02 mm（极限状态下，任何轻微抖动都可能被识别并执行，请谨慎使用）</source>
+        <translation>High-performance competition firmware: rapid trigger down to 0.02 mm (at that limit any slight tremor may register; use with care).</translation>
+    </message>
+    <message>
+        <source>死区设置-按下(触发）</source>
+        <translation>Dead zone – press (actuation)</translation>
+    </message>
+    <message>
+        <source>死区设置-抬起(重置）</source>
+        <translation>Dead zone – release (reset)</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>低</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>Select the keys to set first</translation>
+    </message>
+    <message>
+        <source>键盘没有确认修改，已恢复为键盘中的设置</source>
+        <translation>The keyboard did not confirm the change: the page shows its settings again</translation>
+    </message>
+</context>
+<context>
+    <name>QNatureLabel</name>
+    <message>
+        <source>快速触发模式:已开启</source>
+        <translation>Rapid trigger: on</translation>
+    </message>
+    <message>
+        <source>快速触发模式:已关闭</source>
+        <translation>Rapid trigger: off</translation>
+    </message>
+    <message>
+        <source>连续快速触发:已开启</source>
+        <translation>Continuous rapid trigger: on</translation>
+    </message>
+    <message>
+        <source>连续快速触发:已关闭</source>
+        <translation>Continuous rapid trigger: off</translation>
+    </message>
+</context>
 </TS>

@@ -411,4 +411,130 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Không lưu được macro</translation>
     </message>
 </context>
+<context>
+    <name>PerformanceSetForm</name>
+    <message>
+        <source>请在下方选择需要修改的按键</source>
+        <translation>Chọn các phím cần thay đổi bên dưới</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Chọn tất cả</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>Đảo chọn</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>Bỏ chọn</translation>
+    </message>
+    <message>
+        <source>单位：mm</source>
+        <translation>Đơn vị: mm</translation>
+    </message>
+    <message>
+        <source>触发行程</source>
+        <translation>Điểm kích hoạt</translation>
+    </message>
+    <message>
+        <source>快速触发行程</source>
+        <translation>Độ nhạy nhấn</translation>
+    </message>
+    <message>
+        <source>快速重置行程</source>
+        <translation>Độ nhạy nhả</translation>
+    </message>
+    <message>
+        <source>按键在按压到固定位置后触发，回弹到固定位置后释放。触发行程越低，物理响应速度越快，但更容易误触触发按键所需要按下的距离</source>
+        <translation>Phím kích hoạt khi được nhấn tới điểm này và nhả khi nảy lên qua điểm đó. Hành trình càng ngắn thì phản hồi càng nhanh, nhưng càng dễ kích hoạt nhầm.</translation>
+    </message>
+    <message>
+        <source>快速触发模式</source>
+        <translation>Kích hoạt nhanh</translation>
+    </message>
+    <message>
+        <source>当按键按下超过设置的触发行程后，并且已经松开至快速重置状态，重新按下按键达所设置的灵敏度，即可继续触发</source>
+        <translation>Khi phím đã qua điểm kích hoạt và được nhả vào trạng thái đặt lại nhanh, nhấn thêm đúng khoảng này sẽ kích hoạt lại.</translation>
+    </message>
+    <message>
+        <source>当按键按下超过设置的触发行程后，松开按键达到所设置的灵敏度，即可停止触发</source>
+        <translation>Khi phím đã qua điểm kích hoạt, nhả ra đúng khoảng này sẽ dừng kích hoạt.</translation>
+    </message>
+    <message>
+        <source>连续快速触发</source>
+        <translation>Kích hoạt nhanh liên tục</translation>
+    </message>
+    <message>
+        <source>启用时，快速触发在您完全松开按键时才会终止。禁用时，松开按键到轴体触发行程后终止快速触发。如果您想连续敲击一个键（比如在游玩osu!)而不用顾虑触发行程的话，请启用这个功能</source>
+        <translation>Khi bật, kích hoạt nhanh chỉ kết thúc khi phím được nhả hoàn toàn; khi tắt, nó kết thúc khi phím nảy lên qua điểm kích hoạt. Hãy bật nếu muốn gõ liên tục một phím (như khi chơi osu!) mà không cần để ý điểm kích hoạt.</translation>
+    </message>
+    <message>
+        <source>断触优化</source>
+        <translation>Tối ưu chạm đáy</translation>
+    </message>
+    <message>
+        <source>部分种类的轴体的行程可能会产生±0.2mm的公差，启用后，只要触底即判定为触发，以便免误重置</source>
+        <translation>Hành trình của một số loại trục có dung sai ±0,2 mm. Khi bật, phím chạm đáy luôn được tính là đang nhấn, tránh bị nhả nhầm.</translation>
+    </message>
+    <message>
+        <source>轮询率</source>
+        <translation>Tần số quét</translation>
+    </message>
+    <message>
+        <source>防抖等级</source>
+        <translation>Mức chống dội</translation>
+    </message>
+    <message>
+        <source>竞技模式</source>
+        <translation>Chế độ thi đấu</translation>
+    </message>
+    <message>
+        <source>搭载高性能竞技固件，开启后RT最低可达0.02 mm（极限状态下，任何轻微抖动都可能被识别并执行，请谨慎使用）</source>
+        <translation>Firmware thi đấu hiệu năng cao: kích hoạt nhanh xuống tới 0,02 mm (ở mức này mọi rung nhẹ đều có thể được ghi nhận; hãy dùng cẩn thận).</translation>
+    </message>
+    <message>
+        <source>死区设置-按下(触发）</source>
+        <translation>Vùng chết – nhấn (kích hoạt)</translation>
+    </message>
+    <message>
+        <source>死区设置-抬起(重置）</source>
+        <translation>Vùng chết – nhả (đặt lại)</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>Cao</translation>
+    </message>
+    <message>
+        <source>低</source>
+        <translation>Thấp</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>Hãy chọn phím cần cài đặt trước</translation>
+    </message>
+    <message>
+        <source>键盘没有确认修改，已恢复为键盘中的设置</source>
+        <translation>Bàn phím không xác nhận thay đổi: trang hiển thị lại cài đặt của bàn phím</translation>
+    </message>
+</context>
+<context>
+    <name>QNatureLabel</name>
+    <message>
+        <source>快速触发模式:已开启</source>
+        <translation>Kích hoạt nhanh: bật</translation>
+    </message>
+    <message>
+        <source>快速触发模式:已关闭</source>
+        <translation>Kích hoạt nhanh: tắt</translation>
+    </message>
+    <message>
+        <source>连续快速触发:已开启</source>
+        <translation>Kích hoạt nhanh liên tục: bật</translation>
+    </message>
+    <message>
+        <source>连续快速触发:已关闭</source>
+        <translation>Kích hoạt nhanh liên tục: tắt</translation>
+    </message>
+</context>
 </TS>
