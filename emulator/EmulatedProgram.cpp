@@ -3,6 +3,7 @@
 #include "model/AppPaths.h"
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedKeyboard.h"
+#include "emulator/EmulatedLightingCommands.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
 #include "emulator/ScreenshotDriver.h"
@@ -82,7 +83,9 @@ void EmulatedProgram::plugIn()
         return;
     // A program that runs for hours keeps no log of the reports it wrote.
     EmulatedHidBus::instance().setRecordWrites(false);
-    mPaths = EmulatedHidBus::instance().attachKeyboard(EmulatedKeyboard::createSample());
+    EmulatedKeyboardState state = EmulatedKeyboardState::sample();
+    EmulatedLightingCommands::fillShowcase(state);
+    mPaths = EmulatedHidBus::instance().attachKeyboard(std::make_shared<EmulatedKeyboard>(std::move(state)));
     qInfo() << "=== 模拟键盘已插入 ===";
     QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
 }
