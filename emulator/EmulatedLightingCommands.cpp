@@ -4,6 +4,9 @@
 #include "emulator/EmulatedKeyboard.h"
 #include "emulator/EmulatedProfileCommands.h"
 
+#include <QColor>
+#include <iterator>
+
 QMap<uchar, QString> EmulatedLightingCommands::effectNames(const EmulatedKeyboardState &state, unsigned char language)
 {
     return state.effectNamesByLanguage.value(language, state.effectNames);
@@ -51,6 +54,55 @@ KEYBOARD_EFFECT_LIGHT EmulatedLightingCommands::effectFromBytes(const QByteArray
     effect.colorG = uchar(bytes[at + 6]);
     effect.colorB = uchar(bytes[at + 7]);
     return effect;
+}
+
+void EmulatedLightingCommands::fillShowcase(EmulatedKeyboardState &state)
+{
+    struct Effect {
+        const char *english;
+        const char *chinese;
+        const char *vietnamese;
+        uchar flags; // bit 0 colour, 1 speed, 2 brightness, 3 full colour
+        QRgb color;
+    };
+    static const Effect effects[] = {
+        {"Static", "常亮", "Tĩnh", 0x05, qRgb(255, 105, 0)},
+        {"Breathing", "呼吸", "Hơi thở", 0x0F, qRgb(0, 170, 255)},
+        {"Spectrum", "光谱循环", "Quang phổ", 0x06, qRgb(255, 255, 255)},
+        {"Wave", "波浪", "Sóng", 0x0F, qRgb(120, 60, 255)},
+        {"Ripple", "涟漪", "Gợn sóng", 0x0F, qRgb(0, 230, 120)},
+        {"Reactive", "触发", "Phản hồi phím", 0x0D, qRgb(255, 40, 80)},
+        {"Starlight", "星光", "Ánh sao", 0x07, qRgb(255, 220, 120)},
+        {"Raindrops", "雨滴", "Mưa rơi", 0x0F, qRgb(40, 120, 255)},
+        {"Aurora", "极光", "Cực quang", 0x06, qRgb(0, 255, 200)},
+        {"Neon", "霓虹", "Neon", 0x06, qRgb(255, 0, 255)},
+    };
+    QMap<uchar, QString> english, chinese, vietnamese;
+    for (uchar i = 0; i < uchar(std::size(effects)); ++i) {
+        english.insert(i, QString::fromUtf8(effects[i].english));
+        chinese.insert(i, QString::fromUtf8(effects[i].chinese));
+        vietnamese.insert(i, QString::fromUtf8(effects[i].vietnamese));
+    }
+    state.effectNames = chinese;
+    state.effectNamesByLanguage = {{0, english}, {1, chinese}, {7, vietnamese}};
+    for (EmulatedProfile &profile : state.profiles) {
+        profile.effects.clear();
+        for (uchar i = 0; i < uchar(std::size(effects)); ++i) {
+            KEYBOARD_EFFECT_LIGHT effect;
+            effect.item = i;
+            effect.functionFlag = effects[i].flags;
+            effect.light = 80;
+            effect.speed = 50;
+            effect.colorR = uchar(qRed(effects[i].color));
+            effect.colorG = uchar(qGreen(effects[i].color));
+            effect.colorB = uchar(qBlue(effects[i].color));
+            profile.effects.insert(i, effect);
+        }
+        for (KEYBOARD_CUSTOM_LIGHT &light : profile.customLight) {
+            light.light = 80;
+            light.colorR = light.colorG = light.colorB = 0xFF;
+        }
+    }
 }
 
 namespace {

@@ -28,6 +28,11 @@ public:
 
     static void install(EmulatedKeyboard &keyboard);
 
+    // Effects as a real keyboard has them, for the emulated program and the page tests: ten
+    // named effects (English for language byte 0, Vietnamese for 7, Chinese for any other) with
+    // the settings each one offers, and every key lit white at brightness 80, in every profile.
+    static void fillShowcase(EmulatedKeyboardState &state);
+
     // The names the keyboard reports for a language byte, in index order.
     static QMap<uchar, QString> effectNames(const EmulatedKeyboardState &state, unsigned char language);
     // The name reply, one payload per frame: [index of the frame's first name, width, fields...],

@@ -3,6 +3,7 @@
 #include "model/AppPaths.h"
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedKeyboard.h"
+#include "emulator/EmulatedLightingCommands.h"
 #include "emulator/EmulatedTriggerCommands.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
@@ -102,10 +103,12 @@ void EmulatedProgram::plugIn()
         return;
     // A program that runs for hours keeps no log of the reports it wrote.
     EmulatedHidBus::instance().setRecordWrites(false);
-    auto keyboard = EmulatedKeyboard::createSample();
-    // Some keys tuned, so that the performance page has differing values to show.
-    EmulatedTriggerCommands::tuneForPlay(keyboard->state().profile());
-    mPaths = EmulatedHidBus::instance().attachKeyboard(keyboard);
+    EmulatedKeyboardState state = EmulatedKeyboardState::sample();
+    // Effects of every kind, and some keys tuned, so that the lighting and performance pages
+    // have something to show.
+    EmulatedLightingCommands::fillShowcase(state);
+    EmulatedTriggerCommands::tuneForPlay(state.profile());
+    mPaths = EmulatedHidBus::instance().attachKeyboard(std::make_shared<EmulatedKeyboard>(std::move(state)));
     qInfo() << "=== 模拟键盘已插入 ===";
     QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
 }

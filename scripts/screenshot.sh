@@ -4,7 +4,8 @@
 # folder (or in the folder given as the first argument). Then it starts the emulated keyboard
 # program the same way, which plugs in the sample keyboard and opens the key page, drives it
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
-# page state: keys-<layer>-<picker>-<theme>-<language>.png, the macro page with a recorded macro:
+# page state: keys-<layer>-<picker>-<theme>-<language>.png, the lighting page:
+# light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded macro:
 # macro-<theme>-<language>.png, and the performance page: performance-selected-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
@@ -181,6 +182,27 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
       drive click "QNatureKeyboardWidget/keyTile$tile"
     done
     shoot performance-selected
+
+    # The lighting page: an effect with every setting, then per-key mode with keys painted (W, A,
+    # S, D red; F1 to F4 blue; Esc green) and Q and E selected.
+    drive click lightButton
+    drive await modeButton1
+    drive click modeButton1
+    shoot light-effect
+    drive click modeButton255
+    paint_keys() {
+      local colour="$1" key
+      shift
+      for key in "$@"; do drive click "QLightKeyboardWidget/keyTile$key"; done
+      drive click "$colour"
+      drive click deselectAllBtn
+    }
+    paint_keys colourColorBtn 39 59 60 61
+    paint_keys blueColorBtn 1 2 3 4
+    paint_keys greenColorBtn 0
+    drive click QLightKeyboardWidget/keyTile38
+    drive click QLightKeyboardWidget/keyTile40
+    shoot light-custom
     stop_program
   done
 done

@@ -26,7 +26,9 @@ public:
     bool isSelected() const { return mLook.selected; }
     // A colour of the key's own (lighting pages); an invalid colour returns to the theme's.
     void setFaceColor(const QColor &color);
+    QColor faceColor() const { return mLook.face; }
     void setOff(bool off);
+    bool isOff() const { return mLook.off; }
 
 protected:
     // The part of the top face the legend is centred in, for a tile that draws more marks on its

@@ -55,6 +55,16 @@ void KeyboardPicture::setKeyPositions(const KeyPositionMap &positions)
     relayout();
 }
 
+const KeyPositionMap *KeyboardPicture::layoutModelKeys()
+{
+    if (!gKeyboardConfig || gKeyboardConfig->keyPositionMap.isEmpty()) {
+        update();
+        return nullptr;
+    }
+    setKeyPositions(gKeyboardConfig->keyPositionMap);
+    return &gKeyboardConfig->keyPositionMap;
+}
+
 bool KeyboardPicture::placeTile(uchar item, KeyTile *tile)
 {
     if (!tile)
@@ -74,6 +84,15 @@ bool KeyboardPicture::placeTile(uchar item, KeyTile *tile)
 KeyTile *KeyboardPicture::tile(uchar item) const
 {
     return findChild<KeyTile *>(KeyTile::objectNameFor(item), Qt::FindDirectChildrenOnly);
+}
+
+KeyTile *KeyboardPicture::tileAt(const QPoint &pos) const
+{
+    for (KeyTile *child : findChildren<KeyTile *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && child->geometry().contains(pos))
+            return child;
+    }
+    return nullptr;
 }
 
 QString KeyboardPicture::backgroundPicturePath()

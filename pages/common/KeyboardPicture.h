@@ -38,12 +38,17 @@ public:
     // Lays the drawn keys of positions out inside the picture (less its contents margins); tiles
     // placed with placeTile follow it. The same table again changes nothing.
     void setKeyPositions(const KeyPositionMap &positions);
+    // Lays out the keys of the keyboard model and returns its key-position map; null (and the
+    // picture repainted empty) while the model has none.
+    const KeyPositionMap *layoutModelKeys();
     const KeyboardLayout &keyLayout() const { return mLayout; }
     // Puts a tile on the key's rectangle, now and after every resize; false (and no tile shown)
     // for a key the layout does not draw.
     bool placeTile(uchar item, KeyTile *tile);
     // The tile of a key item among the picture's children, or null.
     KeyTile *tile(uchar item) const;
+    // The visible tile whose rectangle (edges included) holds a point of the picture, or null.
+    KeyTile *tileAt(const QPoint &pos) const;
 
     // The product's own picture of its case for the current theme
     // ("<data folder>/<product folder>/<light|dark>/keyboard_bg.png"), or an empty text when the

@@ -16,6 +16,9 @@ const char *const KeycapPainter::SelectMarkPath = ":/images/images/light/light_k
 
 namespace {
 constexpr qreal kMinLegendPixels = 8;
+// Least contrast of a legend with its face (WCAG's ratio for text), and of a disabled one.
+constexpr qreal kLegendContrast = 4.5;
+constexpr qreal kDisabledLegendContrast = 3.0;
 
 qreal capRadius(qreal unit)
 {
@@ -25,8 +28,7 @@ qreal capRadius(qreal unit)
 // The body and top face of a keycap of one size and state, cached as a pixmap per device ratio.
 QPixmap keycapBody(const QSizeF &size, qreal unit, const KeycapColors &colors, const KeycapLook &look, qreal ratio)
 {
-    const QColor face = look.face.isValid() ? (look.hovered ? look.face.lighter(112) : look.face)
-                                            : (look.hovered ? colors.hover : colors.cap);
+    const QColor face = KeycapPainter::topFaceColor(colors, look);
     const QColor side = look.face.isValid() ? look.face.darker(125) : colors.capSide;
     const QString key = QStringLiteral("quill-cap|%1x%2|%3|%4|%5|%6|%7|%8|%9")
                             .arg(size.width())
@@ -171,16 +173,17 @@ void KeycapPainter::paintKeycap(QPainter &painter, const QRectF &rect, qreal uni
     painter.drawPixmap(rect.topLeft(), keycapBody(rect.size(), unit, colors, look, ratio));
 
     const QRectF face = legend.box.isEmpty() ? faceRect(rect, unit) : legend.box;
-    const QColor ink = look.face.isValid() ? legendColorOn(look.face) : colors.legend;
-    if (look.disabled)
-        painter.setOpacity(0.45);
+    const QColor ink = legendInk(colors, look);
     if (!legend.iconPath.isEmpty()) {
+        // Icons keep their own colours on the theme's cap; a disabled one is faded.
+        if (look.disabled)
+            painter.setOpacity(0.55);
         const QPixmap pixmap = icon(legend.iconPath, legend.iconSize, ratio, look.face.isValid() ? ink : QColor());
         const QRectF target(QPointF(0, 0), legend.iconSize);
         painter.drawPixmap(QPointF(face.center() - target.center()), pixmap);
     } else if (!legend.lines.isEmpty()) {
         painter.setFont(legend.font);
-        painter.setPen(look.disabled && !look.face.isValid() ? colors.disabledLegend : ink);
+        painter.setPen(ink);
         const QFontMetricsF metrics(legend.font);
         const qreal lineHeight = metrics.height();
         if (legend.lines.size() == 1) {
@@ -250,6 +253,46 @@ QColor KeycapPainter::legendColorOn(const QColor &face)
 {
     // Above this luminance black contrasts better than white.
     return relativeLuminance(face) > 0.18 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+qreal KeycapPainter::contrastRatio(const QColor &a, const QColor &b)
+{
+    const qreal la = relativeLuminance(a);
+    const qreal lb = relativeLuminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+QColor KeycapPainter::topFaceColor(const KeycapColors &colors, const KeycapLook &look)
+{
+    if (look.face.isValid())
+        return look.hovered ? look.face.lighter(112) : look.face;
+    return look.hovered ? colors.hover : colors.cap;
+}
+
+QColor KeycapPainter::legendInk(const KeycapColors &colors, const KeycapLook &look)
+{
+    const QColor face = topFaceColor(colors, look);
+    // The theme's legend where it reads well on the face; black or white by the face's luminance
+    // on a key colour of its own and wherever the theme's legend would not read.
+    QColor ink = look.face.isValid() ? legendColorOn(face) : colors.legend;
+    if (contrastRatio(ink, face) < kLegendContrast)
+        ink = legendColorOn(face);
+    if (!look.disabled)
+        return ink;
+    // A disabled key's legend is dimmed, yet stays readable: the theme's disabled legend where it
+    // keeps enough contrast, else the legend moved part of the way toward the face.
+    if (!look.face.isValid() && contrastRatio(colors.disabledLegend, face) >= kDisabledLegendContrast)
+        return colors.disabledLegend;
+    const QColor a = ink.toRgb();
+    const QColor b = face.toRgb();
+    for (qreal toFace = 0.45; toFace > 0; toFace -= 0.05) {
+        const QColor dimmed = QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * toFace),
+                                               float(a.greenF() + (b.greenF() - a.greenF()) * toFace),
+                                               float(a.blueF() + (b.blueF() - a.blueF()) * toFace));
+        if (contrastRatio(dimmed, face) >= kDisabledLegendContrast)
+            return dimmed;
+    }
+    return ink;
 }
 
 QPixmap KeycapPainter::icon(const QString &path, const QSizeF &size, qreal ratio, const QColor &tint)

@@ -48,6 +48,13 @@ public:
     static qreal relativeLuminance(const QColor &color);
     // Legend colour on a face of this colour: black on light faces, white on dark ones.
     static QColor legendColorOn(const QColor &face);
+    // Contrast ratio of two colours (WCAG), 1 to 21.
+    static qreal contrastRatio(const QColor &a, const QColor &b);
+    // The colour of a keycap's top face in a look.
+    static QColor topFaceColor(const KeycapColors &colors, const KeycapLook &look);
+    // The legend colour of a keycap in a look: readable on its face in every theme, dimmed (but
+    // still readable) on a disabled key.
+    static QColor legendInk(const KeycapColors &colors, const KeycapLook &look);
     // An icon at a size and device pixel ratio, tinted when tint is valid; cached.
     static QPixmap icon(const QString &path, const QSizeF &size, qreal ratio, const QColor &tint = QColor());
 

@@ -37,12 +37,10 @@ void QKeyKeyboardWidget::initializeKeyboard()
 {
     qDeleteAll(mLabelList);
     mLabelList.clear();
-    if (!gKeyboardConfig || gKeyboardConfig->keyPositionMap.isEmpty()) {
-        update();
+    const KeyPositionMap *layout = layoutModelKeys();
+    if (!layout)
         return;
-    }
-    const KeyPositionMap &positions = gKeyboardConfig->keyPositionMap;
-    setKeyPositions(positions);
+    const KeyPositionMap &positions = *layout;
 
     int expected = 0;
     for (auto it = positions.cbegin(); it != positions.cend(); ++it, ++expected) {

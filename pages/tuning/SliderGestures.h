@@ -6,14 +6,14 @@
 // pauses for PauseMs, so such a change reaches the keyboard too, in one request per pause.
 // Values set from code are not reported.
 
-#include "pages/tuning/TravelSlider.h"
+#include "pages/common/QCustomSlider.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 // The slider class of the performance page.
-using PerformanceSlider = TravelSlider;
+using PerformanceSlider = QCustomSlider;
 
 class SliderGestures : public QObject
 {

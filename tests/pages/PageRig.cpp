@@ -109,6 +109,12 @@ void PageRig::placePage(QWidget *page, int index)
     mStack->show();
 }
 
+void PageRig::failOnWarnings()
+{
+    QTest::failOnWarning(
+        QRegularExpression(QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)).*")));
+}
+
 int PageRig::mark() const
 {
     return int(mKeyboard->requests().size());

@@ -34,6 +34,10 @@ public:
     PageRig(const PageRig &) = delete;
     PageRig &operator=(const PageRig &) = delete;
 
+    // Makes every warning fail the running test function, except the offscreen platform's notes
+    // that it cannot resize or raise windows. For each test class's init().
+    static void failOnWarnings();
+
     // Whether the keyboard was read and its product loaded; error() says what failed.
     bool ready() const { return mError.isEmpty(); }
     QString error() const { return mError; }

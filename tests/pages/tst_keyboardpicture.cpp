@@ -5,6 +5,7 @@
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
+#include "pages/common/KeyTile.h"
 #include "pages/common/KeycapPainter.h"
 #include "pages/keys/KeySetForm.h"
 #include "pages/keys/QCustomLabel.h"
@@ -30,9 +31,7 @@ void bind(uchar item, uchar type, uchar hValue, uchar lValue)
 
 qreal contrast(const QColor &a, const QColor &b)
 {
-    const qreal la = KeycapPainter::relativeLuminance(a);
-    const qreal lb = KeycapPainter::relativeLuminance(b);
-    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+    return KeycapPainter::contrastRatio(a, b);
 }
 } // namespace
 
@@ -104,6 +103,45 @@ private Q_SLOTS:
                 }
             }
         }
+    }
+
+    void legendsReadOnEveryKeycapOfBothThemes_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("light") << ":/styles/styles/light.qss";
+        QTest::newRow("dark") << ":/styles/styles/dark.qss";
+    }
+
+    void legendsReadOnEveryKeycapOfBothThemes()
+    {
+        QFETCH(QString, sheet);
+        QFile file(sheet);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        // "W" on the theme's keycap, enabled and locked, and on a blue keycap of its own, locked.
+        gKeyboardConfig->keyPositionMap = {{0, position(0, 20)}, {1, position(1, 74)}, {2, position(2, 128)}};
+        for (uchar item = 0; item < 3; ++item)
+            bind(item, KeyTypeKeyboard, 0, 0x1A);
+        QKeyKeyboardWidget picture(0);
+        picture.initializeKeyboard();
+        picture.show();
+        picture.tile(1)->setEnabled(false);
+        picture.tile(2)->setEnabled(false);
+        picture.tile(2)->setFaceColor(QColor(0, 0, 255));
+        for (uchar item = 0; item < 3; ++item) {
+            KeyTile *tile = picture.tile(item);
+            const QImage image = tile->grab().toImage();
+            const QRect face = KeycapPainter::faceRect(tile->rect(), tile->unit()).toRect().adjusted(2, 2, -2, -2);
+            const QColor ground = image.pixelColor(face.left(), face.center().y());
+            qreal best = 1;
+            for (int y = face.top(); y <= face.bottom(); ++y) {
+                for (int x = face.left(); x <= face.right(); ++x)
+                    best = qMax(best, contrast(image.pixelColor(x, y), ground));
+            }
+            // Dimmed on a locked key, yet readable.
+            QVERIFY2(best >= (item == 0 ? 4.4 : 2.9), qPrintable(QStringLiteral("key %1: %2").arg(item).arg(best)));
+        }
+        qApp->setStyleSheet(QString());
     }
 
     void displayKindDecidesTextOrIcon_data()

@@ -537,4 +537,66 @@ Download the update now?</translation>
         <translation>Continuous rapid trigger: off</translation>
     </message>
 </context>
+<context>
+    <name>LightSetForm</name>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>Invert</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>Deselect all</translation>
+    </message>
+    <message>
+        <source>选择模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>请选择一种灯光模式</source>
+        <translation>Choose a lighting mode</translation>
+    </message>
+    <message>
+        <source>亮度</source>
+        <translation>Brightness</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>全彩</source>
+        <translation>Full colour</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Per key</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键，再修改亮度或颜色！</source>
+        <translation>Select the keys first, then change the brightness or colour!</translation>
+    </message>
+    <message>
+        <source>请先选择颜色，再修改亮度！</source>
+        <translation>Choose a colour first, then change the brightness!</translation>
+    </message>
+    <message>
+        <source>灯光设置失败</source>
+        <translation>The lighting could not be changed</translation>
+    </message>
+</context>
+<context>
+    <name>QColorChooser</name>
+    <message>
+        <source>默认颜色</source>
+        <translation>Presets</translation>
+    </message>
+    <message>
+        <source>自定义颜色</source>
+        <translation>Custom colour</translation>
+    </message>
+</context>
 </TS>

@@ -537,4 +537,66 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Kích hoạt nhanh liên tục: tắt</translation>
     </message>
 </context>
+<context>
+    <name>LightSetForm</name>
+    <message>
+        <source>全选</source>
+        <translation>Chọn tất cả</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>Đảo chọn</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>Bỏ chọn</translation>
+    </message>
+    <message>
+        <source>选择模式</source>
+        <translation>Chế độ</translation>
+    </message>
+    <message>
+        <source>请选择一种灯光模式</source>
+        <translation>Hãy chọn một chế độ đèn</translation>
+    </message>
+    <message>
+        <source>亮度</source>
+        <translation>Độ sáng</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Tốc độ</translation>
+    </message>
+    <message>
+        <source>全彩</source>
+        <translation>Đa sắc</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Theo phím</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键，再修改亮度或颜色！</source>
+        <translation>Hãy chọn phím trước, rồi đổi độ sáng hoặc màu!</translation>
+    </message>
+    <message>
+        <source>请先选择颜色，再修改亮度！</source>
+        <translation>Hãy chọn màu trước, rồi đổi độ sáng!</translation>
+    </message>
+    <message>
+        <source>灯光设置失败</source>
+        <translation>Không đổi được đèn</translation>
+    </message>
+</context>
+<context>
+    <name>QColorChooser</name>
+    <message>
+        <source>默认颜色</source>
+        <translation>Màu có sẵn</translation>
+    </message>
+    <message>
+        <source>自定义颜色</source>
+        <translation>Màu tùy chọn</translation>
+    </message>
+</context>
 </TS>

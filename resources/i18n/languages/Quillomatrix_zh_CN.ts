@@ -537,4 +537,66 @@
         <translation>连续快速触发:已关闭</translation>
     </message>
 </context>
+<context>
+    <name>LightSetForm</name>
+    <message>
+        <source>全选</source>
+        <translation>全选</translation>
+    </message>
+    <message>
+        <source>反选</source>
+        <translation>反选</translation>
+    </message>
+    <message>
+        <source>取消全选</source>
+        <translation>取消全选</translation>
+    </message>
+    <message>
+        <source>选择模式</source>
+        <translation>选择模式</translation>
+    </message>
+    <message>
+        <source>请选择一种灯光模式</source>
+        <translation>请选择一种灯光模式</translation>
+    </message>
+    <message>
+        <source>亮度</source>
+        <translation>亮度</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>速度</translation>
+    </message>
+    <message>
+        <source>全彩</source>
+        <translation>全彩</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键，再修改亮度或颜色！</source>
+        <translation>请先选择要设置的按键，再修改亮度或颜色！</translation>
+    </message>
+    <message>
+        <source>请先选择颜色，再修改亮度！</source>
+        <translation>请先选择颜色，再修改亮度！</translation>
+    </message>
+    <message>
+        <source>灯光设置失败</source>
+        <translation>灯光设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>QColorChooser</name>
+    <message>
+        <source>默认颜色</source>
+        <translation>默认颜色</translation>
+    </message>
+    <message>
+        <source>自定义颜色</source>
+        <translation>自定义颜色</translation>
+    </message>
+</context>
 </TS>
