@@ -100,6 +100,12 @@ void QCustomSlider::stepped(int before)
     mSettle.start();
 }
 
+void QCustomSlider::settleNow()
+{
+    if (mSettle.isActive())
+        settle();
+}
+
 void QCustomSlider::settle()
 {
     mSettle.stop();

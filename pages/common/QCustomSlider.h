@@ -25,6 +25,13 @@ public:
     // The value under a point of the widget (only its coordinate along the slider counts).
     int valueAt(const QPointF &pos) const;
 
+    // Wheel or key steps whose Release still waits for the pause.
+    bool isSettling() const { return mSettle.isActive(); }
+    // Reports the waiting Release now (the page is about to act on something else).
+    void settleNow();
+    // Forgets the waiting Release (the page puts the keyboard's value back).
+    void cancelSettle() { mSettle.stop(); }
+
 Q_SIGNALS:
     void customSliderClicked(int type, int value);
 

@@ -153,12 +153,6 @@ QString PageRig::layerDifferences(uchar layer) const
     return QString();
 }
 
-void PageRig::failOnWarnings()
-{
-    QTest::failOnWarning(
-        QRegularExpression(QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)).*")));
-}
-
 QList<QByteArray> PageRig::hex(std::initializer_list<const char *> frames)
 {
     QList<QByteArray> out;

@@ -67,9 +67,6 @@ public:
     // The first key of a layer on which the model and the keyboard differ, or an empty text.
     QString layerDifferences(uchar layer) const;
 
-    // Makes every warning of the running test function fail it, except the offscreen platform's
-    // notes on what it cannot do with windows; call it from init().
-    static void failOnWarnings();
 
     // Frames written as hexadecimal texts, one per frame.
     static QList<QByteArray> hex(std::initializer_list<const char *> frames);
