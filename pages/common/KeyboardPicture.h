@@ -44,6 +44,9 @@ public:
     bool placeTile(uchar item, KeyTile *tile);
     // The tile of a key item among the picture's children, or null.
     KeyTile *tile(uchar item) const;
+    // Places a page's picture in the page's keyboard area as every page does: for a product with
+    // exactly 68 key positions at 865 x 290 and (30, 27), for any other at its own size at (0, 0).
+    void placeOnPage();
 
     // The product's own picture of its case for the current theme
     // ("<data folder>/<product folder>/<light|dark>/keyboard_bg.png"), or an empty text when the

@@ -21,6 +21,7 @@
 #include <memory>
 
 class KeyboardPicture;
+class QDialog;
 class TestDataDir;
 
 class PageRig
@@ -63,6 +64,10 @@ public:
     // The first key of a layer on which the model and the keyboard differ, or an empty text.
     QString layerDifferences(uchar layer) const;
 
+    // Makes every warning fail the current test, except the offscreen platform's notes that it
+    // cannot raise windows or pass size hints on. For a test class's init().
+    static void failOnWarnings();
+
     // User actions; false when the tile or button is not there or cannot be clicked.
     static bool clickTile(KeyboardPicture *picture, uchar item);
     static bool clickButton(QWidget *root, const QString &objectName);
@@ -79,6 +84,10 @@ public:
     void answerMessages(const QList<QMessageBox::StandardButton> &buttons) { mMessageAnswers = buttons; }
     void answerFiles(const QStringList &paths) { mFileAnswers = paths; }
     const QStringList &shownDialogs() const { return mShown; }
+    // Acts on the pages' modal dialogs instead, as a user would: each dialog is shown (not
+    // modally) and handed to act, whose return value is the dialog's result. An empty function
+    // returns to the answer list.
+    void actOnDialogs(const std::function<int(QDialog *)> &act) { mDialogAct = act; }
 
 private:
     void placePage(QWidget *page, int index);
@@ -92,6 +101,7 @@ private:
     QList<QMessageBox::StandardButton> mMessageAnswers;
     QStringList mFileAnswers;
     QStringList mShown;
+    std::function<int(QDialog *)> mDialogAct;
 };
 
 #include "protocol/UsbCommunicateUtil.h"
