@@ -1,9 +1,17 @@
 #include "emulator/EmulatedHighKeyCommands.h"
 
+#include "emulator/EmulatedKeyLayerCommands.h"
 #include "emulator/EmulatedKeyboard.h"
 
 namespace {
 constexpr unsigned char KindMt = 1;
+constexpr unsigned char KindRs = 3;
+constexpr unsigned char KindSocd = 5;
+
+bool isPair(const HIGH_KEY_INFO &info)
+{
+    return info.item != EmulatedHighKeyCommands::FreeItem && info.attribute >= KindRs && info.attribute <= KindSocd;
+}
 
 int recordsPerFrame(int frameSize)
 {
@@ -16,6 +24,38 @@ QList<HIGH_KEY_INFO> &EmulatedHighKeyCommands::slotTable(EmulatedProfile &profil
     while (profile.highKeys.size() < EmulatedKeyboardState::HighKeySlots)
         profile.highKeys.append(freeSlot());
     return profile.highKeys;
+}
+
+HIGH_KEY_INFO EmulatedHighKeyCommands::record(unsigned char slot, unsigned char kind, unsigned char keyItem,
+                                              std::initializer_list<unsigned char> body)
+{
+    HIGH_KEY_INFO info;
+    info.item = slot;
+    info.attribute = kind;
+    info.keyItem = keyItem;
+    std::copy(body.begin(), body.begin() + qMin(body.size(), info.data.size()), info.data.begin());
+    return info;
+}
+
+// The record's key (and a pair's second key) is bound on the normal layer to its slot; a pair
+// whose second key changed gives the old one its factory function back.
+void EmulatedHighKeyCommands::bind(EmulatedKeyboardState &state, const HIGH_KEY_INFO &info)
+{
+    QList<HIGH_KEY_INFO> &table = slotTable(state.profile());
+    if (info.item >= table.size())
+        return;
+    const HIGH_KEY_INFO old = table[info.item];
+    table[info.item] = info;
+    QMap<uchar, KEYBOARD_KEY_INFO> &layer = state.profile().normalLayer;
+    if (isPair(old) && old.data[0] != info.data[0] && layer.contains(old.data[0]))
+        layer[old.data[0]] = EmulatedKeyLayerCommands::factoryKey(state, 0, old.data[0]);
+    QList<uchar> keys{info.keyItem};
+    if (isPair(info))
+        keys.append(info.data[0]);
+    for (uchar key : keys) {
+        if (layer.contains(key))
+            layer[key] = KEYBOARD_KEY_INFO{key, 4, 0, info.item};
+    }
 }
 
 HIGH_KEY_INFO EmulatedHighKeyCommands::freeSlot()
@@ -118,7 +158,7 @@ void EmulatedHighKeyCommands::install(EmulatedKeyboard &keyboard)
         QList<HIGH_KEY_INFO> &table = slotTable(state.profile());
         if (info.item >= table.size())
             return;
-        table[info.item] = info;
+        bind(state, info);
         replies.send(QByteArray(1, '\0'));
     });
 

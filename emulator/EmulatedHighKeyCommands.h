@@ -1,14 +1,18 @@
 #pragma once
 // Handlers of the emulated keyboard for its advanced-key table: read the table 0x2B, write the
 // whole table 0x23, write one record 0x22, free one slot 0x25. The table of the current profile
-// has HighKeySlots slots; a free slot holds item 255.
+// has HighKeySlots slots; a free slot holds item 255. Writing one record also binds its keys on
+// the normal layer (type 4, the slot); freeing a slot leaves the keys to a restore request (0x24).
 
 #include "model/KeyboardRecords.h"
 
 #include <QByteArray>
 #include <QList>
 
+#include <initializer_list>
+
 class EmulatedKeyboard;
+class EmulatedKeyboardState;
 struct EmulatedProfile;
 
 class EmulatedHighKeyCommands
@@ -26,6 +30,11 @@ public:
     // The profile's slot table, made up of free slots on first use.
     static QList<HIGH_KEY_INFO> &slotTable(EmulatedProfile &profile);
     static HIGH_KEY_INFO freeSlot();
+    // A record of a kind in a slot, bound to keyItem, with its body (data 0 on); the rest 0.
+    static HIGH_KEY_INFO record(unsigned char slot, unsigned char kind, unsigned char keyItem,
+                                std::initializer_list<unsigned char> body);
+    // Writes a record into its slot of the current profile as the keyboard does on 0x22.
+    static void bind(EmulatedKeyboardState &state, const HIGH_KEY_INFO &info);
 
     // Bytes of the wire record that a kind carries (item, attribute, keyItem, data 0 on);
     // 0 for a kind the keyboard does not know.

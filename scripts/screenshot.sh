@@ -4,9 +4,11 @@
 # folder (or in the folder given as the first argument). Then it starts the emulated keyboard
 # program the same way, which plugs in the sample keyboard and opens the key page, drives it
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
-# page state: keys-<layer>-<picker>-<theme>-<language>.png, the lighting page:
-# light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded macro:
-# macro-<theme>-<language>.png, and the performance page: performance-selected-<theme>-<language>.png.
+# page state: keys-<layer>-<picker>-<theme>-<language>.png, highkeys-<kind>-... for the advanced
+# keys' dialogs and highkeys-page-... for the advanced-key page with a binding of each kind, the
+# lighting page: light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded
+# macro: macro-<theme>-<language>.png, and the performance page:
+# performance-selected-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
 # style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
@@ -162,6 +164,32 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click normalLayerButton
     drive click QKeyKeyboardWidget/keyTile30
     shoot keys-selected
+
+    # The advanced-key page: one binding of each kind made through its dialog (the sample keyboard
+    # numbers its keys as the picker does: 16 `, 17-20 1-4, 38 Q, 39 W, 40 E, 58 Caps, 59 A, 60 S,
+    # 61 D, 62 F, 63 G, 74 Shift), each dialog pictured before it is saved, then the page.
+    drive click KeySetForm/highKeyButton
+    drive await QHighKeyboardWidget
+    highkey() { # kind button, key, dialog, steps...; the dialog is pictured as highkeys-<kind>
+      local button="$1" key="$2" dialog="$3" step
+      shift 3
+      drive click "$button"
+      drive click "QHighKeyboardWidget/keyTile$key"
+      drive click QHighKeyAddWidget
+      drive await "$dialog"
+      for step in "$@"; do drive click "$dialog/$step"; done
+      shoot "highkeys-${button%Btn}"
+      drive click "$dialog/saveBtn"
+      drive await "QHighKeyboardWidget"
+    }
+    highkey tglBtn 58 QTglAddDialog triggerLabel keyTile39
+    highkey mtBtn 62 QMtAddDialog singleLabel keyTile62 longLabel keyTile74
+    highkey dksBtn 63 QDksAddDialog down1Label keyTile17 down6Label keyTile18 up3Label keyTile19 up8Label keyTile20
+    highkey rsBtn 39 QRsAddDialog keyTile60
+    highkey oksBtn 38 QOksAddDialog keyTile40
+    highkey socdBtn 59 QSocdAddDialog keyTile61 twoRadio
+    drive click dksBtn
+    shoot highkeys-page
 
     # The macro page with a recorded macro (Ctrl+C, then A) and its first step chosen.
     drive click macroButton

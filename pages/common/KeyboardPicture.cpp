@@ -95,6 +95,17 @@ KeyTile *KeyboardPicture::tileAt(const QPoint &pos) const
     return nullptr;
 }
 
+void KeyboardPicture::placeOnPage()
+{
+    if (gKeyboardConfig && gKeyboardConfig->keyPositionMap.size() == 68) {
+        setMinimumSize(865, 290);
+        resize(865, 290);
+        move(30, 27);
+    } else {
+        move(0, 0);
+    }
+}
+
 QString KeyboardPicture::backgroundPicturePath()
 {
     if (!gKeyboardConfig || !gKeyboardConfig->productInfo || gKeyboardConfig->productInfo->productData.isEmpty())

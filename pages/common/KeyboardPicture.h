@@ -49,6 +49,9 @@ public:
     KeyTile *tile(uchar item) const;
     // The visible tile whose rectangle (edges included) holds a point of the picture, or null.
     KeyTile *tileAt(const QPoint &pos) const;
+    // Places a page's picture in the page's keyboard area as every page does: for a product with
+    // exactly 68 key positions at 865 x 290 and (30, 27), for any other at its own size at (0, 0).
+    void placeOnPage();
 
     // The product's own picture of its case for the current theme
     // ("<data folder>/<product folder>/<light|dark>/keyboard_bg.png"), or an empty text when the

@@ -42,6 +42,12 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
 
     PageDialogs::setDialogRunner([this](QDialog *dialog) {
         mShown.append(dialog->windowTitle());
+        if (mDialogAct) {
+            dialog->show();
+            const int result = mDialogAct(dialog);
+            dialog->hide();
+            return result;
+        }
         return mDialogAnswers.isEmpty() ? int(QDialog::Rejected) : mDialogAnswers.takeFirst();
     });
     PageDialogs::setMessagePrompter([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &,

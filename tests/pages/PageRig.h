@@ -21,6 +21,7 @@
 #include <memory>
 
 class KeyboardPicture;
+class QDialog;
 class TestDataDir;
 
 class PageRig
@@ -87,6 +88,10 @@ public:
     void answerMessages(const QList<QMessageBox::StandardButton> &buttons) { mMessageAnswers = buttons; }
     void answerFiles(const QStringList &paths) { mFileAnswers = paths; }
     const QStringList &shownDialogs() const { return mShown; }
+    // Acts on the pages' modal dialogs instead, as a user would: each dialog is shown (not
+    // modally) and handed to act, whose return value is the dialog's result. An empty function
+    // returns to the answer list.
+    void actOnDialogs(const std::function<int(QDialog *)> &act) { mDialogAct = act; }
 
 private:
     void placePage(QWidget *page, int index);
@@ -100,6 +105,7 @@ private:
     QList<QMessageBox::StandardButton> mMessageAnswers;
     QStringList mFileAnswers;
     QStringList mShown;
+    std::function<int(QDialog *)> mDialogAct;
 };
 
 #include "protocol/UsbCommunicateUtil.h"

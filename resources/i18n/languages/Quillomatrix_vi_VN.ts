@@ -599,4 +599,229 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Màu tùy chọn</translation>
     </message>
 </context>
+<context>
+    <name>HighKeyForm</name>
+    <message>
+        <source>切换开关</source>
+        <translation>Bật/tắt</translation>
+    </message>
+    <message>
+        <source>按住/单击</source>
+        <translation>Giữ/Nhấn</translation>
+    </message>
+    <message>
+        <source>动态键程</source>
+        <translation>Hành trình động</translation>
+    </message>
+    <message>
+        <source>RS</source>
+        <translation>RS</translation>
+    </message>
+    <message>
+        <source>OKS</source>
+        <translation>OKS</translation>
+    </message>
+    <message>
+        <source>SOCD</source>
+        <translation>SOCD</translation>
+    </message>
+    <message>
+        <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
+        <translation>Hãy chọn một phím trước rồi gán phím nâng cao. Mỗi cấu hình dùng tối đa 32 phím nâng cao. Đã gán: </translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>Hãy chọn phím trước</translation>
+    </message>
+    <message>
+        <source>该高级键已不存在</source>
+        <translation>Phím nâng cao này không còn nữa</translation>
+    </message>
+    <message>
+        <source>已绑定 32 个高级键，请先删除不用的高级键</source>
+        <translation>Đã gán đủ 32 phím nâng cao: hãy xóa bớt phím không dùng</translation>
+    </message>
+    <message>
+        <source>高级键设置失败</source>
+        <translation>Không lưu được phím nâng cao</translation>
+    </message>
+    <message>
+        <source>重置键盘数据成功！</source>
+        <translation>Đã đặt lại dữ liệu bàn phím!</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyAddWidget</name>
+    <message>
+        <source>+ 添加按键</source>
+        <translation>+ Thêm phím</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyItemWidget</name>
+    <message>
+        <source>删除</source>
+        <translation>Xóa</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyDialog</name>
+    <message>
+        <source>删除</source>
+        <translation>Xóa</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Hủy</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Lưu</translation>
+    </message>
+    <message>
+        <source>已绑定 32 个高级键，请先删除不用的高级键</source>
+        <translation>Đã gán đủ 32 phím nâng cao: hãy xóa bớt phím không dùng</translation>
+    </message>
+</context>
+<context>
+    <name>QDksAddDialog</name>
+    <message>
+        <source>动态键程(DKS)</source>
+        <translation>Hành trình động (DKS)</translation>
+    </message>
+    <message>
+        <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
+        <translation>Một phím, 1 đến 4 chức năng: mỗi hàng là một hành động, kích hoạt tại các điểm được chọn khi nhấn xuống hoặc nhả ra.</translation>
+    </message>
+    <message>
+        <source>请至少设置一个动作：勾选触发位置并选择按键</source>
+        <translation>Hãy đặt ít nhất một hành động: chọn điểm kích hoạt và chọn phím</translation>
+    </message>
+</context>
+<context>
+    <name>QMtAddDialog</name>
+    <message>
+        <source>按住/单击(MT)</source>
+        <translation>Giữ/Nhấn (MT)</translation>
+    </message>
+    <message>
+        <source>单击和长按分别对应不同的按键。 长按所对应的按键也可以是切层，这可以极大地扩展键盘的可能性。</source>
+        <translation>Nhấn nhanh và nhấn giữ gửi các phím khác nhau. Phím khi giữ cũng có thể chuyển lớp, giúp mở rộng rất nhiều khả năng của bàn phím.</translation>
+    </message>
+    <message>
+        <source>单击</source>
+        <translation>Nhấn</translation>
+    </message>
+    <message>
+        <source>长按</source>
+        <translation>Giữ</translation>
+    </message>
+    <message>
+        <source>按住时间</source>
+        <translation>Thời gian giữ</translation>
+    </message>
+    <message>
+        <source>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</source>
+        <translation>Cần thời gian để phân biệt nhấn nhanh với nhấn giữ, nên phím nhấn nhanh kích hoạt chậm hơn phím thường. Bật kích hoạt nhanh cho phím này và giảm khoảng cách nhả sẽ cải thiện, nhưng vẫn chậm hơn phím thường.</translation>
+    </message>
+    <message>
+        <source>请选择单击和长按对应的按键</source>
+        <translation>Hãy chọn phím nhấn nhanh và phím giữ</translation>
+    </message>
+</context>
+<context>
+    <name>QTglAddDialog</name>
+    <message>
+        <source>切换开关(TGL)</source>
+        <translation>Bật/tắt (TGL)</translation>
+    </message>
+    <message>
+        <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
+        <translation>Nhấn phím để bật hoặc tắt kích hoạt liên tục; giữ phím thì hoạt động như bình thường.</translation>
+    </message>
+    <message>
+        <source>触发</source>
+        <translation>Kích hoạt</translation>
+    </message>
+    <message>
+        <source>请选择触发的按键</source>
+        <translation>Hãy chọn phím kích hoạt</translation>
+    </message>
+</context>
+<context>
+    <name>QPairKeyDialog</name>
+    <message>
+        <source>按键1</source>
+        <translation>Phím 1</translation>
+    </message>
+    <message>
+        <source>按键2</source>
+        <translation>Phím 2</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>Hãy chọn phím trước</translation>
+    </message>
+    <message>
+        <source>请在键盘上选择按键2</source>
+        <translation>Hãy chọn phím 2 trên bàn phím</translation>
+    </message>
+    <message>
+        <source>按键1和按键2不能是同一个按键</source>
+        <translation>Phím 1 và phím 2 phải là hai phím khác nhau</translation>
+    </message>
+</context>
+<context>
+    <name>QRsAddDialog</name>
+    <message>
+        <source>RS监控</source>
+        <translation>RS</translation>
+    </message>
+    <message>
+        <source>RS监控2个选定的键,并激活按下的键。例如,当A键被按下时,如果D键比A键按得更深,则D键会立即激活。一旦您释放了D键,A键就会激活。</source>
+        <translation>RS theo dõi 2 phím đã chọn và kích hoạt phím được nhấn sâu hơn. Ví dụ, khi đang giữ A mà D được nhấn sâu hơn A thì D kích hoạt ngay; khi nhả D, A kích hoạt lại.</translation>
+    </message>
+</context>
+<context>
+    <name>QOksAddDialog</name>
+    <message>
+        <source>OKS监控</source>
+        <translation>OKS</translation>
+    </message>
+    <message>
+        <source>OKS监控2个选定的键,并激活按下的键。例如,当A键与D键绑定时时。一旦您释放了D键,A键就会激活，同理释放A键,D键也会激活。</source>
+        <translation>OKS theo dõi 2 phím đã chọn và kích hoạt phím được nhấn. Ví dụ, khi A gắn với D: nhả D thì A kích hoạt, tương tự nhả A thì D kích hoạt.</translation>
+    </message>
+</context>
+<context>
+    <name>QSocdAddDialog</name>
+    <message>
+        <source>SOCD</source>
+        <translation>SOCD</translation>
+    </message>
+    <message>
+        <source>SOCD指的是一种技术，用于处理同时按下对立方向键时的输入。具体来说，当玩家在操作设备时，如果同时按下两个方向键（如上和下，左和右），SOCD 技术会根据设定的规则或算法来决定如何处理这些输入，以避免冲突或错误。</source>
+        <translation>SOCD xử lý việc nhấn cùng lúc hai phím hướng đối nghịch, như lên và xuống hoặc trái và phải: quy tắc chọn bên dưới sẽ giải quyết xung đột.</translation>
+    </message>
+    <message>
+        <source>行为模式</source>
+        <translation>Chế độ</translation>
+    </message>
+    <message>
+        <source>最后输入优先级</source>
+        <translation>Phím nhấn sau thắng</translation>
+    </message>
+    <message>
+        <source>绝对按键1优先</source>
+        <translation>Phím 1 luôn thắng</translation>
+    </message>
+    <message>
+        <source>绝对按键2优先</source>
+        <translation>Phím 2 luôn thắng</translation>
+    </message>
+    <message>
+        <source>抵消模式</source>
+        <translation>Triệt tiêu</translation>
+    </message>
+</context>
 </TS>

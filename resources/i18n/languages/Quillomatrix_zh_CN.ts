@@ -599,4 +599,229 @@
         <translation>自定义颜色</translation>
     </message>
 </context>
+<context>
+    <name>HighKeyForm</name>
+    <message>
+        <source>切换开关</source>
+        <translation>切换开关</translation>
+    </message>
+    <message>
+        <source>按住/单击</source>
+        <translation>按住/单击</translation>
+    </message>
+    <message>
+        <source>动态键程</source>
+        <translation>动态键程</translation>
+    </message>
+    <message>
+        <source>RS</source>
+        <translation>RS</translation>
+    </message>
+    <message>
+        <source>OKS</source>
+        <translation>OKS</translation>
+    </message>
+    <message>
+        <source>SOCD</source>
+        <translation>SOCD</translation>
+    </message>
+    <message>
+        <source>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</source>
+        <translation>首先选择任意按键来绑定高级键。每个配置文件最多可使用 32 个高级键。 当前绑定项：</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>请先选择要设置的按键</translation>
+    </message>
+    <message>
+        <source>该高级键已不存在</source>
+        <translation>该高级键已不存在</translation>
+    </message>
+    <message>
+        <source>已绑定 32 个高级键，请先删除不用的高级键</source>
+        <translation>已绑定 32 个高级键，请先删除不用的高级键</translation>
+    </message>
+    <message>
+        <source>高级键设置失败</source>
+        <translation>高级键设置失败</translation>
+    </message>
+    <message>
+        <source>重置键盘数据成功！</source>
+        <translation>重置键盘数据成功！</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyAddWidget</name>
+    <message>
+        <source>+ 添加按键</source>
+        <translation>+ 添加按键</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyItemWidget</name>
+    <message>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+</context>
+<context>
+    <name>QHighKeyDialog</name>
+    <message>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>已绑定 32 个高级键，请先删除不用的高级键</source>
+        <translation>已绑定 32 个高级键，请先删除不用的高级键</translation>
+    </message>
+</context>
+<context>
+    <name>QDksAddDialog</name>
+    <message>
+        <source>动态键程(DKS)</source>
+        <translation>动态键程(DKS)</translation>
+    </message>
+    <message>
+        <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
+        <translation>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</translation>
+    </message>
+    <message>
+        <source>请至少设置一个动作：勾选触发位置并选择按键</source>
+        <translation>请至少设置一个动作：勾选触发位置并选择按键</translation>
+    </message>
+</context>
+<context>
+    <name>QMtAddDialog</name>
+    <message>
+        <source>按住/单击(MT)</source>
+        <translation>按住/单击(MT)</translation>
+    </message>
+    <message>
+        <source>单击和长按分别对应不同的按键。 长按所对应的按键也可以是切层，这可以极大地扩展键盘的可能性。</source>
+        <translation>单击和长按分别对应不同的按键。 长按所对应的按键也可以是切层，这可以极大地扩展键盘的可能性。</translation>
+    </message>
+    <message>
+        <source>单击</source>
+        <translation>单击</translation>
+    </message>
+    <message>
+        <source>长按</source>
+        <translation>长按</translation>
+    </message>
+    <message>
+        <source>按住时间</source>
+        <translation>按住时间</translation>
+    </message>
+    <message>
+        <source>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</source>
+        <translation>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</translation>
+    </message>
+    <message>
+        <source>请选择单击和长按对应的按键</source>
+        <translation>请选择单击和长按对应的按键</translation>
+    </message>
+</context>
+<context>
+    <name>QTglAddDialog</name>
+    <message>
+        <source>切换开关(TGL)</source>
+        <translation>切换开关(TGL)</translation>
+    </message>
+    <message>
+        <source>单击按键可开关持续触发，按住按键则为正常触发行为</source>
+        <translation>单击按键可开关持续触发，按住按键则为正常触发行为</translation>
+    </message>
+    <message>
+        <source>触发</source>
+        <translation>触发</translation>
+    </message>
+    <message>
+        <source>请选择触发的按键</source>
+        <translation>请选择触发的按键</translation>
+    </message>
+</context>
+<context>
+    <name>QPairKeyDialog</name>
+    <message>
+        <source>按键1</source>
+        <translation>按键1</translation>
+    </message>
+    <message>
+        <source>按键2</source>
+        <translation>按键2</translation>
+    </message>
+    <message>
+        <source>请先选择要设置的按键</source>
+        <translation>请先选择要设置的按键</translation>
+    </message>
+    <message>
+        <source>请在键盘上选择按键2</source>
+        <translation>请在键盘上选择按键2</translation>
+    </message>
+    <message>
+        <source>按键1和按键2不能是同一个按键</source>
+        <translation>按键1和按键2不能是同一个按键</translation>
+    </message>
+</context>
+<context>
+    <name>QRsAddDialog</name>
+    <message>
+        <source>RS监控</source>
+        <translation>RS监控</translation>
+    </message>
+    <message>
+        <source>RS监控2个选定的键,并激活按下的键。例如,当A键被按下时,如果D键比A键按得更深,则D键会立即激活。一旦您释放了D键,A键就会激活。</source>
+        <translation>RS监控2个选定的键,并激活按下的键。例如,当A键被按下时,如果D键比A键按得更深,则D键会立即激活。一旦您释放了D键,A键就会激活。</translation>
+    </message>
+</context>
+<context>
+    <name>QOksAddDialog</name>
+    <message>
+        <source>OKS监控</source>
+        <translation>OKS监控</translation>
+    </message>
+    <message>
+        <source>OKS监控2个选定的键,并激活按下的键。例如,当A键与D键绑定时时。一旦您释放了D键,A键就会激活，同理释放A键,D键也会激活。</source>
+        <translation>OKS监控2个选定的键,并激活按下的键。例如,当A键与D键绑定时时。一旦您释放了D键,A键就会激活，同理释放A键,D键也会激活。</translation>
+    </message>
+</context>
+<context>
+    <name>QSocdAddDialog</name>
+    <message>
+        <source>SOCD</source>
+        <translation>SOCD</translation>
+    </message>
+    <message>
+        <source>SOCD指的是一种技术，用于处理同时按下对立方向键时的输入。具体来说，当玩家在操作设备时，如果同时按下两个方向键（如上和下，左和右），SOCD 技术会根据设定的规则或算法来决定如何处理这些输入，以避免冲突或错误。</source>
+        <translation>SOCD指的是一种技术，用于处理同时按下对立方向键时的输入。具体来说，当玩家在操作设备时，如果同时按下两个方向键（如上和下，左和右），SOCD 技术会根据设定的规则或算法来决定如何处理这些输入，以避免冲突或错误。</translation>
+    </message>
+    <message>
+        <source>行为模式</source>
+        <translation>行为模式</translation>
+    </message>
+    <message>
+        <source>最后输入优先级</source>
+        <translation>最后输入优先级</translation>
+    </message>
+    <message>
+        <source>绝对按键1优先</source>
+        <translation>绝对按键1优先</translation>
+    </message>
+    <message>
+        <source>绝对按键2优先</source>
+        <translation>绝对按键2优先</translation>
+    </message>
+    <message>
+        <source>抵消模式</source>
+        <translation>抵消模式</translation>
+    </message>
+</context>
 </TS>
