@@ -317,15 +317,20 @@ private Q_SLOTS:
     void hotPlugBurstDoesNotBlock()
     {
         connectKeyboard();
+        // Only the notices are timed: a sleep of the settle time in each would take 10 s.
+        qint64 inNotices = 0;
         QElapsedTimer clock;
-        clock.start();
         for (int i = 0; i < 50; ++i) {
             mApp.unplug();
+            clock.start();
             notice("deviceDisconnected");
+            inNotices += clock.elapsed();
             mApp.plugIn();
+            clock.start();
             notice("deviceConnected");
+            inNotices += clock.elapsed();
         }
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(inNotices < 1000, qPrintable(QString::number(inNotices)));
         QTest::qWait(150); // every notice's timer has fired
         QVERIFY(!mWindow->steps.isEmpty()); // the first unplug released the device
         QTRY_COMPARE_WITH_TIMEOUT(page(), int(MainWindow::KeyPage), kWaitMs);
