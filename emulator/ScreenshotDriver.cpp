@@ -53,6 +53,11 @@ QWidget *ScreenshotDriver::findVisible(const QString &name)
     return outer ? visibleNamed(name.mid(slash + 1), outer) : nullptr;
 }
 
+void ScreenshotDriver::addCommand(const QString &verb, Command command)
+{
+    mCommands.insert(verb, std::move(command));
+}
+
 void ScreenshotDriver::readCommands()
 {
     char chunk[512];
@@ -77,6 +82,11 @@ void ScreenshotDriver::run(const QString &line)
     const QString name = line.section(QLatin1Char(' '), 1);
     if (verb == QLatin1String("await")) {
         await(name, kAwaitTries);
+        return;
+    }
+    if (const auto command = mCommands.constFind(verb); command != mCommands.cend()) {
+        const bool ok = command.value()(name);
+        QTimer::singleShot(kAwaitStepMs, this, [this, ok] { acknowledge(ok); });
         return;
     }
     QWidget *widget = verb == QLatin1String("click") ? findVisible(name) : nullptr;

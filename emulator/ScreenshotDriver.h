@@ -6,11 +6,15 @@
 //   await <name>         wait (up to 20 s) until a visible widget of that object name exists
 //   click <name>         click it: a button is clicked, any other widget gets a left press
 //   click <outer>/<name> the same for the child <name> of the visible widget <outer>
+//   <verb> <arguments>   a command the program added (addCommand)
 //
 // The acknowledgement is "<number> ok" or "<number> failed" (commands count from 1).
 
+#include <QHash>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QSocketNotifier;
 class QWidget;
@@ -23,6 +27,10 @@ public:
     ScreenshotDriver(const QString &commandPipe, const QString &ackFile, QObject *parent = nullptr);
     ~ScreenshotDriver() override;
 
+    // A command of the program's own: it gets the text after the verb and says whether it worked.
+    using Command = std::function<bool(const QString &arguments)>;
+    void addCommand(const QString &verb, Command command);
+
     // The visible widget a name (or outer/name) stands for, or null.
     static QWidget *findVisible(const QString &name);
 
@@ -34,6 +42,7 @@ private:
 
     int mPipe = -1;
     QSocketNotifier *mNotifier = nullptr;
+    QHash<QString, Command> mCommands;
     QString mAckFile;
     QByteArray mBuffer;
     QStringList mQueue;

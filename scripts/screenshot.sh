@@ -4,7 +4,8 @@
 # folder (or in the folder given as the first argument). Then it starts the emulated keyboard
 # program the same way, which plugs in the sample keyboard and opens the key page, drives it
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
-# page state: keys-<layer>-<picker>-<theme>-<language>.png.
+# page state: keys-<layer>-<picker>-<theme>-<language>.png, align-... (calibration with keys pressed
+# and passed) and other-... (maintenance).
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
 # style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
@@ -160,6 +161,24 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click normalLayerButton
     drive click QKeyKeyboardWidget/keyTile30
     shoot keys-selected
+
+    # Calibration: keys 1 to 3 pressed to the bottom and let go (passed), W held at the bottom,
+    # A, S and D held part of the way.
+    drive click alignButton
+    drive await QAlignKeyboardWidget
+    drive click alignStartButton
+    drive await alignSaveButton
+    sleep 1
+    for press in "17 420" "17 0" "18 420" "18 0" "19 420" "19 0" "39 420" "59 260" "60 140" "61 330"; do
+      drive press $press
+    done
+    sleep "$settle"
+    shoot align
+    # Maintenance: leaving the calibration switches the keyboard's report off.
+    drive click otherButton
+    drive await versionFireLabel
+    sleep "$settle"
+    shoot other
     stop_program
   done
 done

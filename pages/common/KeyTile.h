@@ -29,6 +29,10 @@ public:
     void setOff(bool off);
 
 protected:
+    // How the keycap is drawn now: selection, own colour and off state as set, hover and
+    // disabled state from the widget. Tiles that show more override it.
+    virtual KeycapLook currentLook() const;
+
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void enterEvent(QEnterEvent *event) override;

@@ -159,6 +159,18 @@ void KeycapPainter::paintKeycap(QPainter &painter, const QRectF &rect, qreal uni
     painter.drawPixmap(rect.topLeft(), keycapBody(rect.size(), unit, colors, look, ratio));
 
     const QRectF face = faceRect(rect, unit);
+    const qreal level = qBound<qreal>(0, look.level, 1);
+    if (level > 0 && look.levelColor.isValid()) {
+        // The gauge grows down from the face's upper edge, inside the face's rounded outline.
+        const qreal radius = capRadius(unit) * 0.8;
+        QPainterPath outline;
+        outline.addRoundedRect(face, radius, radius);
+        QPainterPath filled;
+        filled.addRect(QRectF(face.left(), face.top(), face.width(), face.height() * level));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(look.levelColor);
+        painter.drawPath(outline.intersected(filled));
+    }
     const QColor ink = look.face.isValid() ? legendColorOn(look.face) : colors.legend;
     if (look.disabled)
         painter.setOpacity(0.45);

@@ -60,8 +60,15 @@ public:
     template<typename Signal>
     bool awaitReply(Signal signal, const std::function<void()> &action, int timeoutMs = 3000);
     void setFaults(const EmulatedHidFaults &faults);
+    // Frames the keyboard sends of its own accord (no report id), readable by the program at once.
+    void sendInput(const QList<QByteArray> &frames);
+    int frameSize() const { return mFrameSize; }
     // The first key of a layer on which the model and the keyboard differ, or an empty text.
     QString layerDifferences(uchar layer) const;
+
+    // Makes every warning fail the running test, but the offscreen platform's notes that it cannot
+    // propagate size hints or raise windows. For a test class's init().
+    static void failOnWarnings();
 
     // User actions; false when the tile or button is not there or cannot be clicked.
     static bool clickTile(KeyboardPicture *picture, uchar item);
@@ -79,6 +86,8 @@ public:
     void answerMessages(const QList<QMessageBox::StandardButton> &buttons) { mMessageAnswers = buttons; }
     void answerFiles(const QStringList &paths) { mFileAnswers = paths; }
     const QStringList &shownDialogs() const { return mShown; }
+    // The texts of the message boxes shown, in order.
+    const QStringList &shownMessages() const { return mMessages; }
 
 private:
     void placePage(QWidget *page, int index);
@@ -92,6 +101,8 @@ private:
     QList<QMessageBox::StandardButton> mMessageAnswers;
     QStringList mFileAnswers;
     QStringList mShown;
+    QStringList mMessages;
+    int mFrameSize = 0;
 };
 
 #include "protocol/UsbCommunicateUtil.h"
