@@ -229,7 +229,9 @@ void AlignSetForm::refreshLanguageUi()
 
 void AlignSetForm::on_alignStartButton_clicked()
 {
-    if (mPhase != Idle || !gUsbCommunicateUtil)
+    // A calibration that was left may start again while its switch-off is still unanswered: the
+    // keyboard takes the requests in order.
+    if ((mPhase != Idle && mPhase != Leaving) || !gUsbCommunicateUtil)
         return;
     mReport.clear();
     setPhase(Starting);
