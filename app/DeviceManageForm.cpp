@@ -1,15 +1,14 @@
 #include "app/DeviceManageForm.h"
 
 #include "app/FileDownloadUtil.h"
-#include "app/FileTransfer.h"
 #include "app/FirewareManageForm.h"
 #include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
 #include "app/QCustomProgressDialog.h"
 #include "app/QDeviceAddWidget.h"
+#include "app/QModalProgressDialog.h"
 #include "app/QToastBox.h"
 #include "app/ResourcePackage.h"
-#include "app/UpdateServer.h"
 #include "link/BluetoothFrame.h"
 #include "link/BluetoothManager.h"
 #include "link/UsbHidUtil.h"
@@ -19,6 +18,7 @@
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ProductDataUtil.h"
 #include "storage/SyncConfigUtil.h"
+#include "storage/UpdateServer.h"
 
 #include <QDebug>
 #include <QDir>
@@ -357,7 +357,7 @@ void DeviceManageForm::abandonConnection(const QString &toast)
 
 void DeviceManageForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
 {
-    FileTransfer::showProgress(mPromptBox, bytesReceived, bytesTotal);
+    QModalProgressDialog::showTransfer(mPromptBox, bytesReceived, bytesTotal);
 }
 
 void DeviceManageForm::onDownloadFinished(int type, QString filePath)

@@ -1,6 +1,6 @@
 #include "app/FileDownloadUtil.h"
 
-#include "app/FileTransfer.h"
+#include "storage/FileTransfer.h"
 
 #include <QDebug>
 

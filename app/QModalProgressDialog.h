@@ -13,4 +13,7 @@ public:
 
     // Closes the dialog held by dialog, if any, and schedules its deletion; dialog becomes null.
     static void release(QPointer<QProgressDialog> &dialog);
+    // Shows the progress of a download in dialog: a busy bar while the size is unknown, else the
+    // bytes received against the total (scaled when the total exceeds the bar's range).
+    static void showTransfer(QProgressDialog *dialog, qlonglong bytesReceived, qlonglong bytesTotal);
 };

@@ -2,18 +2,17 @@
 
 #include "app/AppInstaller.h"
 #include "app/AutoStart.h"
-#include "app/DownloadManager.h"
-#include "app/FileTransfer.h"
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
+#include "app/QModalProgressDialog.h"
 #include "app/QToastBox.h"
-#include "app/UpdateServer.h"
 #include "model/SystemConfigUtil.h"
+#include "storage/DownloadManager.h"
+#include "storage/UpdateServer.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -417,19 +416,12 @@ void SystemSetForm::onUpdateAvailable(VersionInfo info)
 
 void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
 {
-    FileTransfer::showProgress(mDownloadDialog, bytesReceived, bytesTotal);
+    QModalProgressDialog::showTransfer(mDownloadDialog, bytesReceived, bytesTotal);
 }
 
 bool SystemSetForm::verifyPackage(const QString &filePath, const QString &md5)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    if (!hash.addData(&file) || !file.atEnd())
-        return false;
-    const QString digest = QString::fromLatin1(hash.result().toHex()).toUpper();
-    return !md5.isEmpty() && digest == md5.trimmed().toUpper();
+    return UpdateChecker::verifyDigest(filePath, md5);
 }
 
 void SystemSetForm::onDownloadFinished(QString filePath)

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/UpdateChecker.h"
+#include "storage/UpdateChecker.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -16,7 +16,8 @@ void answerSliced(int count, int perFrame, const KeyboardRequest &request, Keybo
     replies.send(slice(first, qMax(0, qMin(perFrame, count - first))), uchar(frame), uchar(total));
 }
 
-// Payloads of the live depth report frames: 4 bytes per pressed key (0, key, depth u16).
+// Payloads of the live depth report frames: 4 bytes per pressed key (0, key, depth u16); one
+// empty payload when no key is pressed, so that the host sees the keys come up.
 QList<QByteArray> livePayloads(const EmulatedKeyboardState &state, int frameSize)
 {
     if (!state.calibration.reporting)
@@ -33,6 +34,8 @@ QList<QByteArray> livePayloads(const EmulatedKeyboardState &state, int frameSize
         payloads.last() += char(it.value() & 0xFF);
         payloads.last() += char(it.value() >> 8);
     }
+    if (payloads.isEmpty())
+        payloads.append(QByteArray());
     return payloads;
 }
 

@@ -28,8 +28,8 @@ public:
     // when calibrating starts, counts as calibrated from then on.
     static void pressKey(EmulatedKeyboardState &state, uchar key, quint16 depth);
     // The 0xD3 frames (no report id, frameSize bytes each) with the depth of every pressed key,
-    // 4 bytes a key (0, key, depth u16 little-endian); none while the report is off or no key is
-    // pressed.
+    // 4 bytes a key (0, key, depth u16 little-endian); one empty frame when no key is pressed, and
+    // none while the report is off.
     static QList<QByteArray> liveReports(const EmulatedKeyboardState &state, int frameSize);
     // Raw sensor value of a key: the one set in the state, else a made-up one.
     static quint16 adcValue(const EmulatedKeyboardState &state, uchar key);

@@ -26,8 +26,34 @@ bool refuse(EmulatedFirmware &firmware, KeyboardReplies &replies)
     return true;
 }
 
+quint16 u16At(const QByteArray &bytes, int at)
+{
+    return quint16(uchar(bytes[at]) | (uchar(bytes[at + 1]) << 8));
+}
+
+// A firmware data file is whole once the frames its header (frame 1: 40 bytes, the frame count
+// at 28) announces have come; its payload must then be as long and sum up as the header says.
+uchar dataVerdict(EmulatedFirmwareImage &image)
+{
+    const QByteArray header = image.chunks.value(1);
+    if (header.size() != 40 || image.chunks.lastKey() != u16At(header, 28))
+        return EmulatedFirmwareCommands::StatusAccepted;
+    QByteArray payload;
+    for (auto it = image.chunks.cbegin(); it != image.chunks.cend(); ++it) {
+        if (it.key() > 1)
+            payload += it.value();
+    }
+    quint32 sum = 0;
+    for (const char byte : std::as_const(payload))
+        sum += uchar(byte);
+    if (quint32(payload.size()) != u32At(header, 16) || sum != u32At(header, 24))
+        return EmulatedFirmwareCommands::StatusBadData;
+    image.ended = true;
+    return EmulatedFirmwareCommands::StatusAccepted;
+}
+
 void handleChunk(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const KeyboardRequest &request,
-                 KeyboardReplies &replies)
+                 KeyboardReplies &replies, bool data)
 {
     if (refuse(firmware, replies))
         return;
@@ -45,7 +71,7 @@ void handleChunk(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const
         }
     }
     image.chunks.insert(number, request.payload());
-    replies.send(status(EmulatedFirmwareCommands::StatusAccepted));
+    replies.send(status(data ? dataVerdict(image) : EmulatedFirmwareCommands::StatusAccepted));
 }
 
 void handleEnd(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const KeyboardRequest &request,
@@ -77,11 +103,11 @@ void EmulatedFirmwareCommands::install(EmulatedKeyboard &keyboard)
 {
     keyboard.setHandler(KeyboardChunk, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
                                           KeyboardReplies &replies) {
-        handleChunk(state.firmware, state.firmware.keyboard, request, replies);
+        handleChunk(state.firmware, state.firmware.keyboard, request, replies, false);
     });
     keyboard.setHandler(DataChunk, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
                                       KeyboardReplies &replies) {
-        handleChunk(state.firmware, state.firmware.data, request, replies);
+        handleChunk(state.firmware, state.firmware.data, request, replies, true);
     });
     keyboard.setHandler(KeyboardEnd, [](EmulatedKeyboardState &state, const KeyboardRequest &request,
                                         KeyboardReplies &replies) {

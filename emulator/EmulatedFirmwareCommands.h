@@ -6,6 +6,11 @@
 // an image with any number and each later one only as the next number (or the same number again,
 // a resend); the first number again after later ones starts the image over. A gap, an empty image
 // at its end, or a refusal the test asked for is answered with a non-zero status.
+//
+// A firmware data file (0x65) has no end command: its frame 1 is the file's 40-byte header, which
+// announces the number of frames (u16 at 28), the payload's length (u32 at 16) and byte sum (u32
+// at 24). With the last frame the data is complete (ended) when length and sum agree; otherwise
+// that frame is answered with StatusBadData.
 
 #include <QtGlobal>
 
@@ -23,6 +28,7 @@ public:
     static constexpr uchar StatusAccepted = 0;
     static constexpr uchar StatusOutOfOrder = 2;
     static constexpr uchar StatusNoImage = 3;
+    static constexpr uchar StatusBadData = 4;
 
     static void install(EmulatedKeyboard &keyboard);
 };

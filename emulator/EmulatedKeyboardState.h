@@ -46,7 +46,7 @@ struct EmulatedCalibration {
 // An image received chunk by chunk (keyboard firmware or firmware data).
 struct EmulatedFirmwareImage {
     QMap<quint16, QByteArray> chunks; // by chunk number
-    bool ended = false;
+    bool ended = false;    // the end command was taken; firmware data: the whole file came and checked out
     quint32 endFirst = 0;  // the end request's values, in the order the host passed them
     quint32 endSecond = 0;
     // The chunks in number order, joined.

@@ -2,12 +2,16 @@
 
 #include "model/AppPaths.h"
 #include "emulator/EmulatedHidBus.h"
+#include "emulator/EmulatedKeyPresser.h"
 #include "emulator/EmulatedKeyboard.h"
 #include "emulator/EmulatedLightingCommands.h"
 #include "emulator/EmulatedTriggerCommands.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
+#include "emulator/SampleUpdateServer.h"
 #include "emulator/ScreenshotDriver.h"
+#include "link/UsbHidUtil.h"
+#include "storage/UpdateServer.h"
 
 #include <QDebug>
 #include <QDir>
@@ -23,18 +27,28 @@
 namespace {
 int gSignalPipe[2] = {-1, -1};
 
-// A firmware image for the sample keyboard, so that its tile on the firmware page can be tried:
-// the 40-byte header names the sample model; 4 KiB of payload follow.
-void writeSampleFirmware(const QString &path)
+// Payload bytes of the sample firmware images.
+constexpr int kSampleFirmwareBytes = 4096;
+
+void writeFile(const QString &path, const QByteArray &bytes)
 {
-    QByteArray image(40 + 4096, '\0');
-    qToLittleEndian<quint16>(SampleProductDatabase::He104Serial, image.data());
-    qToLittleEndian<quint32>(quint32(image.size() - 40), image.data() + 4);
-    for (int i = 40; i < image.size(); ++i)
-        image[i] = char(i * 31);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
-        file.write(image);
+        file.write(bytes);
+}
+
+// A firmware data file: the 40-byte header (payload length at 16, byte sum at 24), then the payload.
+QByteArray sampleFirmwareData()
+{
+    QByteArray data(40 + 1000, '\0');
+    quint32 sum = 0;
+    for (int i = 40; i < data.size(); ++i) {
+        data[i] = char(i * 7);
+        sum += uchar(data[i]);
+    }
+    qToLittleEndian<quint32>(quint32(data.size() - 40), data.data() + 16);
+    qToLittleEndian<quint32>(sum, data.data() + 24);
+    return data;
 }
 
 void onUnixSignal(int signal)
@@ -53,9 +67,13 @@ void EmulatedProgram::prepareDataFolder()
     const QString package = data.filePath(QString::fromLatin1(SampleResourcePackage::FolderName));
     if (!QFileInfo(package).isDir())
         SampleResourcePackage::writeFolder(package);
+    // A firmware image for the sample keyboard, so that its tile on the firmware page can be tried.
     const QString firmware = package + QStringLiteral("/firmware.bin");
     if (!QFileInfo::exists(firmware))
-        writeSampleFirmware(firmware);
+        writeFile(firmware, SampleUpdateServer::sampleImage(SampleProductDatabase::He104Serial, 0, kSampleFirmwareBytes));
+    const QString dataFile = data.filePath(QStringLiteral("firmware_data_sample.bin"));
+    if (!QFileInfo::exists(dataFile))
+        writeFile(dataFile, sampleFirmwareData());
 }
 
 EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(parent), mWindow(window)
@@ -69,9 +87,47 @@ EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(par
     qInfo() << "=== 模拟键盘程序: kill -USR1" << ::getpid() << "拔出键盘, kill -USR2 插入键盘 ===";
     // The screenshot script drives the program through a pipe in this folder.
     const QString driver = qEnvironmentVariable("QUILLOMATRIX_DRIVER");
-    if (!driver.isEmpty())
-        new ScreenshotDriver(driver + QStringLiteral("/commands"), driver + QStringLiteral("/acks"), this);
+    if (!driver.isEmpty()) {
+        mDriver = new ScreenshotDriver(driver + QStringLiteral("/commands"), driver + QStringLiteral("/acks"), this);
+        mDriver->addCommand(QStringLiteral("press"), [this](const QString &arguments) {
+            const QStringList parts = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            bool keyOk = false;
+            bool depthOk = false;
+            const int key = parts.value(0).toInt(&keyOk);
+            const int depth = parts.value(1).toInt(&depthOk);
+            if (!mPresser || parts.size() != 2 || !keyOk || !depthOk || key < 0 || key > 255)
+                return false;
+            mPresser->press(uchar(key), depth);
+            return true;
+        });
+    }
+    startUpdateServer();
     plugIn();
+}
+
+void EmulatedProgram::startUpdateServer()
+{
+    // A server the user named (settings or environment) is left in charge.
+    if (UpdateServer::baseAddress() != QLatin1String(UpdateServer::DefaultBaseAddress))
+        return;
+    mUpdateServer = new SampleUpdateServer(this);
+    if (!mUpdateServer->listen())
+        return;
+    const EmulatedKeyboardState sample = EmulatedKeyboardState::sample();
+    const quint16 newer = quint16(sample.identity.version + 1);
+    mUpdateServer->offerFirmware(QString::fromLatin1(SampleResourcePackage::FolderName), newer,
+                                 SampleUpdateServer::sampleImage(sample.identity.serialNumber, newer, kSampleFirmwareBytes));
+    qputenv(UpdateServer::EnvironmentVariable, mUpdateServer->baseAddress().toUtf8());
+    qInfo() << "=== 模拟更新服务器:" << mUpdateServer->baseAddress() << "===";
+}
+
+void EmulatedProgram::sendReports(const QList<QByteArray> &frames)
+{
+    // The interfaces were plugged in as 128-byte, then 64-byte: the program talks through the one
+    // of its frame size.
+    const QByteArray path = mPaths.value(gUsbFrameMaxsize == 64 ? 1 : 0);
+    for (const QByteArray &frame : frames)
+        EmulatedHidBus::instance().pushInputReport(path, frame);
 }
 
 EmulatedProgram::~EmulatedProgram()
@@ -108,7 +164,11 @@ void EmulatedProgram::plugIn()
     // have something to show.
     EmulatedLightingCommands::fillShowcase(state);
     EmulatedTriggerCommands::tuneForPlay(state.profile());
-    mPaths = EmulatedHidBus::instance().attachKeyboard(std::make_shared<EmulatedKeyboard>(std::move(state)));
+    mKeyboard = std::make_shared<EmulatedKeyboard>(std::move(state));
+    mPaths = EmulatedHidBus::instance().attachKeyboard(mKeyboard);
+    delete mPresser;
+    mPresser = new EmulatedKeyPresser(mKeyboard, [this](const QList<QByteArray> &frames) { sendReports(frames); }, this);
+    mPresser->setAutomatic(!mDriver);
     qInfo() << "=== 模拟键盘已插入 ===";
     QMetaObject::invokeMethod(mWindow, "deviceConnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
 }
@@ -120,6 +180,9 @@ void EmulatedProgram::unplug()
     for (const QByteArray &path : std::as_const(mPaths))
         EmulatedHidBus::instance().detach(path);
     mPaths.clear();
+    delete mPresser;
+    mPresser = nullptr;
+    mKeyboard.reset();
     qInfo() << "=== 模拟键盘已拔出 ===";
     QMetaObject::invokeMethod(mWindow, "deviceDisconnected", Qt::QueuedConnection, Q_ARG(QString, QString()));
 }

@@ -5,11 +5,22 @@
 // package with a firmware image when they are missing; once the window is up, the sample keyboard
 // is plugged in. The signals SIGUSR1 and SIGUSR2 unplug it and plug it in again. With
 // QUILLOMATRIX_DRIVER set to a folder, the program takes commands from the pipe "commands" in it
-// (see ScreenshotDriver).
+// (see ScreenshotDriver), one of which, "press <key> <depth>", presses a key of the keyboard.
+//
+// While the keyboard calibrates, a simulated user presses its keys one after another (not when
+// driven: then only "press" moves keys). Unless an update server is set, the program serves the
+// sample keyboard a newer firmware itself (SampleUpdateServer), and the data folder holds a
+// firmware data file, "firmware_data_sample.bin", to try the maintenance page with.
 
 #include <QObject>
 
+#include <memory>
+
+class EmulatedKeyboard;
+class EmulatedKeyPresser;
 class QSocketNotifier;
+class SampleUpdateServer;
+class ScreenshotDriver;
 
 class EmulatedProgram : public QObject
 {
@@ -27,8 +38,15 @@ public:
 
 private:
     void readSignal();
+    void startUpdateServer();
+    // Puts frames on the interface the program talks through, as the keyboard's input reports.
+    void sendReports(const QList<QByteArray> &frames);
 
     QObject *mWindow = nullptr;
     QSocketNotifier *mNotifier = nullptr;
     QList<QByteArray> mPaths;
+    std::shared_ptr<EmulatedKeyboard> mKeyboard;
+    EmulatedKeyPresser *mPresser = nullptr;
+    ScreenshotDriver *mDriver = nullptr;
+    SampleUpdateServer *mUpdateServer = nullptr;
 };

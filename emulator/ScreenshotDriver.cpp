@@ -56,6 +56,11 @@ QWidget *ScreenshotDriver::findVisible(const QString &name)
     return outer ? visibleNamed(name.mid(slash + 1), outer) : nullptr;
 }
 
+void ScreenshotDriver::addCommand(const QString &verb, Command command)
+{
+    mCommands.insert(verb, std::move(command));
+}
+
 void ScreenshotDriver::readCommands()
 {
     char chunk[512];
@@ -85,6 +90,11 @@ void ScreenshotDriver::run(const QString &line)
     if (verb == QLatin1String("key")) {
         const bool sent = sendKey(name);
         QTimer::singleShot(kAwaitStepMs, this, [this, sent] { acknowledge(sent); });
+        return;
+    }
+    if (const auto command = mCommands.constFind(verb); command != mCommands.cend()) {
+        const bool ok = command.value()(name);
+        QTimer::singleShot(kAwaitStepMs, this, [this, ok] { acknowledge(ok); });
         return;
     }
     QWidget *widget = verb == QLatin1String("click") ? findVisible(name) : nullptr;

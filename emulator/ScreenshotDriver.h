@@ -9,11 +9,15 @@
 //   key <down|up> <Key_Name> [scan code]
 //                        a key event (Qt::Key name, native scan code) handed to the window as
 //                        the window system hands it: to the keyboard grabber or the focus widget
+//   <verb> <arguments>   a command the program added (addCommand)
 //
 // The acknowledgement is "<number> ok" or "<number> failed" (commands count from 1).
 
+#include <QHash>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 class QSocketNotifier;
 class QWidget;
@@ -25,6 +29,10 @@ public:
     // Reads commands from commandPipe and appends acknowledgements to ackFile.
     ScreenshotDriver(const QString &commandPipe, const QString &ackFile, QObject *parent = nullptr);
     ~ScreenshotDriver() override;
+
+    // A command of the program's own: it gets the text after the verb and says whether it worked.
+    using Command = std::function<bool(const QString &arguments)>;
+    void addCommand(const QString &verb, Command command);
 
     // The visible widget a name (or outer/name) stands for, or null.
     static QWidget *findVisible(const QString &name);
@@ -38,6 +46,7 @@ private:
 
     int mPipe = -1;
     QSocketNotifier *mNotifier = nullptr;
+    QHash<QString, Command> mCommands;
     QString mAckFile;
     QByteArray mBuffer;
     QStringList mQueue;

@@ -7,8 +7,9 @@
 # page state: keys-<layer>-<picker>-<theme>-<language>.png, highkeys-<kind>-... for the advanced
 # keys' dialogs and highkeys-page-... for the advanced-key page with a binding of each kind, the
 # lighting page: light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded
-# macro: macro-<theme>-<language>.png, and the performance page:
-# performance-selected-<theme>-<language>.png.
+# macro: macro-<theme>-<language>.png, the performance page:
+# performance-selected-<theme>-<language>.png, calibration with keys pressed and passed: align-...,
+# and the maintenance page: other-....
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
 # style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
@@ -231,6 +232,24 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click QLightKeyboardWidget/keyTile38
     drive click QLightKeyboardWidget/keyTile40
     shoot light-custom
+
+    # Calibration: keys 1 to 3 pressed to the bottom and let go (passed), W held at the bottom,
+    # A, S and D held part of the way.
+    drive click alignButton
+    drive await QAlignKeyboardWidget
+    drive click alignStartButton
+    drive await alignSaveButton
+    sleep 1
+    for press in "17 420" "17 0" "18 420" "18 0" "19 420" "19 0" "39 420" "59 260" "60 140" "61 330"; do
+      drive press $press
+    done
+    sleep "$settle"
+    shoot align
+    # Maintenance: leaving the calibration switches the keyboard's report off.
+    drive click otherButton
+    drive await versionFireLabel
+    sleep "$settle"
+    shoot other
     stop_program
   done
 done

@@ -79,13 +79,18 @@ void KeyTile::refreshLegend()
     update();
 }
 
-void KeyTile::paintEvent(QPaintEvent *)
+KeycapLook KeyTile::currentLook() const
 {
-    QPainter painter(this);
     KeycapLook look = mLook;
     look.hovered = underMouse() && isEnabled() && !mLook.selected;
     look.disabled = !isEnabled();
-    KeycapPainter::paintKeycap(painter, rect(), mUnit > 0 ? mUnit : height(), colors(), look, mLayout);
+    return look;
+}
+
+void KeyTile::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    KeycapPainter::paintKeycap(painter, rect(), mUnit > 0 ? mUnit : height(), colors(), currentLook(), mLayout);
 }
 
 void KeyTile::resizeEvent(QResizeEvent *event)

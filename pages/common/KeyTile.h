@@ -38,6 +38,9 @@ protected:
     void refreshLegend();
     // The colours of the picture the tile sits on.
     KeycapColors colors() const;
+    // How the keycap is drawn now: selection, own colour and off state as set, hover and
+    // disabled state from the widget. Tiles that show more override it.
+    virtual KeycapLook currentLook() const;
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -25,4 +25,6 @@ struct KeycapLook {
     bool disabled = false;
     bool off = false;    // a key whose light is off: outlined so it stays visible
     QColor face;         // a colour of the key's own (lighting); invalid: the theme's cap colour
+    qreal level = 0;     // share of the top face filled from its upper edge, 0 to 1 (a gauge)
+    QColor levelColor;   // colour of that fill
 };

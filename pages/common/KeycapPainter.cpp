@@ -173,6 +173,19 @@ void KeycapPainter::paintKeycap(QPainter &painter, const QRectF &rect, qreal uni
     painter.drawPixmap(rect.topLeft(), keycapBody(rect.size(), unit, colors, look, ratio));
 
     const QRectF face = legend.box.isEmpty() ? faceRect(rect, unit) : legend.box;
+    const qreal level = qBound<qreal>(0, look.level, 1);
+    if (level > 0 && look.levelColor.isValid()) {
+        // The gauge grows down from the face's upper edge, inside the face's rounded outline.
+        const QRectF body = faceRect(rect, unit);
+        const qreal radius = capRadius(unit) * 0.8;
+        QPainterPath outline;
+        outline.addRoundedRect(body, radius, radius);
+        QPainterPath filled;
+        filled.addRect(QRectF(body.left(), body.top(), body.width(), body.height() * level));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(look.levelColor);
+        painter.drawPath(outline.intersected(filled));
+    }
     const QColor ink = legendInk(colors, look);
     if (!legend.iconPath.isEmpty()) {
         // Icons keep their own colours on the theme's cap; a disabled one is faded.

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QPushButton>
 
 namespace {
 PageDialogs::DialogRunner &runner()
@@ -37,6 +38,18 @@ QMessageBox::StandardButton PageDialogs::message(QWidget *parent, QMessageBox::I
         return messages()(parent, icon, title, text, buttons);
     QMessageBox box(icon, title, text, buttons, parent);
     return QMessageBox::StandardButton(box.exec());
+}
+
+bool PageDialogs::ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
+                      const QString &yesText, const QString &noText)
+{
+    if (messages())
+        return messages()(parent, icon, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(yesText, QMessageBox::YesRole);
+    box.addButton(noText, QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 QString PageDialogs::openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter)

@@ -27,6 +27,10 @@ public:
     static QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                                const QString &text,
                                                QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // A modal question with two buttons of the given texts; true when the first was chosen. A
+    // test's prompter is asked with the buttons Yes and No and answers with Yes for the first.
+    static bool ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
+                    const QString &yesText, const QString &noText);
     static QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
     static QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
 

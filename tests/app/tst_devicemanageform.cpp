@@ -6,7 +6,7 @@
 #include "app/DeviceManageForm.h"
 #include "app/MainWindow.h"
 #include "app/QCustomProgressDialog.h"
-#include "app/UpdateServer.h"
+#include "storage/UpdateServer.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"

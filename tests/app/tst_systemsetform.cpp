@@ -7,7 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
 #include "app/SystemSetForm.h"
-#include "app/UpdateServer.h"
+#include "storage/UpdateServer.h"
 #include "model/SystemConfigUtil.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QRegularExpression>
 
 namespace {
 constexpr int kReplyIntervalMs = 100;
@@ -24,7 +25,7 @@ constexpr int kReadTimeoutMs = 15000;
 } // namespace
 
 PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboardState &)> &prepare, int frameSize)
-    : mDataDir(new TestDataDir)
+    : mDataDir(new TestDataDir), mFrameSize(frameSize)
 {
     EmulatedHidBus::instance().reset();
     SampleProductDatabase::installInto(mDataDir->path());
@@ -50,9 +51,10 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
         }
         return mDialogAnswers.isEmpty() ? int(QDialog::Rejected) : mDialogAnswers.takeFirst();
     });
-    PageDialogs::setMessagePrompter([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &,
+    PageDialogs::setMessagePrompter([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &text,
                                            QMessageBox::StandardButtons) {
         mShown.append(title);
+        mMessages.append(text);
         return mMessageAnswers.isEmpty() ? QMessageBox::Cancel : mMessageAnswers.takeFirst();
     });
     PageDialogs::setFilePrompter([this](QWidget *, bool, const QString &caption, const QString &, const QString &) {
@@ -140,6 +142,12 @@ QList<QByteArray> PageRig::payloads(uchar order, int since) const
 void PageRig::setFaults(const EmulatedHidFaults &faults)
 {
     EmulatedHidBus::instance().setFaults(mPath, faults);
+}
+
+void PageRig::sendInput(const QList<QByteArray> &frames)
+{
+    for (const QByteArray &frame : frames)
+        EmulatedHidBus::instance().pushInputReport(mPath, frame);
 }
 
 QString PageRig::layerDifferences(uchar layer) const

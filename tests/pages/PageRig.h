@@ -65,6 +65,9 @@ public:
     template<typename Signal>
     bool awaitReply(Signal signal, const std::function<void()> &action, int timeoutMs = 3000);
     void setFaults(const EmulatedHidFaults &faults);
+    // Frames the keyboard sends of its own accord (no report id), readable by the program at once.
+    void sendInput(const QList<QByteArray> &frames);
+    int frameSize() const { return mFrameSize; }
     // The first key of a layer on which the model and the keyboard differ, or an empty text.
     QString layerDifferences(uchar layer) const;
 
@@ -92,6 +95,8 @@ public:
     // modally) and handed to act, whose return value is the dialog's result. An empty function
     // returns to the answer list.
     void actOnDialogs(const std::function<int(QDialog *)> &act) { mDialogAct = act; }
+    // The texts of the message boxes shown, in order.
+    const QStringList &shownMessages() const { return mMessages; }
 
 private:
     void placePage(QWidget *page, int index);
@@ -106,6 +111,8 @@ private:
     QStringList mFileAnswers;
     QStringList mShown;
     std::function<int(QDialog *)> mDialogAct;
+    QStringList mMessages;
+    int mFrameSize = 0;
 };
 
 #include "protocol/UsbCommunicateUtil.h"

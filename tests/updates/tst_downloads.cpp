@@ -1,8 +1,8 @@
 // The update helpers: the numeric version comparison, and downloads from a local HTTP server.
 
-#include "app/DownloadManager.h"
+#include "storage/DownloadManager.h"
 #include "app/FileDownloadUtil.h"
-#include "app/UpdateChecker.h"
+#include "storage/UpdateChecker.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"
 

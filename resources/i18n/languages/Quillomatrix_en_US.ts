@@ -824,4 +824,202 @@ Download the update now?</translation>
         <translation>Both cancel</translation>
     </message>
 </context>
+<context>
+    <name>AlignSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>开始校准</source>
+        <translation>Start calibration</translation>
+    </message>
+    <message>
+        <source>保存校准</source>
+        <translation>Save calibration</translation>
+    </message>
+    <message>
+        <source>打开ADC</source>
+        <translation>Open ADC</translation>
+    </message>
+    <message>
+        <source>关闭ADC</source>
+        <translation>Close ADC</translation>
+    </message>
+    <message>
+        <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
+        <translation>Tip: press one key at a time all the way down and keep it there, rock it once (up, down, left and right) for at least 2 seconds, then release it completely. Repeating this two or three times for each key is recommended.
+Warning: save the calibration before closing the program or leaving this page. If the program was closed during a calibration and the keyboard stays lit or does not work properly, unplug the keyboard and plug it in again.</translation>
+    </message>
+    <message>
+        <source>打开校准失败</source>
+        <translation>Calibration could not be started</translation>
+    </message>
+    <message>
+        <source>保存校准失败</source>
+        <translation>Saving the calibration failed</translation>
+    </message>
+</context>
+<context>
+    <name>OtherSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>键盘固件版本：V</source>
+        <translation>Keyboard firmware: V</translation>
+    </message>
+    <message>
+        <source>更新固件</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>暂无新版本</source>
+        <translation>No new version</translation>
+    </message>
+    <message>
+        <source>查看新版本</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>立即恢复</source>
+        <translation>Reset now</translation>
+    </message>
+    <message>
+        <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
+        <translation>Every setting returns to its factory state. Please proceed with care.</translation>
+    </message>
+    <message>
+        <source>磁性键盘固件数据</source>
+        <translation>Keyboard firmware data</translation>
+    </message>
+    <message>
+        <source>更新数据</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>No newer version</translation>
+    </message>
+    <message>
+        <source>更新错误: </source>
+        <translation>Update error: </translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>New version %1 found
+
+What is new:
+%2
+
+Download the update now?</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>New version found</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>Downloading the update...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>The downloaded file failed its check</translation>
+    </message>
+    <message>
+        <source>同步</source>
+        <translation>Write to the keyboard</translation>
+    </message>
+    <message>
+        <source>下载完成，是否同步键盘固件...</source>
+        <translation>Download complete. Write the firmware to the keyboard?</translation>
+    </message>
+    <message>
+        <source>选择固件数据文件</source>
+        <translation>Choose a firmware data file</translation>
+    </message>
+    <message>
+        <source>固件数据文件(*.bin);;所有文件(*)</source>
+        <translation>Firmware data files (*.bin);;All files (*)</translation>
+    </message>
+    <message>
+        <source>下载键盘固件中，请不要执行其他操作</source>
+        <translation>Writing the keyboard firmware, please do nothing else meanwhile</translation>
+    </message>
+    <message>
+        <source>下载固件数据中，请不要执行其他操作</source>
+        <translation>Writing the firmware data, please do nothing else meanwhile</translation>
+    </message>
+    <message>
+        <source>打开文件失败！</source>
+        <translation>The file could not be opened!</translation>
+    </message>
+    <message>
+        <source>固件数据不匹配！</source>
+        <translation>The firmware data does not match its header!</translation>
+    </message>
+    <message>
+        <source>下载固件失败！</source>
+        <translation>Writing the firmware failed!</translation>
+    </message>
+    <message>
+        <source>下载固件数据失败！</source>
+        <translation>Writing the firmware data failed!</translation>
+    </message>
+    <message>
+        <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
+        <translation>Firmware updated. If the keyboard does not come back, unplug its USB cable and plug it in again!</translation>
+    </message>
+    <message>
+        <source>固件数据下载成功！</source>
+        <translation>Firmware data written!</translation>
+    </message>
+    <message>
+        <source>你确定要恢复出厂设置吗？</source>
+        <translation>Do you really want to reset the keyboard to its factory settings?</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置中，请不要执行其他操作</source>
+        <translation>Resetting to factory settings, please do nothing else meanwhile</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置成功！</source>
+        <translation>Factory settings restored!</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败！</source>
+        <translation>The factory reset failed!</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+</context>
 </TS>

@@ -824,4 +824,202 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <translation>Triệt tiêu</translation>
     </message>
 </context>
+<context>
+    <name>AlignSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>开始校准</source>
+        <translation>Bắt đầu hiệu chuẩn</translation>
+    </message>
+    <message>
+        <source>保存校准</source>
+        <translation>Lưu hiệu chuẩn</translation>
+    </message>
+    <message>
+        <source>打开ADC</source>
+        <translation>Mở ADC</translation>
+    </message>
+    <message>
+        <source>关闭ADC</source>
+        <translation>Đóng ADC</translation>
+    </message>
+    <message>
+        <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
+        <translation>Mẹo: nhấn từng phím một xuống hết cỡ và giữ nguyên, lắc nhẹ một lần (lên, xuống, trái, phải) trong ít nhất 2 giây, rồi thả hẳn ra. Nên lặp lại hai đến ba lần cho mỗi phím.
+Cảnh báo: hãy lưu hiệu chuẩn trước khi đóng phần mềm hoặc rời trang này. Nếu phần mềm bị đóng khi đang hiệu chuẩn và bàn phím sáng liên tục hoặc hoạt động không bình thường, hãy rút bàn phím ra và cắm lại.</translation>
+    </message>
+    <message>
+        <source>打开校准失败</source>
+        <translation>Không thể bắt đầu hiệu chuẩn</translation>
+    </message>
+    <message>
+        <source>保存校准失败</source>
+        <translation>Lưu hiệu chuẩn thất bại</translation>
+    </message>
+</context>
+<context>
+    <name>OtherSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>键盘固件版本：V</source>
+        <translation>Firmware bàn phím: V</translation>
+    </message>
+    <message>
+        <source>更新固件</source>
+        <translation>Cập nhật</translation>
+    </message>
+    <message>
+        <source>暂无新版本</source>
+        <translation>Chưa có phiên bản mới</translation>
+    </message>
+    <message>
+        <source>查看新版本</source>
+        <translation>Xem</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Khôi phục cài đặt gốc</translation>
+    </message>
+    <message>
+        <source>立即恢复</source>
+        <translation>Khôi phục ngay</translation>
+    </message>
+    <message>
+        <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
+        <translation>Mọi cài đặt sẽ trở về trạng thái xuất xưởng. Hãy thao tác cẩn thận.</translation>
+    </message>
+    <message>
+        <source>磁性键盘固件数据</source>
+        <translation>Dữ liệu firmware bàn phím</translation>
+    </message>
+    <message>
+        <source>更新数据</source>
+        <translation>Cập nhật</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>Không có phiên bản mới hơn</translation>
+    </message>
+    <message>
+        <source>更新错误: </source>
+        <translation>Lỗi cập nhật: </translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>Đã tìm thấy phiên bản mới %1
+
+Nội dung cập nhật:
+%2
+
+Tải bản cập nhật ngay bây giờ?</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>Đã tìm thấy phiên bản mới</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Có</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>Không</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>Đang tải bản cập nhật...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>Tệp tải về không vượt qua kiểm tra</translation>
+    </message>
+    <message>
+        <source>同步</source>
+        <translation>Ghi vào bàn phím</translation>
+    </message>
+    <message>
+        <source>下载完成，是否同步键盘固件...</source>
+        <translation>Đã tải xong. Ghi firmware vào bàn phím?</translation>
+    </message>
+    <message>
+        <source>选择固件数据文件</source>
+        <translation>Chọn tệp dữ liệu firmware</translation>
+    </message>
+    <message>
+        <source>固件数据文件(*.bin);;所有文件(*)</source>
+        <translation>Tệp dữ liệu firmware (*.bin);;Tất cả tệp (*)</translation>
+    </message>
+    <message>
+        <source>下载键盘固件中，请不要执行其他操作</source>
+        <translation>Đang ghi firmware bàn phím, vui lòng không thao tác khác</translation>
+    </message>
+    <message>
+        <source>下载固件数据中，请不要执行其他操作</source>
+        <translation>Đang ghi dữ liệu firmware, vui lòng không thao tác khác</translation>
+    </message>
+    <message>
+        <source>打开文件失败！</source>
+        <translation>Không mở được tệp!</translation>
+    </message>
+    <message>
+        <source>固件数据不匹配！</source>
+        <translation>Dữ liệu firmware không khớp với phần đầu tệp!</translation>
+    </message>
+    <message>
+        <source>下载固件失败！</source>
+        <translation>Ghi firmware thất bại!</translation>
+    </message>
+    <message>
+        <source>下载固件数据失败！</source>
+        <translation>Ghi dữ liệu firmware thất bại!</translation>
+    </message>
+    <message>
+        <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
+        <translation>Cập nhật firmware thành công. Nếu bàn phím không kết nối lại, hãy rút cáp USB và cắm lại!</translation>
+    </message>
+    <message>
+        <source>固件数据下载成功！</source>
+        <translation>Đã ghi dữ liệu firmware!</translation>
+    </message>
+    <message>
+        <source>你确定要恢复出厂设置吗？</source>
+        <translation>Bạn có chắc muốn khôi phục cài đặt gốc cho bàn phím?</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Khôi phục</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Hủy</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置中，请不要执行其他操作</source>
+        <translation>Đang khôi phục cài đặt gốc, vui lòng không thao tác khác</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置成功！</source>
+        <translation>Đã khôi phục cài đặt gốc!</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败！</source>
+        <translation>Khôi phục cài đặt gốc thất bại!</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Thông báo</translation>
+    </message>
+</context>
 </TS>

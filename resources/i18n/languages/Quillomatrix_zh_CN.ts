@@ -824,4 +824,202 @@
         <translation>抵消模式</translation>
     </message>
 </context>
+<context>
+    <name>AlignSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>开始校准</source>
+        <translation>开始校准</translation>
+    </message>
+    <message>
+        <source>保存校准</source>
+        <translation>保存校准</translation>
+    </message>
+    <message>
+        <source>打开ADC</source>
+        <translation>打开ADC</translation>
+    </message>
+    <message>
+        <source>关闭ADC</source>
+        <translation>关闭ADC</translation>
+    </message>
+    <message>
+        <source>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</source>
+        <translation>温馨提示：请单个按压键盘按键，完全按压直到触底并保持触底，（上下左右四个方向）晃动一下，持续2秒以上，最后完全松开，每个按键建议重复整个过程两到三次。
+警告提示：关闭软件或者退出校准界面之前，请保存校准。如果意外关闭了软件，没有退出校准，导致键盘一直常量灯或者键盘工作不正常，请重新插拔键盘。</translation>
+    </message>
+    <message>
+        <source>打开校准失败</source>
+        <translation>打开校准失败</translation>
+    </message>
+    <message>
+        <source>保存校准失败</source>
+        <translation>保存校准失败</translation>
+    </message>
+</context>
+<context>
+    <name>OtherSetForm</name>
+    <message>
+        <source>Form</source>
+        <translation>Form</translation>
+    </message>
+    <message>
+        <source>键盘固件版本：V</source>
+        <translation>键盘固件版本：V</translation>
+    </message>
+    <message>
+        <source>更新固件</source>
+        <translation>更新固件</translation>
+    </message>
+    <message>
+        <source>暂无新版本</source>
+        <translation>暂无新版本</translation>
+    </message>
+    <message>
+        <source>查看新版本</source>
+        <translation>查看新版本</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>恢复出厂设置</translation>
+    </message>
+    <message>
+        <source>立即恢复</source>
+        <translation>立即恢复</translation>
+    </message>
+    <message>
+        <source>所有设置将恢复到出厂状态，请谨慎操作。</source>
+        <translation>所有设置将恢复到出厂状态，请谨慎操作。</translation>
+    </message>
+    <message>
+        <source>磁性键盘固件数据</source>
+        <translation>磁性键盘固件数据</translation>
+    </message>
+    <message>
+        <source>更新数据</source>
+        <translation>更新数据</translation>
+    </message>
+    <message>
+        <source>没有新版本</source>
+        <translation>没有新版本</translation>
+    </message>
+    <message>
+        <source>更新错误: </source>
+        <translation>更新错误: </translation>
+    </message>
+    <message>
+        <source>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</source>
+        <translation>发现新版本 %1
+
+更新内容:
+%2
+
+是否立即下载更新?</translation>
+    </message>
+    <message>
+        <source>发现新版本</source>
+        <translation>发现新版本</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>正在下载更新...</source>
+        <translation>正在下载更新...</translation>
+    </message>
+    <message>
+        <source>下载文件校验失败</source>
+        <translation>下载文件校验失败</translation>
+    </message>
+    <message>
+        <source>同步</source>
+        <translation>同步</translation>
+    </message>
+    <message>
+        <source>下载完成，是否同步键盘固件...</source>
+        <translation>下载完成，是否同步键盘固件...</translation>
+    </message>
+    <message>
+        <source>选择固件数据文件</source>
+        <translation>选择固件数据文件</translation>
+    </message>
+    <message>
+        <source>固件数据文件(*.bin);;所有文件(*)</source>
+        <translation>固件数据文件(*.bin);;所有文件(*)</translation>
+    </message>
+    <message>
+        <source>下载键盘固件中，请不要执行其他操作</source>
+        <translation>下载键盘固件中，请不要执行其他操作</translation>
+    </message>
+    <message>
+        <source>下载固件数据中，请不要执行其他操作</source>
+        <translation>下载固件数据中，请不要执行其他操作</translation>
+    </message>
+    <message>
+        <source>打开文件失败！</source>
+        <translation>打开文件失败！</translation>
+    </message>
+    <message>
+        <source>固件数据不匹配！</source>
+        <translation>固件数据不匹配！</translation>
+    </message>
+    <message>
+        <source>下载固件失败！</source>
+        <translation>下载固件失败！</translation>
+    </message>
+    <message>
+        <source>下载固件数据失败！</source>
+        <translation>下载固件数据失败！</translation>
+    </message>
+    <message>
+        <source>固件升级成功，如果没连上设备，请重新拔插USB线！</source>
+        <translation>固件升级成功，如果没连上设备，请重新拔插USB线！</translation>
+    </message>
+    <message>
+        <source>固件数据下载成功！</source>
+        <translation>固件数据下载成功！</translation>
+    </message>
+    <message>
+        <source>你确定要恢复出厂设置吗？</source>
+        <translation>你确定要恢复出厂设置吗？</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>确认</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置中，请不要执行其他操作</source>
+        <translation>恢复出厂设置中，请不要执行其他操作</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置成功！</source>
+        <translation>恢复出厂设置成功！</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败！</source>
+        <translation>恢复出厂设置失败！</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+</context>
 </TS>

@@ -1,4 +1,4 @@
-#include "app/UpdateServer.h"
+#include "storage/UpdateServer.h"
 
 #include "model/SystemConfigUtil.h"
 
@@ -50,4 +50,9 @@ QUrl UpdateServer::resourcePackageUrl(const QString &productData)
 {
     const QString name = productData.toLower();
     return normalUrl(name + QLatin1Char('/') + name + QStringLiteral(".zip"));
+}
+
+QUrl UpdateServer::firmwareVersionUrl(const QString &productData)
+{
+    return normalUrl(productData.toLower() + QStringLiteral("/firmversion.xml"));
 }

@@ -1,6 +1,6 @@
-#include "app/DownloadManager.h"
+#include "storage/DownloadManager.h"
 
-#include "app/FileTransfer.h"
+#include "storage/FileTransfer.h"
 
 DownloadManager::DownloadManager(QObject *parent)
     : QObject(parent), mTransfer(new FileTransfer(FileTransfer::IdleWhen::AfterReport, this))

@@ -3,10 +3,10 @@
 #include <QUrl>
 
 // Addresses on the update server. Everything the program fetches lies below the server's
-// "/normal/" folder: the application's version description, the product database and one
-// resource package per keyboard model. The server's base address is the setting
-// "System/UpdateServer" of the settings file; without it $QUILLOMATRIX_UPDATE_SERVER, and without
-// that the vendor's server.
+// "/normal/" folder: the application's version description, the product database, and per
+// keyboard model a resource package and the description of the keyboard's firmware. The server's
+// base address is the setting "System/UpdateServer" of the settings file; without it
+// $QUILLOMATRIX_UPDATE_SERVER, and without that the vendor's server.
 class UpdateServer
 {
 public:
@@ -27,4 +27,7 @@ public:
     static QUrl productDatabaseUrl();
     // "/normal/<name>/<name>.zip" with name the model's productData in lower case.
     static QUrl resourcePackageUrl(const QString &productData);
+    // "/normal/<name>/firmversion.xml" with name the model's productData in lower case: the
+    // version description of the keyboard's own firmware.
+    static QUrl firmwareVersionUrl(const QString &productData);
 };

@@ -1,7 +1,9 @@
-#include "app/UpdateChecker.h"
+#include "storage/UpdateChecker.h"
 
-#include "app/FileTransfer.h"
+#include "storage/FileTransfer.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -97,4 +99,16 @@ int UpdateChecker::compareVersions(const QString &a, const QString &b)
             return text < 0 ? -1 : 1;
     }
     return 0;
+}
+
+bool UpdateChecker::verifyDigest(const QString &filePath, const QString &md5)
+{
+    const QString expected = md5.trimmed();
+    QFile file(filePath);
+    if (expected.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!hash.addData(&file) || !file.atEnd())
+        return false;
+    return QString::fromLatin1(hash.result().toHex()).compare(expected, Qt::CaseInsensitive) == 0;
 }

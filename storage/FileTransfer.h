@@ -7,7 +7,6 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
-class QProgressDialog;
 
 // One GET request written into a local file as the data arrive: the common work of the two
 // downloaders. A transfer that fails leaves no file behind. One transfer at a time.
@@ -34,9 +33,6 @@ public:
 
     // A GET request as every download of the program sends it.
     static QNetworkRequest request(const QUrl &url);
-    // Shows the progress of a transfer in dialog: a busy bar while the size is unknown, else the
-    // bytes received against the total (scaled when the total exceeds the bar's range).
-    static void showProgress(QProgressDialog *dialog, qlonglong bytesReceived, qlonglong bytesTotal);
 
 Q_SIGNALS:
     void progress(qlonglong bytesReceived, qlonglong bytesTotal);

@@ -1,13 +1,10 @@
-#include "app/FileTransfer.h"
+#include "storage/FileTransfer.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QProgressDialog>
-
-#include <climits>
 
 FileTransfer::FileTransfer(IdleWhen idleWhen, QObject *parent)
     : QObject(parent), mIdleWhen(idleWhen), mManager(new QNetworkAccessManager(this))
@@ -112,21 +109,4 @@ void FileTransfer::replyFinished()
         Q_EMIT error(failure);
     if (mIdleWhen == IdleWhen::AfterReport && mReply == reply)
         release();
-}
-
-void FileTransfer::showProgress(QProgressDialog *dialog, qlonglong bytesReceived, qlonglong bytesTotal)
-{
-    if (!dialog)
-        return;
-    if (bytesTotal <= 0) {
-        dialog->setRange(0, 0);
-        return;
-    }
-    // The bar counts in int; large totals are shown in coarser steps.
-    while (bytesTotal > INT_MAX) {
-        bytesTotal /= 1024;
-        bytesReceived /= 1024;
-    }
-    dialog->setMaximum(int(bytesTotal));
-    dialog->setValue(int(qBound<qlonglong>(0, bytesReceived, bytesTotal)));
 }

@@ -37,6 +37,9 @@ public:
     // the text behind it; missing parts count as 0. Negative, 0 or positive as a is below, equal
     // to or above b ("1.1.10.0" is above "1.1.2.2").
     static int compareVersions(const QString &a, const QString &b);
+    // True when the file can be read whole and its MD5 digest equals md5 (hexadecimal, any case,
+    // surrounding blanks ignored). An unreadable file or an empty md5 never matches.
+    static bool verifyDigest(const QString &filePath, const QString &md5);
 
 Q_SIGNALS:
     void updateAvailable(VersionInfo info);

@@ -1,0 +1,323 @@
+// The maintenance page against the emulated keyboard and a local update server: the firmware
+// version check (hexadecimal nibbles), download, digest check and flashing, the firmware data
+// file, refusals before anything is sent, a silent keyboard, leaving mid-way, and the reset.
+
+#include "emulator/EmulatedFirmwareCommands.h"
+#include "pages/tuning/FirewareTransfer.h"
+#include "pages/tuning/OtherSetForm.h"
+#include "storage/UpdateServer.h"
+#include "tests/pages/PageRig.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestHttpServer.h"
+
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString Description = QStringLiteral("/normal/quillhe104/firmversion.xml");
+const QString ImagePath = QStringLiteral("/normal/quillhe104/firmware_0106.bin");
+constexpr uchar ImageChunk = EmulatedFirmwareCommands::KeyboardChunk;
+constexpr uchar DataChunk = EmulatedFirmwareCommands::DataChunk;
+
+// An image: header bytes 4 to 11 are 11 to 18 (hexadecimal), then the payload.
+QByteArray image(int payload)
+{
+    QByteArray bytes(40 + payload, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i >= 40 ? i * 3 : i >= 4 && i < 12 ? 0x11 + i - 4 : 0);
+    return bytes;
+}
+
+// A data file whose header gives the payload's length and byte sum, each off by the amount given.
+QByteArray dataFile(int payload, int lengthOff = 0, int sumOff = 0)
+{
+    QByteArray bytes(40 + payload, '\0');
+    quint32 sum = 0;
+    for (int i = 40; i < bytes.size(); ++i)
+        sum += uchar(bytes[i] = char(i * 5));
+    bytes[0] = 'Q';
+    qToLittleEndian<quint32>(quint32(payload + lengthOff), bytes.data() + 16);
+    qToLittleEndian<quint32>(sum + quint32(sumOff), bytes.data() + 24);
+    return bytes;
+}
+
+QList<int> sizes(const QList<QByteArray> &payloads)
+{
+    QList<int> out;
+    for (const QByteArray &payload : payloads)
+        out.append(int(payload.size()));
+    return out;
+}
+} // namespace
+
+class TestOtherSetForm : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PageRig> rig;
+    OtherSetForm *page = nullptr;
+    TestHttpServer server;
+    QTemporaryDir files;
+    int written = 0;
+
+    void open(int frameSize = 128)
+    {
+        rig.reset(new PageRig(SampleProductDatabase::He104Serial, {}, frameSize));
+        QVERIFY2(rig->ready(), qPrintable(rig->error()));
+        UpdateServer::setBaseAddress(server.baseAddress());
+        page = rig->showPage<OtherSetForm>(8);
+    }
+    void offer(const QString &version, const QByteArray &md5)
+    {
+        server.serve(Description, "<firmware><version>" + version.toUtf8() + "</version><description>fixes</description><md5>"
+                                      + md5 + "</md5><url>" + server.url(ImagePath).toEncoded() + "</url></firmware>");
+    }
+    QString write(const QByteArray &bytes)
+    {
+        const QString path = files.filePath(QStringLiteral("file%1.bin").arg(++written));
+        TestFiles::write(path, bytes);
+        return path;
+    }
+    EmulatedFirmware &keyboard() { return rig->keyboard().state().firmware; }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(server.listen()); }
+    void init() { PageRig::failOnWarnings(); }
+    void cleanup()
+    {
+        page = nullptr;
+        rig.reset();
+    }
+
+    void firmwareOnServer_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("toast");
+        QTest::newRow("a nibble above 9") << "0.1.0.A" << QString();
+        QTest::newRow("lower case") << "0.1.0.b" << QString();
+        QTest::newRow("a higher first nibble") << "1.0.0.0" << QString();
+        QTest::newRow("equal") << "0.1.0.5" << "没有新版本";
+        QTest::newRow("older") << "0.1.0.4" << "没有新版本";
+        QTest::newRow("older with high nibbles") << "0.0.F.F" << "没有新版本";
+        QTest::newRow("not hexadecimal") << "0.1.0.G" << "更新错误: Invalid version info format";
+    }
+    void firmwareOnServer()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, toast);
+        open();
+        QCOMPARE(page->findChild<QLabel *>(QStringLiteral("versionFireLabel"))->text(), QStringLiteral("键盘固件版本：V0.1.0.5"));
+        offer(version, "00");
+        rig->answerMessages({QMessageBox::No});
+        QVERIFY(PageRig::clickButton(page, QStringLiteral("syncFireBtn")));
+        if (toast.isEmpty()) {
+            QTRY_COMPARE(rig->shownDialogs(), QStringList{"发现新版本"});
+        } else {
+            QTRY_COMPARE(PageRig::toasts(page), QStringList{toast});
+            QVERIFY(rig->shownDialogs().isEmpty());
+        }
+        QTest::qWait(50);
+        QCOMPARE(server.requestCount(ImagePath), 0);
+    }
+
+    void flashImage_data()
+    {
+        QTest::addColumn<int>("frameSize");
+        QTest::addColumn<QList<int>>("chunks");
+        QTest::addColumn<QList<int>>("progress");
+        QTest::newRow("122-byte chunks") << 128 << QList<int>{122, 122, 56} << QList<int>{0, 40, 81, 99, 100};
+        QTest::newRow("58-byte chunks") << 64 << QList<int>{58, 58, 58, 58, 58, 10}
+                                        << QList<int>{0, 19, 38, 58, 77, 96, 99, 100};
+    }
+    void flashImage()
+    {
+        QFETCH(int, frameSize);
+        QFETCH(QList<int>, chunks);
+        QFETCH(QList<int>, progress);
+        open(frameSize);
+        const QByteArray file = image(300);
+        server.serve(ImagePath, file);
+        // The description's digest in lower case.
+        offer(QStringLiteral("0.1.0.6"), QCryptographicHash::hash(file, QCryptographicHash::Md5).toHex());
+        rig->answerMessages({QMessageBox::Yes, QMessageBox::Yes});
+        QSignalSpy steps(page->transfer(), &FirewareTransfer::progress);
+        const int mark = rig->mark();
+        QVERIFY(PageRig::clickButton(page, QStringLiteral("syncFireBtn")));
+        QTRY_COMPARE(PageRig::toasts(page), QStringList{"固件升级成功，如果没连上设备，请重新拔插USB线！"});
+        QCOMPARE(rig->shownDialogs(), (QStringList{"发现新版本", "同步"}));
+        QCOMPARE(sizes(rig->payloads(ImageChunk, mark)), chunks);
+        QCOMPARE(keyboard().keyboard.chunks.keys().size(), chunks.size()); // numbered 1 to n, none twice
+        QCOMPARE(keyboard().keyboard.chunks.lastKey(), chunks.size());
+        QCOMPARE(keyboard().keyboard.assembled(), file.mid(40));
+        QCOMPARE(rig->payloads(EmulatedFirmwareCommands::KeyboardEnd, mark), QList<QByteArray>{QByteArray::fromHex("1112131415161718")});
+        QVERIFY(keyboard().keyboard.ended);
+        QList<int> seen;
+        for (const QList<QVariant> &step : std::as_const(steps))
+            seen.append(step.value(0).toInt());
+        QCOMPARE(seen, progress);
+        QVERIFY(!page->progressDialog());
+    }
+
+    void sendDataFile_data()
+    {
+        QTest::addColumn<int>("frameSize");
+        QTest::addColumn<QList<int>>("frames");
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QList<int>>("progress");
+        QTest::newRow("122-byte chunks") << 128 << QList<int>{40, 122, 122, 56}
+                                         << QByteArray::fromHex("510000000000000000000000000000002c010000000000005a94000004000000"
+                                                                "0000000000000000")
+                                         << QList<int>{0, 11, 47, 83, 99, 100};
+        QTest::newRow("58-byte chunks") << 64 << QList<int>{40, 58, 58, 58, 58, 58, 10}
+                                        << QByteArray::fromHex("510000000000000000000000000000002c010000000000005a94000007000000"
+                                                               "0000000000000000")
+                                        << QList<int>{0, 11, 28, 45, 62, 80, 97, 99, 100};
+    }
+    void sendDataFile()
+    {
+        QFETCH(int, frameSize);
+        QFETCH(QList<int>, frames);
+        QFETCH(QByteArray, header);
+        QFETCH(QList<int>, progress);
+        open(frameSize);
+        const QByteArray file = dataFile(300);
+        const QString path = write(file);
+        rig->answerFiles({path});
+        QSignalSpy steps(page->transfer(), &FirewareTransfer::progress);
+        const int mark = rig->mark();
+        QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
+        QTRY_COMPARE(PageRig::toasts(page), QStringList{"固件数据下载成功！"});
+        const QList<QByteArray> sent = rig->payloads(DataChunk, mark);
+        QCOMPARE(sizes(sent), frames);
+        QCOMPARE(sent.first(), header);
+        QVERIFY(keyboard().data.ended); // the keyboard found length and sum as the header says
+        QCOMPARE(TestFiles::read(path), file);
+        QCOMPARE(steps.size(), progress.size());
+        for (int i = 0; i < progress.size(); ++i)
+            QCOMPARE(steps.at(i).value(0).toInt(), progress.at(i));
+        QVERIFY(!page->progressDialog());
+    }
+
+    void digestFails_data()
+    {
+        QTest::addColumn<bool>("unreadable");
+        QTest::newRow("digest differs") << false;
+        QTest::newRow("file unreadable") << true;
+    }
+    void digestFails()
+    {
+        QFETCH(bool, unreadable);
+        open();
+        server.serve(ImagePath, image(300));
+        offer(QStringLiteral("0.1.0.6"), QCryptographicHash::hash("other", QCryptographicHash::Md5).toHex());
+        rig->answerMessages({QMessageBox::Yes, QMessageBox::Yes});
+        if (unreadable)
+            page->onDownloadFinished(files.filePath(QStringLiteral("missing.bin")));
+        else
+            QVERIFY(PageRig::clickButton(page, QStringLiteral("syncFireBtn")));
+        QTRY_COMPARE(PageRig::toasts(page), QStringList{"下载文件校验失败"});
+        QVERIFY(!rig->shownDialogs().contains("同步"));
+        QVERIFY(rig->payloads(ImageChunk, 0).isEmpty());
+        QVERIFY(!page->progressDialog());
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("frameSize");
+        QTest::addColumn<int>("refusal");
+        const int image_ = FirewareTransfer::KeyboardImage;
+        const int data = FirewareTransfer::FirewareData;
+        QTest::newRow("image of its header only") << image_ << image(0) << 128 << int(FirewareTransfer::NoPayload);
+        QTest::newRow("image of 65536 frames") << image_ << image(65535 * 58 + 1) << 64 << int(FirewareTransfer::TooManyFrames);
+        QTest::newRow("data shorter than its header") << data << QByteArray(20, '\0') << 128 << int(FirewareTransfer::Mismatch);
+        QTest::newRow("data longer than it says") << data << dataFile(300, -1) << 128 << int(FirewareTransfer::Mismatch);
+        QTest::newRow("data of another sum") << data << dataFile(300, 0, 1) << 128 << int(FirewareTransfer::Mismatch);
+    }
+    void refusals()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, frameSize);
+        QFETCH(int, refusal);
+        open(frameSize);
+        const QString path = write(bytes);
+        QCOMPARE(int(page->transfer()->start(FirewareTransfer::Kind(kind), path)), refusal);
+        if (kind == FirewareTransfer::FirewareData) {
+            rig->answerFiles({path});
+            QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
+            QCOMPARE(rig->shownMessages(), QStringList{"固件数据不匹配！"});
+        }
+        QVERIFY(!page->transfer()->isRunning());
+        QVERIFY(rig->payloads(ImageChunk, 0).isEmpty() && rig->payloads(DataChunk, 0).isEmpty());
+        QVERIFY(!page->progressDialog());
+    }
+
+    void failedOrLeft_data()
+    {
+        QTest::addColumn<bool>("unanswered");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("answers lost") << true << UsbCommunicateUtil::MaxSends << QStringList{"下载固件数据失败！"};
+        QTest::newRow("page left") << false << 1 << QStringList{};
+    }
+    void failedOrLeft()
+    {
+        QFETCH(bool, unanswered);
+        QFETCH(int, sends);
+        QFETCH(QStringList, messages);
+        open();
+        if (unanswered)
+            rig->keyboard().addReplyFault({ReplyFault::Drop, 0, DataChunk | 0x80, UsbCommunicateUtil::MaxSends});
+        rig->answerFiles({write(dataFile(300))});
+        const int mark = rig->mark();
+        QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
+        QVERIFY(page->progressDialog());
+        if (!unanswered)
+            page->exitInterface();
+        // The answer to the frame in flight (or the protocol's giving up) changes nothing more.
+        QTRY_VERIFY(!page->transfer()->isRunning());
+        QTest::qWait(4 * 100);
+        QCOMPARE(rig->payloads(DataChunk, mark).size(), sends);
+        QCOMPARE(rig->shownMessages(), messages);
+        QVERIFY(PageRig::toasts(page).isEmpty());
+        QVERIFY(!page->progressDialog());
+    }
+
+    void factoryReset_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("lost");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("page");
+        const QString question = QStringLiteral("你确定要恢复出厂设置吗？");
+        QTest::newRow("confirmed") << true << 0 << QStringList{question, "恢复出厂设置成功！"} << 0;
+        QTest::newRow("declined") << false << 0 << QStringList{question} << 8;
+        QTest::newRow("answers lost") << true << 3 << QStringList{question, "恢复出厂设置失败！"} << 8;
+    }
+    void factoryReset()
+    {
+        QFETCH(bool, confirm);
+        QFETCH(int, lost);
+        QFETCH(QStringList, messages);
+        QFETCH(int, page);
+        open();
+        if (lost)
+            rig->keyboard().addReplyFault({ReplyFault::Drop, 0, EmulatedFirmwareCommands::Reset | 0x80, lost});
+        rig->answerMessages({confirm ? QMessageBox::Yes : QMessageBox::No, QMessageBox::Ok});
+        QVERIFY(PageRig::clickButton(this->page, QStringLiteral("resetBtn")));
+        QTRY_COMPARE(rig->shownMessages(), messages);
+        QCOMPARE(rig->stack().currentIndex(), page);
+        const int sends = confirm ? qMax(1, lost) : 0;
+        QCOMPARE(rig->payloads(EmulatedFirmwareCommands::Reset, 0), QList<QByteArray>(sends, QByteArray::fromHex("5aa5")));
+        QCOMPARE(keyboard().resets, sends);
+        QVERIFY(!this->page->progressDialog());
+    }
+};
+
+QTEST_MAIN(TestOtherSetForm)
+#include "tst_othersetform.moc"
