@@ -5,6 +5,8 @@
 #   scripts/fuzz.sh [seconds]     (default 30, in all)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# ccache: paths relative to the checkout, so another clone of the project reuses the same cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build="${QUILL_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 seconds="${1:-30}"
 bash "$root/scripts/configure-sanitize.sh" "$build"

@@ -4,6 +4,8 @@
 #   scripts/sanitize.sh [ctest arguments...]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# ccache: paths relative to the checkout, so another clone of the project reuses the same cache.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build="${QUILL_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
 bash "$root/scripts/configure-sanitize.sh" "$build"
 cmake --build "$build" --parallel "$(nproc)"
