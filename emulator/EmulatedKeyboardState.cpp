@@ -81,6 +81,7 @@ void EmulatedKeyboardState::resetProfiles()
     for (int i = 0; i < ProfileCount; ++i)
         profiles.append(makeProfile(i, keyNumbers, factoryNormal, factoryFn));
     currentProfile = 0;
+    params = factoryParams();
     for (auto &macro : macros)
         macro.clear();
     calibration = EmulatedCalibration();

@@ -98,7 +98,8 @@ public:
     // The sample product database's first model when the tests were built with one, else builtIn().
     static EmulatedKeyboardState sample();
 
-    // Rebuilds every profile from the key numbers and factory layers (a factory reset).
+    // Rebuilds every profile from the key numbers and factory layers, empties the macros and the
+    // calibration and restores the factory board parameters (a factory reset).
     void resetProfiles();
 
 private:

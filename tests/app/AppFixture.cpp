@@ -49,12 +49,18 @@ QStackedWidget &AppFixture::pageStack()
     return *mStack;
 }
 
-void AppFixture::plugIn(const EmulatedHidFaults &faults)
+void AppFixture::plugIn(const EmulatedHidFaults &faults, const QList<int> &frameSizes)
 {
     mKeyboard = EmulatedKeyboard::createSample();
-    mPaths = EmulatedHidBus::instance().attachKeyboard(mKeyboard);
+    mFrameSizes = frameSizes;
+    mPaths = EmulatedHidBus::instance().attachKeyboard(mKeyboard, frameSizes);
     for (const QByteArray &path : std::as_const(mPaths))
         EmulatedHidBus::instance().setFaults(path, faults);
+}
+
+void AppFixture::plugInAgain()
+{
+    mPaths = EmulatedHidBus::instance().attachKeyboard(mKeyboard, mFrameSizes);
 }
 
 void AppFixture::unplug()
@@ -73,7 +79,7 @@ void AppFixture::reset()
 void AppFixture::failOnWarnings()
 {
     QTest::failOnWarning(QRegularExpression(
-        QStringLiteral("^(?!This plugin does not support (propagateSizeHints|raise)\\(\\)$)"
+        QStringLiteral("^(?!This plugin does not support (propagateSizeHints\\(\\)|raise\\(\\)|grabbing the keyboard)$)"
                        "(?!QObject::connect: No such signal QPlatformNativeInterface::systemTrayWindowChanged)")));
 }
 

@@ -25,11 +25,14 @@ public:
     // For a page tested without the main window: blank pages in a stack that is gStackedWidget.
     QStackedWidget &pageStack();
 
-    void plugIn(const EmulatedHidFaults &faults = {}); // the sample keyboard
+    // A new sample keyboard on its interfaces of the given report sizes.
+    void plugIn(const EmulatedHidFaults &faults = {}, const QList<int> &frameSizes = {128, 64});
+    // The keyboard last plugged in, with its memory, on the same interfaces again.
+    void plugInAgain();
     void unplug();
     // The keyboard last plugged in.
     EmulatedKeyboard &keyboard() { return *mKeyboard; }
-    // Its interface of 128-byte reports, the one the program talks to.
+    // Its first interface (the largest reports), the one the program talks to.
     QByteArray path() const { return mPaths.value(0); }
     // Between tests: the link closed, the keyboard unplugged, the keyboard model emptied.
     void reset();
@@ -53,6 +56,7 @@ public:
 
 private:
     TestDataDir mData;
+    QList<int> mFrameSizes;
     QList<QByteArray> mPaths;
     std::shared_ptr<EmulatedKeyboard> mKeyboard;
     std::unique_ptr<QStackedWidget> mStack;

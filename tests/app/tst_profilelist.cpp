@@ -1,5 +1,6 @@
-// The main window's profile list through the emulated keyboard: switch, add, delete, rename, the
-// keyboard's own change notice, failures, and exporting and importing a configuration file.
+// The main window's profile list through the emulated keyboard beyond what a user's journey does
+// (tests/journey): the keyboard's own change notice, replies of other requesters, a keyboard that
+// stops answering, and unplugging during an export or import.
 
 #include "tests/app/AppFixture.h"
 
@@ -10,7 +11,6 @@
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
 
-#include <QFile>
 #include <QListView>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -99,32 +99,6 @@ private Q_SLOTS:
         PageDialogs::setFilePrompter({});
     }
 
-    void switchAddDeleteRename()
-    {
-        select(2);
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().currentProfile, 2, kWaitMs);
-        verifyAgreement();
-
-        click("addButton");
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles.size(), 5, kWaitMs);
-        verifyAgreement();
-
-        // Deleting the last row while it is active leaves the keyboard's new active one selected.
-        select(4);
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().currentProfile, 4, kWaitMs);
-        verifyAgreement();
-        click("deButton");
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles.size(), 4, kWaitMs);
-        verifyAgreement();
-        QCOMPARE(selectedRow(), 3);
-
-        // The edited row is the profile renamed, whichever it is.
-        list()->model()->setData(list()->model()->index(1, 0), QStringLiteral("Raid night"));
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles[1].name, QStringLiteral("Raid night"), kWaitMs);
-        QCOMPARE(keyboard().profiles[3].name, QStringLiteral("Profile 4"));
-        verifyAgreement();
-    }
-
     // The keyboard switched by itself (its own key): the list follows.
     void keyboardChangeNotice()
     {
@@ -171,37 +145,6 @@ private Q_SLOTS:
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         QCOMPARE(listNames(), before);
         QCOMPARE(selectedRow(), 0); // back on the active profile
-    }
-
-    // Export, change the keyboard, import: the keyboard holds what was exported.
-    void exportThenImport()
-    {
-        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
-        // A change on the keyboard, read by switching away and back.
-        keyboard().profiles[0].normalLayer[5].lValue = 0x2C;
-        for (int row : {1, 0}) {
-            select(row);
-            QTRY_COMPARE_WITH_TIMEOUT(keyboard().currentProfile, row, kWaitMs);
-            verifyAgreement();
-        }
-
-        mFiles = {file};
-        click("exportButton");
-        QTRY_COMPARE_WITH_TIMEOUT(toasts(), QStringList{QStringLiteral("写入配置成功")}, kWaitMs);
-        QVERIFY(QFile(file).size() > 0);
-        QVERIFY(idle());
-
-        keyboard().profiles[0].normalLayer[5].lValue = 0x04;
-        mFiles = {file};
-        click("importButton");
-        QTRY_VERIFY_WITH_TIMEOUT(toasts().contains(QStringLiteral("导入配置成功")), kWaitMs);
-        QCOMPARE(keyboard().profiles[0].normalLayer[5].lValue, uchar(0x2C));
-        verifyAgreement();
-
-        // No file chosen: nothing happens.
-        click("exportButton");
-        click("importButton");
-        QVERIFY(!mWindow->progressDialog());
     }
 
     // Pulling the keyboard out while a transfer runs ends the worker and its dialog.
