@@ -2,7 +2,7 @@
 // the emulated keyboard: no keyboard at first; it is plugged in and read; a key of each layer is
 // reassigned; a lighting effect is chosen and keys are painted; one advanced key of each kind is
 // bound; a macro is recorded, saved and bound to a key; actuation and rapid trigger are set on a
-// few keys and the polling rate changed; other profiles are visited, added, renamed and deleted;
+// few keys and the polling rate changed; the keys are calibrated; other profiles are visited, added, renamed and deleted;
 // the configuration is exported, the keyboard reset to its factory settings and the file imported
 // again; a firmware image is flashed; the keyboard is unplugged and plugged in again. After every
 // step the keyboard holds exactly what the journey has set so far and the keyboard model equals
@@ -14,6 +14,7 @@
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/QFirewareItemWidget.h"
+#include "emulator/EmulatedCalibrationCommands.h"
 #include "emulator/EmulatedHighKeyCommands.h"
 #include "model/KeyHelpers.h"
 #include "model/KeyboardConfigUtil.h"
@@ -30,7 +31,10 @@
 #include "pages/keys/QKeyKeyboardWidget.h"
 #include "pages/keys/QLightKeyboardWidget.h"
 #include "pages/keys/QRsoKeyboardWidget.h"
+#include "pages/tuning/AlignSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
+#include "pages/tuning/QAdjustKeyLabel.h"
+#include "pages/tuning/QAlignKeyboardWidget.h"
 #include "pages/tuning/QNatureKeyboardWidget.h"
 #include "link/UsbHidUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
@@ -52,7 +56,6 @@ constexpr int kWaitMs = 8000;
 // Keys of the sample keyboard (104 keys).
 constexpr uchar Grave = 16, One = 17, Four = 20, Q = 38, W = 39, E = 40, Caps = 58, A = 59, S = 60, D = 61, F = 62,
                 G = 63;
-constexpr uchar MaintenanceSource = 10;
 
 // The window's progress dialog, for knowing when the window is idle.
 class Window : public MainWindow
@@ -305,9 +308,35 @@ class TestJourney : public QObject
         agree();
     }
 
-    // The calibration step joins here once the calibration page has landed: calibrate from the
-    // page's button, press every key to the bottom, save; the keyboard then holds one stored
-    // calibration (keyboard().calibration.saves).
+    // Calibration from the page's button: every key pressed to the bottom and let go, then saved;
+    // the keyboard holds one stored calibration.
+    void calibrate()
+    {
+        goTo("alignButton", MainWindow::AlignPage);
+        auto *align = page<AlignSetForm>(MainWindow::AlignPage);
+        click(align, "alignStartButton");
+        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, kWaitMs);
+        const auto pressAll = [this](quint16 depth) {
+            for (uchar key : std::as_const(keyboard().keyNumbers))
+                EmulatedCalibrationCommands::pressKey(keyboard(), key, depth);
+            for (const QByteArray &frame : EmulatedCalibrationCommands::liveReports(keyboard(), gUsbFrameMaxsize))
+                EmulatedHidBus::instance().pushInputReport(mApp.path(), frame);
+        };
+        pressAll(gKeyboardConfig->productInfo->triggerMax);
+        const auto allPassed = [align] {
+            const QList<QAdjustKeyLabel *> tiles = align->keyboard()->findChildren<QAdjustKeyLabel *>();
+            return !tiles.isEmpty() && std::all_of(tiles.cbegin(), tiles.cend(), [](const QAdjustKeyLabel *tile) {
+                return !tile->isVisible() || tile->getKeyStatus() == QAdjustKeyLabel::StatusPassed;
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allPassed(), kWaitMs);
+        pressAll(0);
+        click(align, "alignSaveButton");
+        QTRY_COMPARE_WITH_TIMEOUT(keyboard().calibration.saves, 1, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Idle, kWaitMs);
+        QVERIFY(!keyboard().calibration.reporting);
+        agree();
+    }
 
     // The list shows the keyboard's profiles with its active one selected, and takes choices again.
     void listAgrees()
@@ -363,12 +392,9 @@ class TestJourney : public QObject
         QTRY_COMPARE_WITH_TIMEOUT(TestFiles::toastTexts(mWindow.get()), QStringList{QStringLiteral("写入配置成功")}, kWaitMs);
         awaitWindowIdle();
 
-        // The reset as the maintenance page sends it, and the device page reads the keyboard
-        // anew. Once that page has landed, this is a press on its reset button.
-        QSignalSpy reset(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::usb_receive_reset_keyboard);
-        gUsbCommunicateUtil->usb_reset_keyboard(MaintenanceSource, true);
-        QTRY_COMPARE_WITH_TIMEOUT(reset.size(), 1, kWaitMs);
-        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+        // The maintenance page's reset, confirmed; the keyboard is then read anew.
+        goTo("otherButton", MainWindow::OtherPage);
+        click(page(MainWindow::OtherPage), "resetBtn");
         awaitKeyPage();
         const EmulatedKeyboardState journey = mExpected;
         mExpected.resetProfiles();
@@ -442,6 +468,11 @@ private Q_SLOTS:
             return QTest::currentTestFailed() ? int(QDialog::Rejected) : dialog->result();
         });
         PageDialogs::setFilePrompter([this](QWidget *, bool, const QString &, const QString &, const QString &) { return mFile; });
+        // Every question is answered yes, every notice acknowledged.
+        PageDialogs::setMessagePrompter([](QWidget *, QMessageBox::Icon, const QString &, const QString &,
+                                           QMessageBox::StandardButtons buttons) {
+            return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        });
     }
 
     void cleanup()
@@ -450,6 +481,7 @@ private Q_SLOTS:
         mApp.reset();
         PageDialogs::setDialogRunner({});
         PageDialogs::setFilePrompter({});
+        PageDialogs::setMessagePrompter({});
         gBootFirewareScreenFlag = gEntryBootFirewareFlag = false;
     }
 
@@ -466,7 +498,7 @@ private Q_SLOTS:
         const Step steps[] = {
             &TestJourney::startWithoutKeyboard, &TestJourney::plugInAndRead,   &TestJourney::reassignKeys,
             &TestJourney::paintTheLights,       &TestJourney::bindAdvancedKeys, &TestJourney::recordAMacro,
-            &TestJourney::tuneTheTravel,        // calibration goes here, see above
+            &TestJourney::tuneTheTravel,        &TestJourney::calibrate,
             &TestJourney::useProfiles,          &TestJourney::exportResetImport, &TestJourney::flashFirmware,
             &TestJourney::unplugAndPlugInAgain,
         };
