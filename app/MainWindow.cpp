@@ -82,15 +82,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     mPageIndex = NoPage;
     displayConfigItem(DevicePage);
 
-    if (gToolTipUtil) {
-        gToolTipUtil->setToolTipFromFile(ui->deviceButton, QStringLiteral("MainWindow/deviceButton"));
-        gToolTipUtil->setToolTipFromFile(ui->firewareButton, QStringLiteral("MainWindow/firewareButton"));
-        gToolTipUtil->setToolTipFromFile(ui->settingButton, QStringLiteral("MainWindow/settingButton"));
-        gToolTipUtil->setToolTipFromFile(ui->addButton, QStringLiteral("MainWindow/addButton"));
-        gToolTipUtil->setToolTipFromFile(ui->deButton, QStringLiteral("MainWindow/deButton"));
-        gToolTipUtil->setToolTipFromFile(ui->exportButton, QStringLiteral("MainWindow/exportButton"));
-        gToolTipUtil->setToolTipFromFile(ui->importButton, QStringLiteral("MainWindow/importButton"));
-    }
+    applyToolTips();
 
     if (gUsbCommunicateUtil) {
         // The profile replies are connected with the profile list.
@@ -117,6 +109,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // The communication choice appears the next time the device page is entered.
     ui->main_group_box->hide();
+    setWindowTitle(tr("磁性键盘"));
 }
 
 MainWindow::~MainWindow()
@@ -415,7 +408,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     qDebug("MainWindow closeEvent");
     if (gSystemConfig && gSystemConfig->getCloseMin() && mTrayIcon && mTrayIcon->isVisible()) {
         hide();
-        mTrayIcon->showMessage(QStringLiteral("提示"), QStringLiteral("程序已最小化到托盘"),
+        mTrayIcon->showMessage(tr("提示"), tr("程序已最小化到托盘"),
                                QSystemTrayIcon::Information, kTrayNoticeMs);
         event->ignore();
         return;
@@ -463,11 +456,12 @@ void MainWindow::initializeSystemTray()
     mTrayIcon->showMessage(tr("磁性键盘"), tr("点击恢复显示"), QSystemTrayIcon::Information, kTrayWelcomeMs);
 
     mTrayMenu = new QMenu(this);
-    mTrayMenu->addAction(QStringLiteral("窗口最小化"), this, &QWidget::hide);
-    mTrayMenu->addAction(QStringLiteral("窗口最大化"), this, &QWidget::showMaximized);
-    mTrayMenu->addAction(QStringLiteral("恢复原始大小"), this, &QWidget::showNormal);
+    mTrayMenu->addAction(QString(), this, &QWidget::hide);
+    mTrayMenu->addAction(QString(), this, &QWidget::showMaximized);
+    mTrayMenu->addAction(QString(), this, &QWidget::showNormal);
     mTrayMenu->addSeparator();
-    mTrayMenu->addAction(QStringLiteral("退出"), qApp, &QCoreApplication::quit);
+    mTrayMenu->addAction(QString(), qApp, &QCoreApplication::quit);
+    retranslateTrayMenu();
     mTrayIcon->setContextMenu(mTrayMenu);
 
     connect(mTrayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayIconActivated);
@@ -506,9 +500,32 @@ void MainWindow::setupLogo()
 
 void MainWindow::refreshLanguageUi()
 {
-    // The form's texts carry the form's own title; the window keeps the title it was given.
-    const QString title = windowTitle();
+    // The form's texts carry the form's own title: the window's title follows them.
     ui->retranslateUi(this);
-    setWindowTitle(title);
+    setWindowTitle(tr("磁性键盘"));
+    retranslateTrayMenu();
     gToolTipUtil.reset(new ToolTipUtil);
+    applyToolTips();
+}
+
+void MainWindow::applyToolTips()
+{
+    if (!gToolTipUtil)
+        return;
+    const std::pair<QWidget *, const char *> buttons[] = {
+        {ui->deviceButton, "MainWindow/deviceButton"}, {ui->firewareButton, "MainWindow/firewareButton"},
+        {ui->settingButton, "MainWindow/settingButton"}, {ui->addButton, "MainWindow/addButton"},
+        {ui->deButton, "MainWindow/deButton"},         {ui->exportButton, "MainWindow/exportButton"},
+        {ui->importButton, "MainWindow/importButton"},
+    };
+    for (const auto &[button, key] : buttons)
+        gToolTipUtil->setToolTipFromFile(button, QString::fromLatin1(key));
+}
+
+void MainWindow::retranslateTrayMenu()
+{
+    const QList<QAction *> actions = mTrayMenu->actions();
+    const QString texts[] = {tr("窗口最小化"), tr("窗口最大化"), tr("恢复原始大小"), QString(), tr("退出")};
+    for (int i = 0; i < actions.size() && i < int(std::size(texts)); ++i)
+        actions[i]->setText(texts[i]);
 }

@@ -154,6 +154,10 @@ private:
     // Shows the left column's widgets for the page at index.
     void displayConfigItem(int index);
     void initializeSystemTray();
+    // The tray menu's texts in the current language.
+    void retranslateTrayMenu();
+    // The left column's tooltips from the tooltip texts of the current language.
+    void applyToolTips();
     void setupLogo();
     // Hot-plug notices are ignored while a Bluetooth link is up (false, ignoredLine logged);
     // otherwise takenLine is logged and the device is given a moment to settle.

@@ -62,7 +62,6 @@ int main(int argc, char *argv[])
         auto window = std::make_unique<MainWindow>();
         window->setWindowState(Qt::WindowMaximized);
         window->show();
-        window->setWindowTitle(QStringLiteral("磁性键盘"));
 
         QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, onAboutToQuit, Qt::DirectConnection);
 #ifdef QUILL_EMULATED_KEYBOARD

@@ -322,7 +322,6 @@ void Ui_PerformanceSetForm::setupParamsColumn(QWidget *parent)
 
 void Ui_PerformanceSetForm::retranslateUi(QWidget *form)
 {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("PerformanceSetForm", text); };
     form->setWindowTitle(tr("Form"));
     titleWidget->refreshLanguageUi();
     promptLabel->setText(tr("请在下方选择需要修改的按键"));
@@ -367,4 +366,20 @@ void Ui_PerformanceSetForm::retranslateUi(QWidget *form)
     shakeHighBtn->setText(QStringLiteral("High"));
     for (QLabel *value : {triSliderLabel, quickSliderLabel, resetSliderLabel, deadDownLabel, deadUpLabel})
         value->clear();
+    fitPrompts();
+}
+
+void Ui_PerformanceSetForm::fitPrompts()
+{
+    // The page does not ask the window for its explanations' height at every width; each one
+    // instead asks for the lines its wording takes in its column at the column's narrowest, so
+    // that no wording is cut off, in any language.
+    for (QLabel *label : {triPromptLabel, quickPromptLabel, resetPromptLabel, continuePromptLabel, brokenPromptLabel,
+                          sportsPromptLabel}) {
+        QWidget *card = label->parentWidget();
+        const QMargins margins = card->layout()->contentsMargins();
+        label->ensurePolished();
+        label->setMinimumHeight(0);
+        label->setMinimumHeight(label->heightForWidth(card->minimumWidth() - margins.left() - margins.right()));
+    }
 }

@@ -7,6 +7,8 @@
 
 #include "pages/tuning/SliderGestures.h"
 
+#include <QCoreApplication>
+
 class PageTitleBar;
 class QCheckBox;
 class QImageScene;
@@ -17,10 +19,15 @@ class QWidget;
 
 class Ui_PerformanceSetForm
 {
+    // The texts belong to the page.
+    Q_DECLARE_TR_FUNCTIONS(PerformanceSetForm)
+
 public:
     void setupUi(QWidget *form);
     // Sets every text again in the current language; the value labels become empty.
     void retranslateUi(QWidget *form);
+    // Each explanation takes the height its wording needs in its column at the column's narrowest.
+    void fitPrompts();
 
     PageTitleBar *titleWidget = nullptr;
     QLabel *promptLabel = nullptr;

@@ -243,17 +243,18 @@ private Q_SLOTS:
         QCOMPARE(list->model()->index(1, 0).data().toString(), QStringLiteral("Profile 2"));
     }
 
-    // A language change reaches the window (which keeps its title) and every page.
+    // A language change reaches the window, its title and tray menu, and every page.
     void languageChangeReachesEveryPage()
     {
         for (int i = 0; i < gStackedWidget->count(); ++i)
             gStackedWidget->widget(i)->setWindowTitle(QStringLiteral("stale"));
-        mWindow->setWindowTitle(QStringLiteral("磁性键盘"));
+        QCOMPARE(mWindow->windowTitle(), QStringLiteral("磁性键盘"));
         QVERIFY(gSystemConfig->setLanuage(SystemConfigUtil::English, qApp));
         for (int i = 0; i < gStackedWidget->count(); ++i)
             QCOMPARE(gStackedWidget->widget(i)->windowTitle(), QStringLiteral("Form"));
         QCOMPARE(child<QPushButton>("deviceButton")->text(), QStringLiteral("Device"));
-        QCOMPARE(mWindow->windowTitle(), QStringLiteral("磁性键盘"));
+        QCOMPARE(mWindow->windowTitle(), QStringLiteral("Magnetic Keyboard"));
+        QCOMPARE(mWindow->findChild<QSystemTrayIcon *>()->contextMenu()->actions().last()->text(), QStringLiteral("Quit"));
         QVERIFY(gSystemConfig->setLanuage(SystemConfigUtil::Chinese, qApp));
     }
 

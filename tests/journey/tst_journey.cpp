@@ -10,6 +10,7 @@
 
 #include "tests/app/AppFixture.h"
 #include "tests/journey/KeyboardSnapshot.h"
+#include "tests/journey/UserActions.h"
 
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
@@ -40,7 +41,6 @@
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
 
-#include <QCheckBox>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -48,7 +48,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStyleOptionButton>
 #include <QtTest>
 
 namespace {
@@ -69,12 +68,7 @@ KEYBOARD_KEY_INFO function(uchar key, uchar type, uchar hValue, uchar lValue)
     return KEYBOARD_KEY_INFO{key, type, hValue, lValue};
 }
 
-void clickTile(KeyboardPicture *picture, uchar item)
-{
-    KeyTile *tile = picture ? picture->tile(item) : nullptr;
-    QVERIFY2(tile && tile->isVisible() && tile->isEnabled(), qPrintable(QStringLiteral("tile %1").arg(item)));
-    QTest::mouseClick(tile, Qt::LeftButton, {}, tile->rect().center());
-}
+constexpr auto clickTile = &UserActions::clickTile;
 } // namespace
 
 class TestJourney : public QObject
@@ -92,18 +86,7 @@ class TestJourney : public QObject
     EmulatedProfile &expectedProfile() { return mExpected.profiles[0]; }
     template<typename T = QWidget>
     T *page(int index) const { return qobject_cast<T *>(gStackedWidget->widget(index)); }
-    void click(QWidget *root, const char *name)
-    {
-        auto *button = AppFixture::child<QAbstractButton>(root, name);
-        QVERIFY2(button->isVisible() && button->isEnabled(), name);
-        QPoint at = button->rect().center();
-        if (qobject_cast<QCheckBox *>(button)) { // on its box: a check box without a text is only that
-            QStyleOptionButton option;
-            option.initFrom(button);
-            at = button->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, button).center();
-        }
-        QTest::mouseClick(button, Qt::LeftButton, {}, at);
-    }
+    static void click(QWidget *root, const char *name) { UserActions::click(root, name); }
     void goTo(const char *navigation, int index)
     {
         click(gStackedWidget->currentWidget(), navigation);

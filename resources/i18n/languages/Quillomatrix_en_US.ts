@@ -79,6 +79,38 @@
         <source>点击恢复显示</source>
         <translation>Click to restore the window</translation>
     </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>程序已最小化到托盘</source>
+        <translation>The program has been minimised to the tray</translation>
+    </message>
+    <message>
+        <source>窗口最小化</source>
+        <translation>Minimise the window</translation>
+    </message>
+    <message>
+        <source>窗口最大化</source>
+        <translation>Maximise the window</translation>
+    </message>
+    <message>
+        <source>恢复原始大小</source>
+        <translation>Restore the original size</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>Synchronising keyboard data</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>Reading the configuration failed</translation>
+    </message>
 </context>
 <context>
     <name>SystemSetForm</name>
@@ -822,6 +854,42 @@ Download the update now?</translation>
     <message>
         <source>抵消模式</source>
         <translation>Both cancel</translation>
+    </message>
+</context>
+<context>
+    <name>FirewareManageForm</name>
+    <message>
+        <source>固件下载未完成</source>
+        <translation>The firmware download did not finish</translation>
+    </message>
+    <message>
+        <source>下载固件失败</source>
+        <translation>Downloading the firmware failed</translation>
+    </message>
+    <message>
+        <source>下载固件中，请不要执行其他操作</source>
+        <translation>Downloading the firmware, please do nothing else meanwhile</translation>
+    </message>
+</context>
+<context>
+    <name>HidAccessCheck</name>
+    <message>
+        <source>没有权限打开键盘设备 %1。请运行 scripts/udev-rule.sh 安装 udev 规则，然后重新插入键盘。</source>
+        <translation>No permission to open the keyboard device %1. Run scripts/udev-rule.sh to install the udev rule, then plug the keyboard in again.</translation>
+    </message>
+</context>
+<context>
+    <name>QCustomProgressDialog</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>QFirewareItemWidget</name>
+    <message>
+        <source>固件下载</source>
+        <translation>Download the firmware</translation>
     </message>
 </context>
 <context>

@@ -79,6 +79,38 @@
         <source>点击恢复显示</source>
         <translation>Nhấp để hiển thị lại cửa sổ</translation>
     </message>
+    <message>
+        <source>提示</source>
+        <translation>Thông báo</translation>
+    </message>
+    <message>
+        <source>程序已最小化到托盘</source>
+        <translation>Chương trình đã được thu nhỏ xuống khay hệ thống</translation>
+    </message>
+    <message>
+        <source>窗口最小化</source>
+        <translation>Thu nhỏ cửa sổ</translation>
+    </message>
+    <message>
+        <source>窗口最大化</source>
+        <translation>Phóng to cửa sổ</translation>
+    </message>
+    <message>
+        <source>恢复原始大小</source>
+        <translation>Khôi phục kích thước ban đầu</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Thoát</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>Đang đồng bộ dữ liệu bàn phím</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>Đọc cấu hình thất bại</translation>
+    </message>
 </context>
 <context>
     <name>SystemSetForm</name>
@@ -822,6 +854,42 @@ Tải bản cập nhật ngay bây giờ?</translation>
     <message>
         <source>抵消模式</source>
         <translation>Triệt tiêu</translation>
+    </message>
+</context>
+<context>
+    <name>FirewareManageForm</name>
+    <message>
+        <source>固件下载未完成</source>
+        <translation>Tải firmware chưa hoàn tất</translation>
+    </message>
+    <message>
+        <source>下载固件失败</source>
+        <translation>Tải firmware thất bại</translation>
+    </message>
+    <message>
+        <source>下载固件中，请不要执行其他操作</source>
+        <translation>Đang tải firmware, vui lòng không thao tác gì khác</translation>
+    </message>
+</context>
+<context>
+    <name>HidAccessCheck</name>
+    <message>
+        <source>没有权限打开键盘设备 %1。请运行 scripts/udev-rule.sh 安装 udev 规则，然后重新插入键盘。</source>
+        <translation>Không có quyền mở thiết bị bàn phím %1. Hãy chạy scripts/udev-rule.sh để cài quy tắc udev, rồi cắm lại bàn phím.</translation>
+    </message>
+</context>
+<context>
+    <name>QCustomProgressDialog</name>
+    <message>
+        <source>取消</source>
+        <translation>Hủy</translation>
+    </message>
+</context>
+<context>
+    <name>QFirewareItemWidget</name>
+    <message>
+        <source>固件下载</source>
+        <translation>Tải firmware</translation>
     </message>
 </context>
 <context>

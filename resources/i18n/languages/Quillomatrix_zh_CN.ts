@@ -79,6 +79,38 @@
         <source>点击恢复显示</source>
         <translation>点击恢复显示</translation>
     </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>程序已最小化到托盘</source>
+        <translation>程序已最小化到托盘</translation>
+    </message>
+    <message>
+        <source>窗口最小化</source>
+        <translation>窗口最小化</translation>
+    </message>
+    <message>
+        <source>窗口最大化</source>
+        <translation>窗口最大化</translation>
+    </message>
+    <message>
+        <source>恢复原始大小</source>
+        <translation>恢复原始大小</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>键盘数据同步中</source>
+        <translation>键盘数据同步中</translation>
+    </message>
+    <message>
+        <source>读取配置失败</source>
+        <translation>读取配置失败</translation>
+    </message>
 </context>
 <context>
     <name>SystemSetForm</name>
@@ -822,6 +854,42 @@
     <message>
         <source>抵消模式</source>
         <translation>抵消模式</translation>
+    </message>
+</context>
+<context>
+    <name>FirewareManageForm</name>
+    <message>
+        <source>固件下载未完成</source>
+        <translation>固件下载未完成</translation>
+    </message>
+    <message>
+        <source>下载固件失败</source>
+        <translation>下载固件失败</translation>
+    </message>
+    <message>
+        <source>下载固件中，请不要执行其他操作</source>
+        <translation>下载固件中，请不要执行其他操作</translation>
+    </message>
+</context>
+<context>
+    <name>HidAccessCheck</name>
+    <message>
+        <source>没有权限打开键盘设备 %1。请运行 scripts/udev-rule.sh 安装 udev 规则，然后重新插入键盘。</source>
+        <translation>没有权限打开键盘设备 %1。请运行 scripts/udev-rule.sh 安装 udev 规则，然后重新插入键盘。</translation>
+    </message>
+</context>
+<context>
+    <name>QCustomProgressDialog</name>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>QFirewareItemWidget</name>
+    <message>
+        <source>固件下载</source>
+        <translation>固件下载</translation>
     </message>
 </context>
 <context>
