@@ -8,7 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/QFirewareItemWidget.h"
 #include "app/QToastBox.h"
-#include "app/UpdateServer.h"
+#include "storage/UpdateServer.h"
 #include "emulator/EmulatedLightingCommands.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"
@@ -22,6 +22,7 @@
 #include "pages/keys/QKeyKeyboardWidget.h"
 #include "pages/keys/QKeyPickDialog.h"
 #include "pages/keys/QLightKeyboardWidget.h"
+#include "pages/tuning/AlignSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
 #include "pages/tuning/QNatureKeyboardWidget.h"
 
@@ -179,6 +180,10 @@ const Place kPlaces[] = {
     {"calibration page", [](PageWalk &walk) {
          walk.goTo("alignButton", MainWindow::AlignPage);
          walk.show(QStringLiteral("calibration page"));
+         auto *align = page<AlignSetForm>(MainWindow::AlignPage);
+         UserActions::click(align, "alignStartButton");
+         QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, kWaitMs);
+         walk.show(QStringLiteral("calibration page, calibrating"));
      }},
     {"maintenance page", [](PageWalk &walk) {
          walk.goTo("otherButton", MainWindow::OtherPage);
