@@ -11,10 +11,9 @@ QToastBox::QToastBox(QWidget *parent, const QString &text, int ms)
     setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
 
+    // Its looks come from the theme's style sheet.
+    mLabel->setObjectName(QStringLiteral("toastLabel"));
     mLabel->setAlignment(Qt::AlignCenter);
-    mLabel->setStyleSheet(QStringLiteral(
-        "color: rgb(78,89,105); background: rgb(255,255,255); border-radius: 12px; "
-        "border: 1px solid rgb(255,105,0); padding: 15px;"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(mLabel);
 

@@ -87,8 +87,8 @@ void ScreenshotDriver::run(const QString &line)
         await(name, kAwaitTries);
         return;
     }
-    if (verb == QLatin1String("key")) {
-        const bool sent = sendKey(name);
+    if (verb == QLatin1String("key") || verb == QLatin1String("keyon")) {
+        const bool sent = verb == QLatin1String("key") ? sendKey(name) : pressKey(name);
         QTimer::singleShot(kAwaitStepMs, this, [this, sent] { acknowledge(sent); });
         return;
     }
@@ -142,6 +142,21 @@ bool ScreenshotDriver::sendKey(const QString &arguments)
         return false;
     QKeyEvent event(down ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier, parts.value(2).toUInt(), 0, 0);
     QCoreApplication::sendEvent(window, &event);
+    return true;
+}
+
+bool ScreenshotDriver::pressKey(const QString &arguments)
+{
+    QWidget *target = findVisible(arguments.section(QLatin1Char(' '), 0, 0));
+    bool known = false;
+    const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(arguments.section(QLatin1Char(' '), 1, 1).toLatin1().constData(),
+                                                              &known);
+    if (!target || !known)
+        return false;
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
     return true;
 }
 

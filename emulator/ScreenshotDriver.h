@@ -9,6 +9,9 @@
 //   key <down|up> <Key_Name> [scan code]
 //                        a key event (Qt::Key name, native scan code) handed to the window as
 //                        the window system hands it: to the keyboard grabber or the focus widget
+//   keyon <name> <Key_Name>
+//                        a key pressed and released on the visible widget of that name itself,
+//                        whether or not it has the focus
 //   <verb> <arguments>   a command the program added (addCommand)
 //
 // The acknowledgement is "<number> ok" or "<number> failed" (commands count from 1).
@@ -42,6 +45,7 @@ private:
     void run(const QString &line);
     void await(const QString &name, int triesLeft);
     static bool sendKey(const QString &arguments);
+    static bool pressKey(const QString &arguments);
     void acknowledge(bool ok);
 
     int mPipe = -1;

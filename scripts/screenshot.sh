@@ -9,12 +9,16 @@
 # lighting page: light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded
 # macro: macro-<theme>-<language>.png, the performance page:
 # performance-selected-<theme>-<language>.png, calibration with keys pressed and passed: align-...,
-# and the maintenance page: other-....
+# the maintenance page: other-..., the settings page: settings-<theme>-<language>.png and the
+# firmware page: firmware-<theme>-<language>.png.
 #
-# Every picture is checked: one that is blank or unstyled (too few colours, or no trace of the
-# style sheet's accent colour) fails the script. tests/screenshots/ keeps small copies of a few
-# of them as references of how the pages should look. QUILL_SCREENSHOT_THEMES and
-# QUILL_SCREENSHOT_LANGUAGES narrow the run (for example "dark" and "vi_VN").
+# Every picture is checked: one that is blank or unstyled (too few colours, no trace of the style
+# sheet's accent colour, or the other theme's ground) fails the script. Texts cut off at the
+# window's smallest size, in any language, fail tests/journey/tst_texts (font metrics of every
+# text on every page and dialog). tests/screenshots/ keeps small copies of a few of them as
+# references of how the pages should look, and docs/ the two pictures the README shows
+# (refreshed with QUILL_SCREENSHOT_DOCS=1). QUILL_SCREENSHOT_THEMES and QUILL_SCREENSHOT_LANGUAGES
+# narrow the run (for example "dark" and "vi_VN").
 #
 # Each start gets its own data folder (settings with the theme and language), working folder and
 # temporary folder, so nothing is written into the tree and a running copy of the program is not
@@ -73,16 +77,20 @@ remove_ipc() {
 
 status=0
 
-# Fails when the picture looks blank or unstyled: fewer than 200 colours, or (on an editing page,
+# Fails when the picture looks blank or unstyled: fewer than 200 colours, (on an editing page,
 # second argument "page") fewer than 300 pixels of the accent colour rgb(255,136,38) that the
-# style sheets give the current page's navigation button and the chosen layer and picker.
+# style sheets give the current page's navigation button and the chosen layer and picker, or a
+# ground of the other theme (a mean brightness above 0.35 in the dark theme, below 0.6 in the
+# light one).
 check_picture() {
-  local picture="$1" kind="${2:-}" colours accent
+  local picture="$1" kind="${2:-}" colours accent brightness
   colours=$(convert "$picture" -format '%k' info:)
   accent=$(convert "$picture" -fill black +opaque 'rgb(255,136,38)' -fill white -opaque 'rgb(255,136,38)' \
     -format '%[fx:int(mean*w*h+0.5)]' info:)
-  if [ "$colours" -lt 200 ] || { [ "$kind" = page ] && [ "$accent" -lt 300 ]; }; then
-    echo "Blank or unstyled: $picture ($colours colours, $accent accent pixels)" >&2
+  brightness=$(convert "$picture" -colorspace Gray -format '%[fx:int(mean*100+0.5)]' info:)
+  if [ "$colours" -lt 200 ] || { [ "$kind" = page ] && [ "$accent" -lt 300 ]; } \
+     || { [ "$theme" = dark ] && [ "$brightness" -gt 35 ]; } || { [ "$theme" = light ] && [ "$brightness" -lt 60 ]; }; then
+    echo "Blank or unstyled: $picture ($colours colours, $accent accent pixels, brightness $brightness%)" >&2
     status=1
   fi
 }
@@ -129,7 +137,7 @@ shoot() {
   local picture="$out/$1-$theme-$language.png"
   if kill -0 "$app_pid" 2>/dev/null; then
     import -display ":$display" -window root "$picture"
-    case "$1" in main) check_picture "$picture" ;; *) check_picture "$picture" page ;; esac
+    case "$1" in main | settings | firmware) check_picture "$picture" ;; *) check_picture "$picture" page ;; esac
     echo "Saved $picture"
   else
     echo "The program ended before the picture $1 ($theme, $language); its log:" >&2
@@ -250,7 +258,23 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive await versionFireLabel
     sleep "$settle"
     shoot other
+
+    # The settings page, and the firmware page that F12 opens on it.
+    drive click settingButton
+    drive await SystemSetForm
+    shoot settings
+    drive keyon SystemSetForm Key_F12
+    drive await FirewareManageForm
+    shoot firmware
     stop_program
   done
 done
+# The README's pictures: the key page and the performance page, light theme, in English, the
+# window (its first size, at the screen's top left) at half size in 256 colours.
+if [ "${QUILL_SCREENSHOT_DOCS:-0}" = 1 ] && [ "$status" = 0 ]; then
+  for page in keys-normal-0 performance-selected; do
+    convert "$out/$page-light-en_US.png" -crop 1504x939+0+0 +repage -resize 50% -colors 256 "PNG8:$root/docs/$page.png"
+    echo "Saved $root/docs/$page.png"
+  done
+fi
 exit "$status"

@@ -47,6 +47,9 @@ public:
 
     uchar effectMode() const { return mEffectMode; }
     QLightKeyboardWidget *keyboard() const;
+    // The page takes the height the window gives it: its wrapped prompt does not ask the window
+    // for the height of its longest wording (which would make the window scroll).
+    bool hasHeightForWidth() const override { return false; }
 
 public Q_SLOTS:
     // The language changed: the page's texts, and the effect names asked for again.

@@ -1,12 +1,20 @@
 #include "pages/keys/QSocdAddDialog.h"
 
+#include "app/CustomToolTip.h"
 #include "pages/common/TipText.h"
 #include "pages/keys/HighKeyLabels.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace {
+// The prompt window's padding and border on each side.
+constexpr int kPromptFrame = 12;
+} // namespace
 
 QSocdAddDialog::QSocdAddDialog(uchar index, uchar firstKey, QWidget *parent)
     : QPairKeyDialog(index, HighKeyLabels::Socd, firstKey, QStringLiteral("QSocdAddDialog"), QSize(1200, 654), parent)
@@ -28,6 +36,13 @@ QSocdAddDialog::QSocdAddDialog(uchar index, uchar firstKey, QWidget *parent)
         column->addWidget(radio);
         mRadios[size_t(mode)] = radio;
     }
+    // The prompt above key 2 is as wide as its wording, centred on key 2: the behaviour choice
+    // beside it keeps clear of it in every language.
+    const QFontMetrics metrics = gCustomToolTip ? gCustomToolTip->fontMetrics() : fontMetrics();
+    const int reach = metrics.horizontalAdvance(TipText::text(mPromptKey)) / 2 + kPromptFrame;
+    const int room = keyTwoLabel()->width() / 2 + mMiddleLayout->spacing();
+    if (reach > room)
+        mMiddleLayout->insertSpacing(mMiddleLayout->count() - 1, reach - room);
     addToMiddle(group);
 
     uchar &mode = mHighKeyInfo.data[1];

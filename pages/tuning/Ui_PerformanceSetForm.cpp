@@ -205,7 +205,7 @@ void Ui_PerformanceSetForm::setupTriggerColumn(QWidget *parent)
 
 void Ui_PerformanceSetForm::setupQuickColumn(QWidget *parent)
 {
-    QVBoxLayout *layout = column(parent, 6);
+    QVBoxLayout *layout = column(parent, 4);
     QWidget *head = checkRow(parent, "quickTitleWidget", "quickTitle", "quickCheckBox", &quickTitle, &quickCheckBox);
     quickDisplayBtn = named<QToolButton>(head, "quickDisplayBtn");
     quickDisplayBtn->setFixedSize(20, 20);

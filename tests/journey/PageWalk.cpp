@@ -12,6 +12,7 @@
 #include "emulator/EmulatedLightingCommands.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"
+#include "pages/common/KeyTile.h"
 #include "pages/common/PageDialogs.h"
 #include "pages/keys/HighKeyForm.h"
 #include "pages/keys/KeySetForm.h"
@@ -31,8 +32,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QScrollArea>
@@ -41,6 +44,7 @@
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -215,6 +219,7 @@ PageWalk::~PageWalk()
 {
     qApp->removeEventFilter(this);
     mWindow.reset();
+    mApp.reset();
     qApp->setStyleSheet(QString());
     PageDialogs::setDialogRunner({});
     PageDialogs::setFilePrompter({});
@@ -292,6 +297,61 @@ void PageWalk::layOutSmallest()
     QCoreApplication::processEvents();
 }
 
+QList<PageWalk::ShownText> PageWalk::shownTexts(const QList<QWidget *> &windows)
+{
+    const auto plain = [](const QString &text) {
+        if (!Qt::mightBeRichText(text))
+            return text;
+        QTextDocument document;
+        document.setHtml(text);
+        return document.toPlainText();
+    };
+    QList<ShownText> out;
+    for (QWidget *window : windows) {
+        if (auto *menu = qobject_cast<QMenu *>(window)) {
+            for (const QAction *action : menu->actions()) {
+                if (!action->isSeparator())
+                    out.append({menu, "item", action->text(), false});
+            }
+            continue;
+        }
+        if (qobject_cast<QDialog *>(window) || !window->parentWidget())
+            out.append({window, "title", window->windowTitle(), false});
+        QList<QWidget *> widgets = window->findChildren<QWidget *>();
+        widgets.prepend(window);
+        for (QWidget *widget : std::as_const(widgets)) {
+            if (!widget->isVisible() || widget->window() != window)
+                continue;
+            if (!widget->toolTip().isEmpty())
+                out.append({widget, "tooltip", plain(widget->toolTip()), false});
+            if (auto *tile = qobject_cast<KeyTile *>(widget)) { // draws its legend itself
+                if (tile->legend().kind() == KeyLegend::Text)
+                    out.append({widget, "legend", tile->legend().text(), true});
+            } else if (auto *label = qobject_cast<QLabel *>(widget); label && label->pixmap().isNull()) {
+                out.append({widget, "text", plain(label->text()), true});
+            } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+                out.append({widget, "text", button->text(), true});
+            } else if (auto *box = qobject_cast<QGroupBox *>(widget)) {
+                out.append({widget, "title", box->title(), true});
+            } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+                out.append({widget, "placeholder", edit->placeholderText(), false});
+            } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+                for (int i = 0; i < combo->count(); ++i)
+                    out.append({widget, "item", combo->itemText(i), i == combo->currentIndex()});
+            }
+        }
+    }
+    return out;
+}
+
+QString PageWalk::pathOf(const QWidget *widget)
+{
+    QStringList parts;
+    for (const QWidget *w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        parts.prepend(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName());
+    return parts.join(QLatin1Char('/'));
+}
+
 void PageWalk::checkForUpdate()
 {
     TestHttpServer server;
@@ -324,6 +384,10 @@ void PageWalk::checkForUpdate()
 int PageWalk::answerDialog(QDialog *dialog)
 {
     dialog->show();
+    // As it is shown, with the layout requests of showing it through.
+    if (!QTest::qWaitForWindowExposed(dialog))
+        qWarning("The dialog %s was not shown", qPrintable(dialog->objectName()));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QCoreApplication::processEvents();
     const QString place = mPlace;
     show(place + QStringLiteral(", its dialog"));

@@ -23,6 +23,19 @@ class QWidget;
 class PageWalk : public QObject
 {
 public:
+    // A text a window shows: drawn on the widget (a label's or button's text, a tile's legend) or
+    // not (a tooltip, a window title, a list or menu item, a placeholder).
+    struct ShownText {
+        QWidget *widget;
+        const char *what;
+        QString text;
+        bool drawn;
+    };
+    // Every text of the windows' visible widgets, plain (without markup).
+    static QList<ShownText> shownTexts(const QList<QWidget *> &windows);
+    // Where a widget is within its window: object names (or classes) from the window down.
+    static QString pathOf(const QWidget *widget);
+
     using Viewer = std::function<void(const QString &place, const QList<QWidget *> &windows)>;
 
     explicit PageWalk(AppFixture &app);

@@ -8,23 +8,16 @@
 #include "tests/journey/PageWalk.h"
 
 #include "model/SystemConfigUtil.h"
-#include "pages/common/KeyTile.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTextDocument>
 #include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -35,8 +28,10 @@ const struct {
     const char *text;
     const char *why;
 } kKeptTexts[] = {
-    {"保存文件", "caption of the export's save dialog, fixed in every language (unlike the import's)"},
-    {"配置文件 (*.aaa);; 所有文件 (*.*)", "filter of the export's save dialog, fixed with its caption"},
+    {"保存文件", "caption of the export's save dialog: a fixed text of the program, the same in every "
+                 "language (the import's open dialog is translated)"},
+    {"配置文件 (*.aaa);; 所有文件 (*.*)", "filter of that save dialog, fixed with its caption; the file dialog "
+                                         "acts on its patterns, which are the same in every language"},
 };
 
 bool kept(const QString &text)
@@ -53,24 +48,6 @@ bool chinese(const QString &text)
 {
     static const QRegularExpression pattern(QStringLiteral("[\\p{Han}\\x{3000}-\\x{303F}\\x{FF00}-\\x{FFEF}]"));
     return pattern.match(text).hasMatch();
-}
-
-QString plain(const QString &text)
-{
-    if (!Qt::mightBeRichText(text))
-        return text;
-    QTextDocument document;
-    document.setHtml(text);
-    return document.toPlainText();
-}
-
-// Where a widget is within its window: object names (or classes) from the window down.
-QString pathOf(const QWidget *widget)
-{
-    QStringList parts;
-    for (const QWidget *w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget())
-        parts.prepend(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName());
-    return parts.join(QLatin1Char('/'));
 }
 
 // How many pixels of the widget's text do not fit into it; 0 when it fits.
@@ -102,56 +79,12 @@ int overflow(QWidget *widget, const QString &text)
     return qMax(0, needed - button->width());
 }
 
-// One text seen on the walk.
+// One text seen on the walk: where it is (the widget and what of it), the text, the pixels cut off.
 struct Seen {
-    QString key;  // the widget and what of it
+    QString key;
     QString text;
-    int overflow; // pixels cut off
+    int overflow;
 };
-
-QList<Seen> textsOf(const QList<QWidget *> &windows)
-{
-    QList<Seen> seen;
-    const auto note = [&](QWidget *widget, const char *what, const QString &text, int cut = 0) {
-        seen.append({pathOf(widget) + QLatin1Char(' ') + QLatin1String(what), text, cut});
-    };
-    for (QWidget *window : windows) {
-        if (auto *menu = qobject_cast<QMenu *>(window)) {
-            for (const QAction *action : menu->actions()) {
-                if (!action->isSeparator())
-                    note(menu, "item", action->text());
-            }
-            continue;
-        }
-        if (qobject_cast<QDialog *>(window) || window->parentWidget() == nullptr)
-            note(window, "title", window->windowTitle());
-        QList<QWidget *> widgets = window->findChildren<QWidget *>();
-        widgets.prepend(window);
-        for (QWidget *widget : std::as_const(widgets)) {
-            if (!widget->isVisible() || (widget != window && widget->window() != window))
-                continue;
-            if (!widget->toolTip().isEmpty())
-                note(widget, "tooltip", plain(widget->toolTip()));
-            if (auto *tile = qobject_cast<KeyTile *>(widget)) { // draws its legend itself
-                if (tile->legend().kind() == KeyLegend::Text)
-                    note(widget, "legend", tile->legend().text());
-            } else if (auto *label = qobject_cast<QLabel *>(widget); label && label->pixmap().isNull()) {
-                const QString text = plain(label->text());
-                note(widget, "text", text, overflow(label, text));
-            } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-                note(widget, "text", button->text(), overflow(button, button->text()));
-            } else if (auto *box = qobject_cast<QGroupBox *>(widget)) {
-                note(widget, "title", box->title());
-            } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
-                note(widget, "placeholder", edit->placeholderText());
-            } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-                for (int i = 0; i < combo->count(); ++i)
-                    note(widget, "item", combo->itemText(i));
-            }
-        }
-    }
-    return seen;
-}
 
 // The translator of a language's compiled translations.
 std::unique_ptr<QTranslator> translator(const QString &locale)
@@ -257,7 +190,9 @@ private Q_SLOTS:
             PageWalk walk(mApp);
             const bool source = language.language == SystemConfigUtil::Chinese;
             walk.walk(language.language, [&](const QString &place, const QList<QWidget *> &windows) {
-                for (const Seen &text : textsOf(windows)) {
+                for (const PageWalk::ShownText &shown : PageWalk::shownTexts(windows)) {
+                    const Seen text{PageWalk::pathOf(shown.widget) + QLatin1Char(' ') + QLatin1String(shown.what),
+                                    shown.text, shown.drawn ? overflow(shown.widget, shown.text) : 0};
                     const QString where = QStringLiteral("%1, %2: %3").arg(QLatin1String(language.name), place, text.key);
                     // A widget that stays through many places is reported at the first.
                     const auto problem = [&](const QString &what) {
@@ -281,7 +216,6 @@ private Q_SLOTS:
                 if (!source && chinese(text) && !kept(text))
                     problems.insert(text, QStringLiteral("%1, a file dialog untranslated: %2").arg(QLatin1String(language.name), text));
             }
-            mApp.reset();
         }
         gSystemConfig->setLanuage(SystemConfigUtil::Chinese, qApp);
         report(problems.values());
