@@ -115,6 +115,10 @@ void MainWindow::setListSelectable(bool selectable)
 {
     ui->configListView->setSelectionMode(selectable ? QAbstractItemView::SingleSelection
                                                     : QAbstractItemView::NoSelection);
+    // While a profile operation runs no second one can start.
+    for (QWidget *button : {static_cast<QWidget *>(ui->addButton), static_cast<QWidget *>(ui->deButton),
+                            static_cast<QWidget *>(ui->importButton), static_cast<QWidget *>(ui->exportButton)})
+        button->setEnabled(selectable);
 }
 
 void MainWindow::showToast(const QString &text)

@@ -141,7 +141,9 @@ private Q_SLOTS:
         else
             click(button.toLatin1().constData());
         QCOMPARE(list()->selectionMode(), QAbstractItemView::NoSelection);
+        QVERIFY(!AppFixture::child(mWindow.get(), "addButton")->isEnabled()); // no second operation meanwhile
         QTRY_COMPARE_WITH_TIMEOUT(list()->selectionMode(), QAbstractItemView::SingleSelection, kWaitMs);
+        QVERIFY(AppFixture::child(mWindow.get(), "addButton")->isEnabled());
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         QCOMPARE(listNames(), before);
         QCOMPARE(selectedRow(), 0); // back on the active profile
