@@ -40,6 +40,13 @@ int activeProfile()
     return gKeyboardConfig ? int(gKeyboardConfig->currentConfigIndex) : 0;
 }
 
+// The keyboard's active profile as a row of the list (0 for an empty list).
+int activeRow()
+{
+    const int count = profileCount();
+    return count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
+}
+
 // Stops a worker for good: it hears nothing more from the keyboard and tells nobody anything, a
 // thread of its own is waited for, and it is then disposed of.
 template <typename Worker>
@@ -129,8 +136,7 @@ void MainWindow::showToast(const QString &text)
 
 void MainWindow::returnToActiveProfile()
 {
-    const int count = profileCount();
-    mConfigRow = count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
+    mConfigRow = activeRow();
     selectListRow(mConfigRow);
 }
 
@@ -277,8 +283,7 @@ void MainWindow::refreshAllInterface()
 {
     // The keyboard has just told which of its profiles is active; a deleted last row or a stale
     // choice gives way to it.
-    const int count = profileCount();
-    mConfigRow = count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
+    mConfigRow = activeRow();
     if (gKeyboardConfig)
         gKeyboardConfig->currentConfigIndex = uchar(mConfigRow);
     initializeListView(mConfigRow);
