@@ -19,6 +19,8 @@ public:
     // Shows the legend and sets the tooltip from it; a blank legend clears both.
     void setLegend(const KeyLegend &legend);
     const KeyLegend &legend() const { return mLayout.legend; }
+    // The legend as the tile draws it now: its lines, font, and whether it had to be shortened.
+    const LegendLayout &legendLayout() const { return mLayout; }
     // The height of a 1u key on the picture the tile belongs to.
     void setUnit(qreal unit);
     qreal unit() const { return mUnit; }

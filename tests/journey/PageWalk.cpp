@@ -23,6 +23,7 @@
 #include "pages/keys/QKeyKeyboardWidget.h"
 #include "pages/keys/QKeyPickDialog.h"
 #include "pages/keys/QLightKeyboardWidget.h"
+#include "pages/tuning/AlignSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
 #include "pages/tuning/QNatureKeyboardWidget.h"
 
@@ -168,7 +169,8 @@ void firmwarePage(PageWalk &walk)
     walk.awaitIdle();
 }
 
-// In the order a user meets them.
+// In the order a user meets them. The calibration and maintenance pages are entered through
+// their navigation buttons.
 const Place kPlaces[] = {
     {"device page without a keyboard", [](PageWalk &walk) {
          walk.show(QStringLiteral("device page"));
@@ -179,8 +181,18 @@ const Place kPlaces[] = {
     {"advanced-key page", highKeyPage},
     {"macro page", macroPage},
     {"performance page", performancePage},
-    // The calibration and maintenance pages join the walk once they fit the window's first size
-    // (today they need 1500 x 1000) and their picture's legends fit their keycaps.
+    {"calibration page", [](PageWalk &walk) {
+         walk.goTo("alignButton", MainWindow::AlignPage);
+         walk.show(QStringLiteral("calibration page"));
+         auto *align = page<AlignSetForm>(MainWindow::AlignPage);
+         UserActions::click(align, "alignStartButton");
+         QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, kWaitMs);
+         walk.show(QStringLiteral("calibration page, calibrating"));
+     }},
+    {"maintenance page", [](PageWalk &walk) {
+         walk.goTo("otherButton", MainWindow::OtherPage);
+         walk.show(QStringLiteral("maintenance page"));
+     }},
     {"profile export and import", profileTransfer},
     {"settings and firmware pages", firmwarePage},
 };

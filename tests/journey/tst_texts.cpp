@@ -8,6 +8,7 @@
 #include "tests/journey/PageWalk.h"
 
 #include "model/SystemConfigUtil.h"
+#include "pages/common/KeyTile.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -54,6 +55,18 @@ bool chinese(const QString &text)
 int overflow(QWidget *widget, const QString &text)
 {
     const QFontMetrics metrics = widget->fontMetrics();
+    // A keycap draws its legend in its own font, shortened (with its whole name in the tooltip)
+    // when it does not fit its face: shortened is cut off.
+    if (auto *tile = qobject_cast<KeyTile *>(widget)) {
+        const LegendLayout &layout = tile->legendLayout();
+        if (!layout.elided)
+            return 0;
+        const QFontMetrics drawn(layout.font);
+        int widest = 0;
+        for (const QString &line : layout.lines)
+            widest = qMax(widest, drawn.horizontalAdvance(line));
+        return qMax(1, drawn.horizontalAdvance(text) - widest);
+    }
     if (auto *label = qobject_cast<QLabel *>(widget)) {
         if (label->wordWrap())
             return qMax(0, label->heightForWidth(label->width()) - label->height());

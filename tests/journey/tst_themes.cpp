@@ -5,17 +5,22 @@
 
 #include "tests/app/AppFixture.h"
 #include "tests/journey/PageWalk.h"
+#include "tests/journey/UserActions.h"
 
 #include "app/MainWindow.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/tuning/AlignSetForm.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QLayout>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QtTest>
 
@@ -103,7 +108,11 @@ class TestThemes : public QObject
 
 private Q_SLOTS:
     void init() { AppFixture::failOnWarnings(); }
-    void cleanup() { gSystemConfig->setTheme(0); }
+    void cleanup()
+    {
+        mApp.reset();
+        gSystemConfig->setTheme(0);
+    }
 
     // What one sheet styles, the other styles too, with the same properties.
     void bothSheetsStyleTheSameWidgets()
@@ -120,6 +129,41 @@ private Q_SLOTS:
         }
         differences.removeDuplicates();
         QVERIFY2(differences.isEmpty(), qPrintable(differences.join(QLatin1Char('\n'))));
+    }
+
+    // At the window's first size every page shows whole, without scroll bars: pages with wrapped
+    // texts too, and the calibration page while it calibrates.
+    void noPageScrollsAtTheFirstSize()
+    {
+        mApp.plugIn();
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QMetaObject::invokeMethod(&window, "deviceConnected", Q_ARG(QString, QString()));
+        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), 8000);
+        auto *area = AppFixture::child<QScrollArea>(&window, "mainScrollArea");
+        QStringList scrolled;
+        const auto check = [&](const QString &place) {
+            QTest::qWait(100); // the layout requests, handled
+            if (area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible())
+                scrolled << QStringLiteral("%1: the window holds %2 x %3, its content is %4 x %5")
+                                .arg(place).arg(area->viewport()->width()).arg(area->viewport()->height())
+                                .arg(area->widget()->width()).arg(area->widget()->height());
+        };
+        UserActions::click(gStackedWidget->currentWidget(), "alignButton");
+        auto *align = qobject_cast<AlignSetForm *>(gStackedWidget->widget(MainWindow::AlignPage));
+        QTRY_COMPARE(gStackedWidget->currentWidget(), align);
+        UserActions::click(align, "alignStartButton");
+        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, 8000);
+        check(QStringLiteral("calibrating"));
+        UserActions::click(align, "alignSaveButton");
+        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Idle, 8000);
+        for (int index = 0; index < MainWindow::PageCount; ++index) {
+            gStackedWidget->setCurrentIndex(index);
+            check(QString::fromLatin1(gStackedWidget->currentWidget()->metaObject()->className()));
+        }
+        gStackedWidget->setCurrentIndex(MainWindow::KeyPage); // the firmware page left, as a user does
+        QVERIFY2(scrolled.isEmpty(), qPrintable(scrolled.join(QLatin1Char('\n'))));
     }
 
     void everyPlaceInItsTheme_data()
@@ -146,9 +190,11 @@ private Q_SLOTS:
         walk.walk(SystemConfigUtil::English, [&](const QString &place, const QList<QWidget *> &windows) {
             // Each place fits the window's first size as it is laid out there: no scrolling.
             if (QWidget *content = windows.first()->findChild<QWidget *>(QStringLiteral("mainScrollAreaWidget"))) {
+                // A page with wrapped texts needs a height that depends on the width it gets.
                 const QSize needed(content->minimumSizeHint().width(),
-                                   content->hasHeightForWidth() ? content->heightForWidth(room.width())
-                                                                : content->minimumSizeHint().height());
+                                   content->hasHeightForWidth()
+                                       ? content->layout()->totalMinimumHeightForWidth(room.width())
+                                       : content->minimumSizeHint().height());
                 if ((needed.width() > room.width() || needed.height() > room.height()) && !problems.contains(place))
                     problems.insert(place, QStringLiteral("%1 needs %2 x %3, the window's first size holds %4 x %5")
                                                .arg(place).arg(needed.width()).arg(needed.height())
