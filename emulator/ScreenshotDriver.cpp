@@ -98,16 +98,20 @@ void ScreenshotDriver::run(const QString &line)
         return;
     }
     QWidget *widget = verb == QLatin1String("click") ? findVisible(name) : nullptr;
+    // The click comes from the event loop, not from here: a button that opens a modal prompt
+    // keeps the driver reading its commands while the prompt waits for an answer.
     if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-        button->click();
+        QTimer::singleShot(0, button, &QAbstractButton::click);
     } else if (widget) {
-        const QPointF centre = QRectF(widget->rect()).center();
-        QMouseEvent press(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre), Qt::LeftButton,
-                            Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &release);
+        QTimer::singleShot(0, widget, [widget] {
+            const QPointF centre = QRectF(widget->rect()).center();
+            QMouseEvent press(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(widget, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(widget, &release);
+        });
     }
     // Let the click's consequences (new pictures, deferred deletions) settle before the picture.
     QTimer::singleShot(kAwaitStepMs, this, [this, widget] { acknowledge(widget != nullptr); });

@@ -9,7 +9,8 @@
 # lighting page: light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded
 # macro: macro-<theme>-<language>.png, the performance page:
 # performance-selected-<theme>-<language>.png, calibration with keys pressed and passed: align-...,
-# the maintenance page: other-..., the settings page: settings-<theme>-<language>.png and the
+# the maintenance page: other-..., the factory reset's question and notice: reset-question-... and
+# reset-done-..., the settings page: settings-<theme>-<language>.png and the
 # firmware page: firmware-<theme>-<language>.png.
 #
 # Every picture is checked: one that is blank or unstyled (too few colours, no trace of the style
@@ -258,6 +259,16 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive await versionFireLabel
     sleep "$settle"
     shoot other
+    # The factory reset: its question, answered with its first button, and the notice once the
+    # keyboard has reset; the program returns to the key page.
+    drive click resetBtn
+    drive await messageBox
+    shoot reset-question
+    drive keyon messageBox Key_Return
+    drive await messageBox
+    shoot reset-done
+    drive keyon messageBox Key_Return
+    drive await KeySetForm
 
     # The settings page, and the firmware page that F12 opens on it.
     drive click settingButton

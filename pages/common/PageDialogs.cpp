@@ -37,6 +37,7 @@ QMessageBox::StandardButton PageDialogs::message(QWidget *parent, QMessageBox::I
     if (messages())
         return messages()(parent, icon, title, text, buttons);
     QMessageBox box(icon, title, text, buttons, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
     return QMessageBox::StandardButton(box.exec());
 }
 
@@ -46,6 +47,7 @@ bool PageDialogs::ask(QWidget *parent, QMessageBox::Icon icon, const QString &ti
     if (messages())
         return messages()(parent, icon, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("messageBox"));
     QPushButton *yes = box.addButton(yesText, QMessageBox::YesRole);
     box.addButton(noText, QMessageBox::NoRole);
     box.exec();
