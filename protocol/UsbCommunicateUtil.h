@@ -311,6 +311,8 @@ private:
     void sendResetKeyboard();
     void sendFirmwareChunk(uchar order);
     void sendFirmwareEnd(uchar order);
+    // A firmware or firmware-data end frame (order 0x63 or 0x66) as a new request.
+    void startFirmwareEnd(uchar order, uchar source, bool wait, uint first, uint second);
 
     // --- send members: advanced keys, macros, calibration ---
     void sendGetHighKey();

@@ -62,22 +62,22 @@ void UsbCommunicateUtil::sendDownloadFirewareData()
 
 void UsbCommunicateUtil::usb_download_fireware_keyboard_end(uchar const &source, bool const &wait, uint const &first, uint const &second)
 {
-    beginRequest(0x63, source, wait);
-    mFirmwareEndFirst = first;
-    mFirmwareEndSecond = second;
-    mEntryCount = 1;
-    mFrameEntries = gUsbFrameEffectSize;
-    sendDownloadFirewareKeyboardEnd();
+    startFirmwareEnd(0x63, source, wait, first, second);
 }
 
 void UsbCommunicateUtil::usb_download_fireware_data_end(uchar const &source, bool const &wait, uint const &first, uint const &second)
 {
-    beginRequest(0x66, source, wait);
+    startFirmwareEnd(0x66, source, wait, first, second);
+}
+
+void UsbCommunicateUtil::startFirmwareEnd(uchar order, uchar source, bool wait, uint first, uint second)
+{
+    beginRequest(order, source, wait);
     mFirmwareEndFirst = first;
     mFirmwareEndSecond = second;
     mEntryCount = 1;
     mFrameEntries = gUsbFrameEffectSize;
-    sendDownloadFirewareDataEnd();
+    sendFirmwareEnd(order);
 }
 
 void UsbCommunicateUtil::sendFirmwareEnd(uchar order)

@@ -82,8 +82,9 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
             result = status ? 0 : value;
     });
     read.startSync();
-    QTest::qWaitFor([&result] { return result != 1; }, kReadTimeoutMs);
-    if (result != 0)
+    if (!QTest::qWaitFor([&result] { return result != 1; }, kReadTimeoutMs))
+        mError = QStringLiteral("configuration read did not end");
+    else if (result != 0)
         mError = QStringLiteral("configuration read ended with %1").arg(result);
     else if (!gKeyboardConfig->initializeKeyboardConfig(serialNumber))
         mError = QStringLiteral("product 0x%1 not loaded").arg(serialNumber, 0, 16);

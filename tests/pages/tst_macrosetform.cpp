@@ -291,7 +291,7 @@ private Q_SLOTS:
     void othersAnswersAndFailuresChangeNothing()
     {
         open();
-        MacroList other{QSharedPointer<KEYBOARD_MACRO_INFO>::create(KEYBOARD_MACRO_INFO{1, 1, 0x07, 0, 1})};
+        MacroList other{QSharedPointer<KEYBOARD_MACRO_INFO>(new KEYBOARD_MACRO_INFO{1, 1, 0x07, 0, 1})};
         QVERIFY(rig->awaitReply(&UsbCommunicateUtil::usb_receive_set_macro_config, [&] {
             gUsbCommunicateUtil->usb_set_macro_config(UsbCommunicateUtil::SourceMainWindow, false, 0, other);
         }));

@@ -25,8 +25,8 @@ constexpr uchar SetQuick = 0x27;
 constexpr uchar SetAll = 0x28;
 constexpr uchar SetParams = 0x50;
 // Keys of the 104-key sample: W, A, S, D and Space (a second sensor, 104, shares its place) come
-// tuned with rapid trigger, Q and E without it, Esc deep.
-constexpr uchar Esc = 0, Q = 38, W = 39, E = 40, A = 59, S = 60, D = 61, Space = 94;
+// tuned with rapid trigger, Q and E without it; Esc (key 0) deep.
+constexpr uchar Q = 38, W = 39, E = 40, A = 59, S = 60, D = 61, Space = 94;
 
 constexpr auto hex = &PageRig::hex;
 

@@ -42,7 +42,7 @@ HIGH_KEY_INFO highKey(const char *text)
 }
 
 inline QString show(const HIGH_KEY_INFO &k) { return QString::fromLatin1((bytes({k.item, k.attribute, k.keyItem}) + bytes(QList<uchar>(k.data.cbegin(), k.data.cend()))).toHex()); }
-inline QSharedPointer<KEYBOARD_MACRO_INFO> action(uchar type, uchar state, uchar key, quint16 time) { return QSharedPointer<KEYBOARD_MACRO_INFO>::create(KEYBOARD_MACRO_INFO{type, state, key, 0, time}); }
+inline QSharedPointer<KEYBOARD_MACRO_INFO> action(uchar type, uchar state, uchar key, quint16 time) { return QSharedPointer<KEYBOARD_MACRO_INFO>(new KEYBOARD_MACRO_INFO{type, state, key, 0, time}); }
 inline QByteArray field(const QByteArray &text, int width) { return text.leftJustified(width, '\0'); }
 
 // Each entry of a container as text, joined.
