@@ -226,9 +226,10 @@ PageWalk::~PageWalk()
     gBootFirewareScreenFlag = gEntryBootFirewareFlag = false;
 }
 
-void PageWalk::walk(int language, const Viewer &viewer)
+void PageWalk::walk(int language, const Viewer &viewer, Size size)
 {
     mViewer = viewer;
+    mSize = size;
     mFileTexts.clear();
     mFileAnswer = mApp.dataDir() + QStringLiteral("/walk.aaa");
     // The theme's style sheet, as the program applies it at start.
@@ -237,7 +238,8 @@ void PageWalk::walk(int language, const Viewer &viewer)
     QVERIFY(sheet.open(QIODevice::ReadOnly));
     qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
     mWindow = std::make_unique<MainWindow>();
-    mWindow->resize(800, 600);
+    if (size == Size::Smallest)
+        mWindow->resize(800, 600);
     mWindow->show();
     QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
     // The language is chosen on the settings page, as a user does; everything shown from then on
@@ -259,7 +261,10 @@ void PageWalk::walk(int language, const Viewer &viewer)
 void PageWalk::show(const QString &place, const QList<QWidget *> &others)
 {
     mPlace = place;
-    layOutSmallest();
+    if (mSize == Size::Smallest)
+        layOutSmallest();
+    else
+        QCoreApplication::processEvents(); // the layout requests of what changed
     QList<QWidget *> windows = QList<QWidget *>{mWindow.get()} + others;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget != mWindow.get() && widget->isVisible())

@@ -3,7 +3,8 @@
 // emulated keyboard: every page in its states, the dialogs and prompt windows they open, the
 // progress dialogs and toasts they show. Each place is handed to a viewer with the windows then
 // visible; a window that shows up between places (a toast, a progress dialog) is handed over the
-// moment it appears. The main window's content is laid out at its smallest size.
+// moment it appears. The main window is small with its content laid out at its smallest size, or
+// at its first size as the program opens it.
 //
 // The places are the list in PageWalk.cpp, in the order a user meets them. A page added to the
 // program is walked by adding it there.
@@ -38,13 +39,15 @@ public:
 
     using Viewer = std::function<void(const QString &place, const QList<QWidget *> &windows)>;
 
+    enum class Size { Smallest, First };
+
     explicit PageWalk(AppFixture &app);
     ~PageWalk() override;
 
     // Opens the main window (in the settings' language), switches to language (numbered as
     // SystemConfigUtil numbers them) on the settings page and walks every place, handing each to
-    // viewer. Returns early when the running test has failed.
-    void walk(int language, const Viewer &viewer);
+    // viewer, with the window at size. Returns early when the running test has failed.
+    void walk(int language, const Viewer &viewer, Size size = Size::Smallest);
 
     // The caption and filter of every file dialog asked for on the way.
     const QStringList &fileDialogTexts() const { return mFileTexts; }
@@ -71,6 +74,7 @@ private:
     AppFixture &mApp;
     std::unique_ptr<MainWindow> mWindow;
     Viewer mViewer;
+    Size mSize = Size::Smallest;
     QString mPlace;
     QStringList mFileTexts;
     QString mFileAnswer;

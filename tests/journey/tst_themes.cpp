@@ -1,26 +1,21 @@
 // Every page in both themes: the two style sheets give the same widgets the same properties, and
 // the walk through every page, dialog, prompt and toast (PageWalk), pictured in each theme, shows
 // each place in its theme's colours with every enabled text readable on what is behind it, and
-// within the window's first size.
+// whole at the window's first size, without scroll bars.
 
 #include "tests/app/AppFixture.h"
 #include "tests/journey/PageWalk.h"
-#include "tests/journey/UserActions.h"
 
-#include "app/MainWindow.h"
 #include "model/SystemConfigUtil.h"
-#include "pages/tuning/AlignSetForm.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QHash>
 #include <QImage>
-#include <QLayout>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QtTest>
 
@@ -108,11 +103,7 @@ class TestThemes : public QObject
 
 private Q_SLOTS:
     void init() { AppFixture::failOnWarnings(); }
-    void cleanup()
-    {
-        mApp.reset();
-        gSystemConfig->setTheme(0);
-    }
+    void cleanup() { gSystemConfig->setTheme(0); }
 
     // What one sheet styles, the other styles too, with the same properties.
     void bothSheetsStyleTheSameWidgets()
@@ -131,41 +122,6 @@ private Q_SLOTS:
         QVERIFY2(differences.isEmpty(), qPrintable(differences.join(QLatin1Char('\n'))));
     }
 
-    // At the window's first size every page shows whole, without scroll bars: pages with wrapped
-    // texts too, and the calibration page while it calibrates.
-    void noPageScrollsAtTheFirstSize()
-    {
-        mApp.plugIn();
-        MainWindow window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QMetaObject::invokeMethod(&window, "deviceConnected", Q_ARG(QString, QString()));
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), 8000);
-        auto *area = AppFixture::child<QScrollArea>(&window, "mainScrollArea");
-        QStringList scrolled;
-        const auto check = [&](const QString &place) {
-            QTest::qWait(100); // the layout requests, handled
-            if (area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible())
-                scrolled << QStringLiteral("%1: the window holds %2 x %3, its content is %4 x %5")
-                                .arg(place).arg(area->viewport()->width()).arg(area->viewport()->height())
-                                .arg(area->widget()->width()).arg(area->widget()->height());
-        };
-        UserActions::click(gStackedWidget->currentWidget(), "alignButton");
-        auto *align = qobject_cast<AlignSetForm *>(gStackedWidget->widget(MainWindow::AlignPage));
-        QTRY_COMPARE(gStackedWidget->currentWidget(), align);
-        UserActions::click(align, "alignStartButton");
-        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, 8000);
-        check(QStringLiteral("calibrating"));
-        UserActions::click(align, "alignSaveButton");
-        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Idle, 8000);
-        for (int index = 0; index < MainWindow::PageCount; ++index) {
-            gStackedWidget->setCurrentIndex(index);
-            check(QString::fromLatin1(gStackedWidget->currentWidget()->metaObject()->className()));
-        }
-        gStackedWidget->setCurrentIndex(MainWindow::KeyPage); // the firmware page left, as a user does
-        QVERIFY2(scrolled.isEmpty(), qPrintable(scrolled.join(QLatin1Char('\n'))));
-    }
-
     void everyPlaceInItsTheme_data()
     {
         QTest::addColumn<int>("theme");
@@ -178,28 +134,15 @@ private Q_SLOTS:
         QFETCH(int, theme);
         gSystemConfig->setTheme(theme);
         QMap<QString, QString> problems; // by widget
-        // The room the window gives its pages at its first size.
-        QSize room;
-        {
-            MainWindow first;
-            first.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&first));
-            room = AppFixture::child<QScrollArea>(&first, "mainScrollArea")->viewport()->size();
-        }
         PageWalk walk(mApp);
         walk.walk(SystemConfigUtil::English, [&](const QString &place, const QList<QWidget *> &windows) {
-            // Each place fits the window's first size as it is laid out there: no scrolling.
-            if (QWidget *content = windows.first()->findChild<QWidget *>(QStringLiteral("mainScrollAreaWidget"))) {
-                // A page with wrapped texts needs a height that depends on the width it gets.
-                const QSize needed(content->minimumSizeHint().width(),
-                                   content->hasHeightForWidth()
-                                       ? content->layout()->totalMinimumHeightForWidth(room.width())
-                                       : content->minimumSizeHint().height());
-                if ((needed.width() > room.width() || needed.height() > room.height()) && !problems.contains(place))
-                    problems.insert(place, QStringLiteral("%1 needs %2 x %3, the window's first size holds %4 x %5")
-                                               .arg(place).arg(needed.width()).arg(needed.height())
-                                               .arg(room.width()).arg(room.height()));
-            }
+            // Each place shows whole at the window's first size: no scroll bars.
+            auto *area = windows.first()->findChild<QScrollArea *>(QStringLiteral("mainScrollArea"));
+            if (area && (area->horizontalScrollBar()->isVisible() || area->verticalScrollBar()->isVisible())
+                && !problems.contains(place))
+                problems.insert(place, QStringLiteral("%1 scrolls: the window holds %2 x %3, its content is %4 x %5")
+                                           .arg(place).arg(area->viewport()->width()).arg(area->viewport()->height())
+                                           .arg(area->widget()->width()).arg(area->widget()->height()));
             for (QWidget *window : windows) {
                 if (!window->isVisible())
                     continue;
@@ -241,7 +184,7 @@ private Q_SLOTS:
                                                    .arg(place, where, text.text).arg(seen, 0, 'f', 2));
                 }
             }
-        });
+        }, PageWalk::Size::First);
         for (const QString &problem : std::as_const(problems))
             qInfo().noquote() << problem;
         QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 problems, listed above").arg(problems.size())));
