@@ -324,6 +324,11 @@ hid_device *EmulatedHidBus::open(const char *path)
         errno = EACCES;
         return nullptr;
     }
+    if (port->faults.openBusy) {
+        mGlobalError = L"Device or resource busy (emulated open failure)";
+        errno = EBUSY;
+        return nullptr;
+    }
     auto handle = std::make_unique<hid_device>();
     handle->port = port;
     handle->path = key;

@@ -37,6 +37,8 @@ struct EmulatedHidInterface {
 struct EmulatedHidFaults {
     bool openFails = false;        // hid_open_path returns null with errno EACCES, as for a node
                                    // this user may not open
+    bool openBusy = false;         // hid_open_path returns null with errno EBUSY: the node is there and
+                                   // this user may open it, but it does not open now
     bool nonblockingFails = false; // hid_set_nonblocking returns -1
     bool writeFails = false;       // hid_write returns -1
     bool readFails = false;        // reads return -1 at once

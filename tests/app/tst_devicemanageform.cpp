@@ -4,9 +4,11 @@
 #include "tests/app/AppFixture.h"
 
 #include "app/DeviceManageForm.h"
+#include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
 #include "app/QCustomProgressDialog.h"
 #include "storage/UpdateServer.h"
+#include "link/BluetoothManager.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
@@ -162,6 +164,47 @@ private Q_SLOTS:
         QVERIFY(gProductDataUtil->getProductInfoById(SampleProductDatabase::He68Serial));
         QCOMPARE(TestFiles::read(mApp.tempDir() + QStringLiteral("/quillhe104.zip")), QByteArray("planted"));
         QVERIFY(mApp.downloadFolders().isEmpty());
+    }
+
+    // The link does not open, or a Bluetooth link has no keyboard: the user is told, the device
+    // page shows and USB is chosen again. A keyboard this user may not open is named, with the cure.
+    void openFailures_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("toast"); // empty: the permission notice for the keyboard's interface
+        const QString failed = QStringLiteral("打开设备失败");
+        QTest::newRow("USB interface busy") << "busy" << failed;
+        QTest::newRow("USB permission refused") << "denied" << QString();
+        QTest::newRow("Bluetooth keyboard gone") << "gone" << failed;
+        QTest::newRow("Bluetooth write without link") << "write" << failed;
+    }
+
+    void openFailures()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, toast);
+        AppFixture::expectWarning(QStringLiteral("=== DeviceManageForm usb错误"));
+        // The error may come while another page shows: USB on a hot-plug notice, Bluetooth from a page's request.
+        mApp.pageStack().setCurrentIndex(MainWindow::SettingsPage);
+        if (failure == "busy" || failure == "denied") {
+            EmulatedHidFaults faults;
+            faults.openBusy = failure == "busy";
+            faults.openFails = failure == "denied";
+            mApp.plugIn(faults);
+            mPage->repaintInterface(true);
+        } else {
+            gSystemConfig->setCommType(1);
+            if (failure == "gone") { // found by the search (this computer has none), gone when the link opens
+                mPage->repaintInterface(true);
+                Q_EMIT gBluetoothManager->ble_discovery_finished(true);
+            } else {
+                gBluetoothManager->sendData(QByteArray(64, '\0'));
+            }
+        }
+        QTRY_COMPARE(toasts(), QStringList{toast.isEmpty() ? HidAccessCheck::deniedMessage(QString::fromLatin1(mApp.path())) : toast});
+        QCOMPARE(page(), int(MainWindow::DevicePage));
+        QCOMPARE(gSystemConfig->getCommType(), 0);
+        QVERIFY(!gUsbCommunicateUtil->checkCommunicateState() && !mPage->promptBox());
     }
 
     // The package is unpacked for the product that asked for it, even when another product's

@@ -158,6 +158,56 @@ private Q_SLOTS:
         QCOMPARE(page(), int(MainWindow::FirewarePage));
     }
 
+    // The left column per page: the device page shows its button and the choice of link (not on
+    // the first view), the settings and firmware pages only their buttons, the keyboard pages the
+    // profiles, with delete only for two or more. The firmware button needs F12 and no keyboard page.
+    void leftColumn_data()
+    {
+        QTest::addColumn<int>("index"); // -1: as started
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("firmwareFlag");
+        QTest::addColumn<int>("profiles");
+        QTest::addColumn<QString>("shown");
+        const QString profiles = QStringLiteral("settingButton addButton exportButton importButton useTitleLabel productNameLabel configListView");
+        QTest::newRow("as started") << -1 << "DeviceManageForm" << false << 2 << "deviceButton settingButton";
+        QTest::newRow("device") << 0 << "DeviceManageForm" << false << 2 << "deviceButton main_group_box settingButton";
+        QTest::newRow("device, F12") << 0 << "DeviceManageForm" << true << 2 << "deviceButton main_group_box firewareButton settingButton";
+        QTest::newRow("settings") << 1 << "SystemSetForm" << false << 2 << "settingButton";
+        QTest::newRow("settings, F12") << 1 << "SystemSetForm" << true << 2 << "firewareButton settingButton";
+        QTest::newRow("firmware") << 9 << "FirewareManageForm" << true << 2 << "firewareButton settingButton";
+        QTest::newRow("keys, one profile") << 2 << "KeySetForm" << true << 1 << profiles;
+        QTest::newRow("lighting") << 3 << "LightSetForm" << true << 2 << profiles + " deButton";
+        QTest::newRow("advanced keys, one profile") << 4 << "HighKeyForm" << false << 1 << profiles;
+        QTest::newRow("macros") << 5 << "MacroSetForm" << false << 2 << profiles + " deButton";
+        QTest::newRow("performance, one profile") << 6 << "PerformanceSetForm" << true << 1 << profiles;
+        QTest::newRow("calibration") << 7 << "AlignSetForm" << false << 2 << profiles + " deButton";
+        QTest::newRow("maintenance") << 8 << "OtherSetForm" << true << 2 << profiles + " deButton";
+    }
+
+    void leftColumn()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, page);
+        QFETCH(bool, firmwareFlag);
+        QFETCH(int, profiles);
+        QFETCH(QString, shown);
+        QVERIFY(gStackedWidget->widget(qMax(index, 0))->inherits(qPrintable(page)));
+        if (index == MainWindow::DevicePage)
+            goTo(MainWindow::SettingsPage);
+        fillModel();
+        gKeyboardConfig->keyboardConfigList = gKeyboardConfig->keyboardConfigList.mid(0, profiles);
+        gKeyboardConfig->currentConfigIndex = uchar(profiles - 1);
+        gBootFirewareScreenFlag = firmwareFlag;
+        if (index >= 0)
+            goTo(index);
+        QStringList visible;
+        for (const char *name : {"deviceButton", "main_group_box", "firewareButton", "settingButton", "addButton", "exportButton",
+                                 "importButton", "useTitleLabel", "productNameLabel", "configListView", "deButton"})
+            if (!child(name)->isHidden())
+                visible << QLatin1String(name);
+        QCOMPARE(visible.join(' '), shown);
+    }
+
     // The device and firmware pages, unplugging and a lost Bluetooth link release the device: link
     // closed, workers stopped and progress dialog closed before the model is reset. Others keep it.
     void release_data()

@@ -121,9 +121,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("expected");
-        QTest::newRow("calibration") << int(MainWindow::AlignPage) << int(MainWindow::AlignPage);
-        QTest::newRow("keys") << int(MainWindow::KeyPage) << int(MainWindow::KeyPage);
-        QTest::newRow("firmware") << int(MainWindow::FirewarePage) << int(MainWindow::DevicePage);
+        // By the stack index the settings were opened from: device, settings, the seven keyboard pages
+        // from keys to maintenance, firmware.
+        const QList<int> back = {0, 0, 2, 3, 4, 5, 6, 7, 8, 0};
+        for (int from = 0; from < back.size(); ++from)
+            QTest::addRow("from %d", from) << from << back[from];
         QTest::newRow("never shown") << -1 << int(MainWindow::DevicePage);
         QTest::newRow("no page yet") << int(MainWindow::NoPage) << int(MainWindow::DevicePage);
     }

@@ -173,6 +173,7 @@ private Q_SLOTS:
         QTest::newRow("order changed") << "w3 n4" << "n4 w3" << "" << "";
         QTest::newRow("moved to another node") << "w3" << "w5" << "w5" << "w3";
         QTest::newRow("second keyboard, listed twice") << "w3" << "w3 w6 w6" << "w6 w6" << "";
+        QTest::newRow("one of two identical entries left") << "w3 w6 w6" << "w3 w6" << "" << "w6";
     }
 
     void enumerationDifference()
@@ -192,7 +193,7 @@ private Q_SLOTS:
     void watcherReportsWhatTheNoticesReveal()
     {
         // A keyboard present at the start is known, not announced.
-        bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128, 64}, "first");
+        const QList<QByteArray> first = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128, 64}, "first");
         auto *monitor = new HidPlatformMonitor;
         HidWatcher watcher(nullptr, monitor);
         QVERIFY(watcher.isWatching());
@@ -211,6 +212,11 @@ private Q_SLOTS:
         bus.detach(mouse.path);
         emit monitor->hidNotice(HidPlatformMonitor::Notice::Changed, QByteArray());
         QCOMPARE(QList<qsizetype>({connected.size(), disconnected.size()}), QList<qsizetype>({3, 2}));
+        // Both interfaces of a keyboard gone by one rescan: a notice for each.
+        for (const QByteArray &path : first)
+            bus.detach(path);
+        watcher.rescan();
+        QCOMPARE(QList<qsizetype>({connected.size(), disconnected.size()}), QList<qsizetype>({3, 4}));
         QVERIFY(!HidWatcher(nullptr, nullptr).isWatching());
     }
 

@@ -121,6 +121,47 @@ private Q_SLOTS:
         QCOMPARE(layer(config, 0) + " " + layer(config, 1), QString("2c 2c 4 - f8 f8 4 -"));
     }
 
+    // Forgetting the keyboard keeps what the next read overwrites anyway: its reported identity,
+    // the active profile, the board parameters and the effect names.
+    void resetForgetsTheKeyboard()
+    {
+        KeyboardConfigUtil config;
+        fillSharedLayout(config);
+        config.productInfo = QSharedPointer<PRODUCT_INFO>::create();
+        config.defaultKeyList = {factoryKey(10, 0x04)};
+        config.defaultFn1KeyList = {factoryKey(10, 0x04)};
+        config.keyboardConfigList.append(QSharedPointer<KEYBOARD_CONFIG_INFO>::create());
+        config.keyboardCustomLightMap.insert(10, QSharedPointer<KEYBOARD_CUSTOM_LIGHT>::create());
+        config.keyboardEffectLightNameMap.insert(1, QSharedPointer<KEYBOARD_EFFECT_LIGHT_NAME>::create());
+        config.keyboardEffectLightMap.insert(1, QSharedPointer<KEYBOARD_EFFECT_LIGHT>::create());
+        config.keyboardHighKeyList = {slot(0, 0, 10)};
+        for (MacroList &macro : config.keyboardMacroList)
+            macro.append(QSharedPointer<KEYBOARD_MACRO_INFO>::create());
+        config.keyboardTriggerMap.insert(10, QSharedPointer<KEYBOARD_TRIGGER_INFO>::create());
+        config.currentConfigIndex = 2;
+        config.keyboardProductInfo->serialNumber = 0x1234;
+        config.keyboardParams->pollingRate = 3;
+        const auto identity = config.keyboardProductInfo;
+        const auto params = config.keyboardParams;
+
+        config.resetKeyboardConfig();
+        qsizetype macroSteps = 0;
+        for (const MacroList &macro : config.keyboardMacroList)
+            macroSteps += macro.size();
+        // product, positions, factory layers, profiles, lights, effects, key layers, advanced keys,
+        // macro steps, triggers; then the effect names
+        QCOMPARE(QList<qsizetype>({qsizetype(bool(config.productInfo)), config.keyPositionMap.size(),
+                                   config.defaultKeyList.size(), config.defaultFn1KeyList.size(),
+                                   config.keyboardConfigList.size(), config.keyboardCustomLightMap.size(),
+                                   config.keyboardEffectLightMap.size(), config.keyboardKeyMap.size(),
+                                   config.keyboardFn1KeyMap.size(), config.keyboardHighKeyList.size(), macroSteps,
+                                   config.keyboardTriggerMap.size(), config.keyboardEffectLightNameMap.size()}),
+                 QList<qsizetype>({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}));
+        QVERIFY(config.keyboardProductInfo == identity && identity->serialNumber == 0x1234);
+        QVERIFY(config.keyboardParams == params && params->pollingRate == 3);
+        QCOMPARE(config.currentConfigIndex, uchar(2));
+    }
+
     void newAdvancedKeys_data()
     {
         QTest::addColumn<int>("kind");
@@ -142,6 +183,91 @@ private Q_SLOTS:
         QFETCH(QByteArray, record);
         const auto created = KeyboardConfigUtil::createHighKey(uchar(kind), uchar(keyItem));
         QCOMPARE(created ? bytesOf(*created) : QByteArray(), record);
+    }
+
+    // The sizes of the key code lists and the key pickers.
+    void listSizes()
+    {
+        QCOMPARE(QList<qsizetype>({gKeyCodeList.size(), gControlKeyCodeList.size(), gMediaKeyCodeList.size(),
+                                   gMacroKeyCodeList.size(), gHighKeyCodeList.size(), gInternalKeyCodeList.size()}),
+                 QList<qsizetype>({109, 8, 21, 10, 6, 25}));
+        QCOMPARE(QList<qsizetype>({gNormalKeyboardList.size(), gSystemKeyboardList.size(), gMacroKeyboardList.size(),
+                                   gEffectKeyboardList.size(), gExtendKeyboardList.size()}),
+                 QList<qsizetype>({104, 20, 10, 10, 13}));
+    }
+
+    // Display entries of single key functions, written out in full: a code that is wrong alike in
+    // the code lists and the pickers shows here.
+    void displayEntries_data()
+    {
+        QTest::addColumn<QList<int>>("function"); // type, hValue, lValue
+        QTest::addColumn<QString>("entry");       // isImage|label|icon|tooltip key, or empty for none
+        QTest::newRow("keypad Enter") << QList<int>{1, 0, 0x58} << "0|Enter||keyboard/key/numEnter";
+        QTest::newRow("Enter") << QList<int>{1, 0, 0x28} << "0|Enter||keyboard/key/enter";
+        QTest::newRow("^6, hValue ignored") << QList<int>{1, 0x02, 0x23} << "0|^6||keyboard/key/6";
+        QTest::newRow("quote") << QList<int>{1, 0, 0x34} << "0|\"'||keyboard/key/comma";
+        QTest::newRow("keypad 0") << QList<int>{1, 0, 0x62} << "0|0||keyboard/key/num0";
+        QTest::newRow("F24") << QList<int>{1, 0, 0x73} << "0|F24||keyboard/key/f24";
+        QTest::newRow("left Win") << QList<int>{0, 0, 0x08} << "0|Left Win||keyboard/control/leftWin";
+        QTest::newRow("right Ctrl") << QList<int>{0, 0, 0x10} << "0|Right Ctrl||keyboard/control/rightCtrl";
+        QTest::newRow("right Shift") << QList<int>{0, 0, 0x20} << "0|Right Shift||keyboard/control/rightShirt";
+        QTest::newRow("right Alt") << QList<int>{0, 0, 0x40} << "0|Right Alt||keyboard/control/rightAlt";
+        QTest::newRow("right Win") << QList<int>{0, 0, 0x80} << "0|Right Win||keyboard/control/rightWin";
+        QTest::newRow("back") << QList<int>{2, 0x00, 0xB4} << "1||system_key_back.png|keyboard/media/back";
+        QTest::newRow("player") << QList<int>{2, 0x01, 0x83} << "1||system_key_player.png|keyboard/media/player";
+        QTest::newRow("home") << QList<int>{2, 0x02, 0x23} << "1||system_key_home.png|keyboard/media/home";
+        QTest::newRow("home without high byte") << QList<int>{2, 0x00, 0x23} << "";
+        QTest::newRow("M10") << QList<int>{3, 0, 9} << "0|M10||keyboard/macro/m10";
+        QTest::newRow("SOCD") << QList<int>{4, 0, 5} << "1||key_socd.png|keyboard/high/socd";
+        QTest::newRow("Fn") << QList<int>{5, 0, 0xFE} << "0|Fn||keyboard/internal/fn1";
+        QTest::newRow("calibration") << QList<int>{5, 0, 0xF7} << "1|校准|extend_key_calibration.png|keyboard/internal/calibration";
+        QTest::newRow("no usage 0x64") << QList<int>{1, 0, 0x64} << "";
+        QTest::newRow("no function 0xF0") << QList<int>{5, 0, 0xF0} << "";
+        QTest::newRow("disabled") << QList<int>{0xFF, 0xFF, 0xFF} << "";
+        QTest::newRow("no type 6") << QList<int>{6, 0, 0} << "";
+    }
+
+    void displayEntries()
+    {
+        QFETCH(QList<int>, function);
+        QFETCH(QString, entry);
+        const KEY_CODE_INFO *found = global_getKeyLabel(uchar(function[0]), uchar(function[1]), uchar(function[2]));
+        QCOMPARE(found ? QStringList({QString::number(found->isImage), found->label, found->iconFile, found->tipKey}).join('|')
+                       : QString(),
+                 entry);
+    }
+
+    // Picker keys, written out in full: place, size, key function, name.
+    void pickerKeys_data()
+    {
+        QTest::addColumn<const PickerList *>("picker");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("key"); // x,y wxh type/hValue/lValue label
+        QTest::newRow("keypad +") << &gNormalKeyboardList << 57 << "1056,96 44x90 1/0/57 +";
+        QTest::newRow("Shirt") << &gNormalKeyboardList << 85 << "590,192 126x44 0/0/20 Shirt";
+        QTest::newRow("keypad ENTER") << &gNormalKeyboardList << 90 << "1056,192 44x90 1/0/58 ENTER";
+        QTest::newRow("SPACE") << &gNormalKeyboardList << 94 << "198,240 278x44 1/0/2c SPACE";
+        QTest::newRow("Right Alt") << &gNormalKeyboardList << 95 << "480,240 55x44 0/0/40 Right Alt";
+        QTest::newRow("Right Win") << &gNormalKeyboardList << 96 << "539,240 55x44 0/0/80 Right Win";
+        QTest::newRow("Right Ctrl") << &gNormalKeyboardList << 98 << "659,240 57x44 0/0/10 Right Ctrl";
+        QTest::newRow("mail") << &gSystemKeyboardList << 19 << "486,54 44x44 2/1/8a ";
+        QTest::newRow("M10") << &gMacroKeyboardList << 9 << "486,0 44x44 3/0/9 ";
+        QTest::newRow("lighting off") << &gEffectKeyboardList << 9 << "486,0 44x44 5/0/e6 ";
+        QTest::newRow("PF+") << &gExtendKeyboardList << 6 << "324,0 44x44 5/0/df ";
+        QTest::newRow("PF-") << &gExtendKeyboardList << 7 << "0,54 44x44 5/0/de ";
+    }
+
+    void pickerKeys()
+    {
+        QFETCH(const PickerList *, picker);
+        QFETCH(int, index);
+        QFETCH(QString, key);
+        QVERIFY(index < picker->size());
+        const KEYBOARD_LIST_INFO &found = picker->at(index);
+        QCOMPARE(found.index, uchar(index));
+        QCOMPARE(QString("%1,%2 %3x%4 %5/%6/%7 %8").arg(found.x).arg(found.y).arg(found.width).arg(found.height)
+                     .arg(found.type).arg(found.hValue, 0, 16).arg(found.lValue, 0, 16).arg(found.label),
+                 key);
     }
 
     // Every picker key names a key function with a display entry, whose code leads back to the
@@ -174,14 +300,6 @@ private Q_SLOTS:
                          qPrintable(where + " overlaps " + QString::number(j)));
             }
         }
-    }
-
-    void mediaCodesMatchBothBytes()
-    {
-        QVERIFY(global_getKeyLabel(KeyTypeMedia, 0x02, 0x23));
-        QVERIFY(!global_getKeyLabel(KeyTypeMedia, 0x00, 0x23));
-        QCOMPARE(global_getKeyLabel(KeyTypeKeyboard, 0x02, 0x23), global_getKeyLabel(KeyTypeKeyboard, 0, 0x23));
-        QVERIFY(!global_getKeyLabel(6, 0, 0));
     }
 
     void keyEventTranslation_data()
@@ -221,6 +339,19 @@ private Q_SLOTS:
         if (type != 0xFF)
             QCOMPARE(int(info.lValue), lValue);
         QCOMPARE(int(info.state) + int(info.hValue) + int(info.time), 0);
+    }
+
+    // F1 to F12 are recorded as themselves, each under its own name.
+    void functionKeysRecordThemselves()
+    {
+        for (int n = 1; n <= 12; ++n) {
+            const KEYBOARD_MACRO_INFO info = global_qtKeyboardConvert(Qt::Key_F1 + n - 1, false, 0);
+            const KEY_CODE_INFO *entry = global_getKeyLabel(info.type, info.hValue, info.lValue);
+            const KEYBOARD_LIST_INFO *pickerKey = global_getNormalKeyboard(info.type, info.hValue, info.lValue);
+            QCOMPARE(QString("%1/%2 %3 %4").arg(info.type).arg(info.lValue, 0, 16)
+                         .arg(entry ? entry->label : QString(), pickerKey ? pickerKey->label : QString()),
+                     QString("1/%1 F%2 F%2").arg(0x39 + n, 0, 16).arg(n));
+        }
     }
 
     // Whatever a key event becomes can be shown and picked.
