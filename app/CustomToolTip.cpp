@@ -10,6 +10,11 @@
 
 QSharedPointer<CustomToolTip> gCustomToolTip;
 
+namespace {
+// The least font size a long prompt is made smaller to.
+constexpr int kSmallestTextPixels = 8;
+} // namespace
+
 CustomToolTip::CustomToolTip(const QString &objectName)
     : QWidget(nullptr), mLabel(new QLabel(this))
 {
@@ -18,6 +23,7 @@ CustomToolTip::CustomToolTip(const QString &objectName)
     layout->setSpacing(0);
     layout->addWidget(mLabel);
     mLabel->setAlignment(Qt::AlignCenter);
+    mLabel->setWordWrap(true);
     setObjectName(objectName);
     setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -30,7 +36,7 @@ void CustomToolTip::showTip(const QString &text, QWidget *widget)
         return;
     mWidget = widget;
     mActive = true;
-    mLabel->setText(text);
+    setText(text);
     mAnchor = widget->mapToGlobal(QPoint(0, 0));
     mHalfWidth = widget->width() / 2;
     placeAndShow();
@@ -102,6 +108,19 @@ QString CustomToolTip::getText() const
 void CustomToolTip::setText(const QString &text)
 {
     mLabel->setText(text);
+    fitText();
+}
+
+void CustomToolTip::fitText()
+{
+    ensurePolished();
+    // Back to the style sheet's font, then one pixel smaller at a time.
+    if (!mLabel->styleSheet().isEmpty())
+        mLabel->setStyleSheet(QString());
+    mLabel->ensurePolished();
+    for (int pixels = QFontInfo(mLabel->font()).pixelSize() - 1;
+         pixels >= kSmallestTextPixels && mLabel->heightForWidth(width()) > height(); --pixels)
+        mLabel->setStyleSheet(QStringLiteral("font-size: %1px;").arg(pixels));
 }
 
 Qt::Alignment CustomToolTip::getAlignment() const

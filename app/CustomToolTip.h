@@ -8,7 +8,9 @@
 class QLabel;
 
 // The frameless prompt shown centred above a widget. While active it follows the main window:
-// hidden when the window is minimised or inactive, shown again when it comes back.
+// hidden when the window is minimised or inactive, shown again when it comes back. The style
+// sheet gives it a fixed size and its "bottomOffset"; a text too long for that size is wrapped
+// and, where it still does not fit, shown in a smaller font.
 class CustomToolTip : public QWidget
 {
     Q_OBJECT
@@ -53,6 +55,8 @@ protected:
 
 private:
     void placeAndShow();
+    // Fits the label's text into the tip's size: the style sheet's font, made smaller as needed.
+    void fitText();
 
     QLabel *mLabel = nullptr;
     int mRightOffset = 0;

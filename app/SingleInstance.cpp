@@ -93,10 +93,10 @@ bool SingleInstance::handOverToRunningInstance(const QString &key, const QString
 {
     if (!CheckAppRun(key))
         return false;
-    if (activateExistingInstance(serverName, timeoutMs))
-        return true;
-    qWarning("The running instance does not answer; starting anyway.");
-    return false;
+    // An instance that does not take the message in time is still running: nothing is shown or
+    // logged, and this start ends anyway.
+    activateExistingInstance(serverName, timeoutMs);
+    return true;
 }
 
 void SingleInstance::releaseSegments()

@@ -26,8 +26,10 @@ public:
     // was delivered, false when nobody accepted the connection within the time.
     static bool activateExistingInstance(const QString &serverName,
                                          int timeoutMs = HandOverTimeoutMs);
-    // The start-up decision: true when another instance runs and has taken the activation, so this
-    // process ends. A segment whose owner does not answer does not block the start.
+    // The start-up decision: true when another instance runs, so this process ends (status 0). The
+    // running instance is asked to come to the front; when it does not answer within timeoutMs this
+    // process ends all the same, so that two instances never both open the keyboard. Only where no
+    // instance holds the segment (nothing there, or what a crashed one left) does the start go on.
     static bool handOverToRunningInstance(const QString &key = QString::fromLatin1(InstanceKey),
                                           const QString &serverName = QString::fromLatin1(ServerName),
                                           int timeoutMs = HandOverTimeoutMs);

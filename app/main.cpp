@@ -42,8 +42,8 @@ int main(int argc, char *argv[])
     {
         QApplication app(argc, argv);
 
-        // A second start brings the running instance to the front and ends. When the running
-        // instance does not answer (it crashed or hangs), this start goes on and takes over.
+        // A second start brings the running instance to the front and ends, also when the running
+        // instance does not answer. What a crashed instance left behind does not count as running.
         if (SingleInstance::handOverToRunningInstance()) {
             app.quit();
             return 0;

@@ -96,10 +96,9 @@ QString KeyLegend::iconPath() const
 
 QString KeyLegend::toolTip() const
 {
-    if (mKind == Blank)
+    if (mKind == Blank || mTipKey.isEmpty())
         return QString();
-    const QString tip = mTipKey.isEmpty() ? QString() : TipText::text(mTipKey);
-    return tip.isEmpty() ? mText : tip;
+    return TipText::text(mTipKey);
 }
 
 bool KeyLegend::operator==(const KeyLegend &other) const

@@ -34,7 +34,7 @@ public:
     // The icon file in the current theme's image folder.
     QString iconPath() const;
     QString tipKey() const { return mTipKey; }
-    // The tooltip: the text stored under the tip key, or the label when there is none.
+    // The tooltip: the text stored under the tip key; empty when the tip file has none.
     QString toolTip() const;
 
     bool operator==(const KeyLegend &other) const;

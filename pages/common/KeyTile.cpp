@@ -68,9 +68,6 @@ void KeyTile::relayout()
     const qreal unit = mUnit > 0 ? mUnit : height();
     const KeyLegend legend = mLayout.legend;
     mLayout = KeycapPainter::layoutLegend(legend, rect(), unit, font(), legendBox());
-    // A shortened text keeps its whole name in the tooltip.
-    if (mLayout.elided && toolTip().isEmpty())
-        setToolTip(legend.text());
 }
 
 void KeyTile::refreshLegend()

@@ -21,7 +21,7 @@ struct LegendLayout {
     QStringList lines;    // text lines, elided when too wide
     QString iconPath;     // icon drawn instead of text
     QSizeF iconSize;
-    bool elided = false;  // the text had to be shortened: the tooltip carries it whole
+    bool elided = false;  // the text had to be shortened
     QRectF box;           // the area the legend is centred in; empty: the key's top face
 };
 

@@ -1,5 +1,7 @@
 #include "pages/tuning/QAdjustKeyLabel.h"
 
+#include <QPainter>
+
 QAdjustKeyLabel::QAdjustKeyLabel(uchar item, QWidget *parent)
     : KeyTile(parent), mItem(item), mPassColor(59, 167, 118), mAdjustColor(204, 153, 102)
 {
@@ -45,9 +47,27 @@ void QAdjustKeyLabel::setPassColor(const QColor &color)
     update();
 }
 
+void QAdjustKeyLabel::setFailColor(const QColor &color)
+{
+    mFailColor = color;
+    update();
+}
+
 void QAdjustKeyLabel::setAdjustColor(const QColor &color)
 {
     mAdjustColor = color;
+    update();
+}
+
+void QAdjustKeyLabel::setBackColor(const QColor &color)
+{
+    mBackColor = color;
+    update();
+}
+
+void QAdjustKeyLabel::setBorderRadius(int radius)
+{
+    mBorderRadius = radius;
     update();
 }
 
@@ -56,9 +76,21 @@ KeycapLook QAdjustKeyLabel::currentLook() const
     KeycapLook look = KeyTile::currentLook();
     look.hovered = false;
     look.disabled = false;
-    if (mStatus == StatusPassed)
-        look.face = mPassColor;
+    // Not yet set and not passed look alike.
+    look.face = mStatus == StatusPassed ? mPassColor : mFailColor;
     look.level = depthLevel();
     look.levelColor = mAdjustColor;
     return look;
+}
+
+void QAdjustKeyLabel::paintEvent(QPaintEvent *event)
+{
+    KeyTile::paintEvent(event);
+    if (!mBackColor.isValid() || mBorderRadius <= 0)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(mBackColor, mBorderRadius, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter.drawRoundedRect(QRectF(rect()), mBorderRadius, mBorderRadius);
 }

@@ -4,8 +4,10 @@
 // and whether the key counts as calibrated (the face in the pass colour). It takes no clicks and
 // shows no hover.
 //
-// The pass and depth colours come from the style sheet ("qproperty-passColor",
-// "qproperty-adjustColor").
+// Its colours and frame come from the style sheet: "qproperty-passColor" (face of a passed key),
+// "qproperty-failColor" (face of a key not passed yet), "qproperty-adjustColor" (the depth bar),
+// "qproperty-backColor" and "qproperty-borderRadius" (a frame of that colour, as wide as the
+// radius of its corners, over the tile's edge; none without a colour or with radius 0).
 
 #include "pages/common/KeyTile.h"
 
@@ -15,7 +17,10 @@ class QAdjustKeyLabel : public KeyTile
 {
     Q_OBJECT
     Q_PROPERTY(QColor passColor READ getPassColor WRITE setPassColor)
+    Q_PROPERTY(QColor failColor READ getFailColor WRITE setFailColor)
     Q_PROPERTY(QColor adjustColor READ getAdjustColor WRITE setAdjustColor)
+    Q_PROPERTY(QColor backColor READ getBackColor WRITE setBackColor)
+    Q_PROPERTY(int borderRadius READ getBorderRadius WRITE setBorderRadius)
 public:
     // Calibration status of a key.
     enum Status : uchar { StatusNotSet = 0, StatusPassed = 1, StatusNotPassed = 2 };
@@ -36,11 +41,18 @@ public:
 
     QColor getPassColor() const { return mPassColor; }
     void setPassColor(const QColor &color);
+    QColor getFailColor() const { return mFailColor; }
+    void setFailColor(const QColor &color);
     QColor getAdjustColor() const { return mAdjustColor; }
     void setAdjustColor(const QColor &color);
+    QColor getBackColor() const { return mBackColor; }
+    void setBackColor(const QColor &color);
+    int getBorderRadius() const { return mBorderRadius; }
+    void setBorderRadius(int radius);
 
 protected:
     KeycapLook currentLook() const override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     uchar mItem;
@@ -48,5 +60,8 @@ private:
     int mDownDepth = 0;
     int mFullTravel = 0;
     QColor mPassColor;
+    QColor mFailColor;
     QColor mAdjustColor;
+    QColor mBackColor;
+    int mBorderRadius = 0;
 };

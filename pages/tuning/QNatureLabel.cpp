@@ -10,6 +10,8 @@
 
 namespace {
 constexpr qreal kMinValuePixels = 7;
+// The least size the pair at the bottom steps down to on the narrowest keys.
+constexpr qreal kSmallestPairPixels = 4;
 // The widest value a tile has to show, twice side by side at the bottom.
 const QString &sampleValue()
 {
@@ -70,12 +72,12 @@ QString QNatureLabel::topText() const
 
 QString QNatureLabel::bottomLeftText() const
 {
-    return showsBottom() ? bottomText(mTravel.quickTrigger) : QString();
+    return showsBottom() ? valueText(mTravel.quickTrigger) : QString();
 }
 
 QString QNatureLabel::bottomRightText() const
 {
-    return showsBottom() ? bottomText(mTravel.resetTrigger) : QString();
+    return showsBottom() ? valueText(mTravel.resetTrigger) : QString();
 }
 
 const QNatureLabel::ValueLayout &QNatureLabel::valueLayout() const
@@ -90,44 +92,36 @@ const QNatureLabel::ValueLayout &QNatureLabel::valueLayout() const
     const QRectF row = face.adjusted(pad, 0, -pad, 0);
     const qreal gap = qMax<qreal>(2, 0.08 * u);
 
-    // Condensed figures of about a quarter unit; the pair at the bottom steps down to the
-    // smallest readable size, then drops its leading zeros, then steps down once more.
+    // Condensed figures of about a quarter unit. The pair at the bottom steps down to the smallest
+    // readable size on the face; where two values do not fit side by side even so (keys about one
+    // unit wide), the pair spreads over the keycap's sides too and steps down further.
     QFont font = this->font();
     font.setStretch(QFont::SemiCondensed);
     font.setWeight(QFont::DemiBold);
-    const qreal largest = qMax(kMinValuePixels, std::floor(0.24 * u));
-    font.setPixelSize(qRound(largest));
+    qreal pixels = qMax(kMinValuePixels, std::floor(0.24 * u));
+    font.setPixelSize(qRound(pixels));
     mValues.topFont = font;
-    const auto pairFits = [&row, gap](const QFont &f, const QString &sample) {
-        return 2 * QFontMetricsF(f).horizontalAdvance(sample) + gap <= row.width();
+    QRectF pairRow = row;
+    const auto pairFits = [&pairRow, gap](const QFont &f) {
+        return 2 * QFontMetricsF(f).horizontalAdvance(sampleValue()) + gap <= pairRow.width();
     };
-    // The largest size down to floor at which two samples fit side by side.
-    const auto fit = [&](const QString &sample, qreal floor) {
-        qreal pixels = largest;
-        font.setPixelSize(qRound(pixels));
-        while (!pairFits(font, sample) && pixels > floor) {
+    const auto stepDown = [&](qreal floor) {
+        while (!pairFits(font) && pixels > floor) {
             pixels -= 0.5;
             font.setPixelSize(qRound(pixels));
         }
-        return pairFits(font, sample);
     };
-    mValues.compact = !fit(sampleValue(), kMinValuePixels);
-    if (mValues.compact)
-        fit(sampleValue().mid(1), kMinValuePixels - 1);
+    stepDown(kMinValuePixels);
+    if (!pairFits(font)) {
+        pairRow = QRectF(rect()).adjusted(1, 0, -1, 0);
+        stepDown(kSmallestPairPixels);
+    }
     mValues.bottomFont = font;
     const qreal topHeight = std::ceil(QFontMetricsF(mValues.topFont).ascent()) + 1;
     const qreal bottomHeight = std::ceil(QFontMetricsF(mValues.bottomFont).ascent()) + 1;
     mValues.top = QRectF(row.left(), face.top() + 0.03 * u, row.width(), topHeight);
-    mValues.bottom = QRectF(row.left(), face.bottom() - bottomHeight - 0.02 * u, row.width(), bottomHeight);
+    mValues.bottom = QRectF(pairRow.left(), face.bottom() - bottomHeight - 0.02 * u, pairRow.width(), bottomHeight);
     return mValues;
-}
-
-QString QNatureLabel::bottomText(int value) const
-{
-    QString text = valueText(value);
-    if (valueLayout().compact && text.size() > 2 && text.at(0) == QLatin1Char('0') && !text.at(1).isDigit())
-        text.remove(0, 1);
-    return text;
 }
 
 QRectF QNatureLabel::legendBox() const

@@ -1,8 +1,9 @@
 #pragma once
 // A key tile of the performance picture: the key's legend in the middle of its face, its
-// actuation point in the top-left corner and, while its rapid trigger is on, the press and
-// release sensitivities in the bottom-left and bottom-right corners, in millimetres with two
-// decimals. The tooltip says whether rapid trigger and continuous rapid trigger are on.
+// actuation point in the top-left corner and its rapid-trigger press and release sensitivities
+// (whether rapid trigger is on or off) in the bottom-left and bottom-right corners, in
+// millimetres with two decimals. The tooltip says whether rapid trigger and continuous rapid
+// trigger are on.
 //
 // The values are read from the keyboard model when the key item is set; a key without a travel
 // record shows none.
@@ -38,6 +39,8 @@ public:
     QString topText() const;
     QString bottomLeftText() const;
     QString bottomRightText() const;
+    // The font of the two values at the bottom, as fitted to the tile.
+    QFont bottomFont() const { return valueLayout().bottomFont; }
 
 protected:
     QRectF legendBox() const override;
@@ -46,20 +49,18 @@ protected:
 
 private:
     // Where the values go and in what fonts, for the tile's size and key unit. Where the two
-    // rapid-trigger values do not fit side by side (keys about one unit wide), they drop the
-    // zero before the decimal sign (".15").
+    // rapid-trigger values do not fit side by side (keys about one unit wide), their font is
+    // made smaller; the values keep their two decimals.
     struct ValueLayout {
         QSize size;
         qreal unit = -1;
         QFont topFont;
         QFont bottomFont;
-        bool compact = false;
         QRectF top;
         QRectF bottom;
     };
-    QString bottomText(int value) const;
     const ValueLayout &valueLayout() const;
-    bool showsBottom() const { return mBottomShown && mHasTravel && mTravel.model; }
+    bool showsBottom() const { return mBottomShown && mHasTravel; }
 
     uchar mItemIndex = 255;
     bool mHasTravel = false;

@@ -55,8 +55,8 @@ bool chinese(const QString &text)
 int overflow(QWidget *widget, const QString &text)
 {
     const QFontMetrics metrics = widget->fontMetrics();
-    // A keycap draws its legend in its own font, shortened (with its whole name in the tooltip)
-    // when it does not fit its face: shortened is cut off.
+    // A keycap draws its legend in its own font, shortened when it does not fit its face:
+    // shortened is cut off.
     if (auto *tile = qobject_cast<KeyTile *>(widget)) {
         const LegendLayout &layout = tile->legendLayout();
         if (!layout.elided)

@@ -1,6 +1,6 @@
 // The calibration page against the emulated keyboard: a calibration from start to store, live
 // depths that span several report frames, leaving at any point, refusals and a lost store; and
-// the depth bar of one tile.
+// the depth bar and the styled look of one tile.
 
 #include "emulator/EmulatedCalibrationCommands.h"
 #include "pages/common/KeycapPainter.h"
@@ -10,6 +10,7 @@
 #include "tests/pages/PageRig.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QtTest>
 
@@ -221,6 +222,37 @@ private Q_SLOTS:
         const QRectF face = KeycapPainter::faceRect(tile.rect(), tile.height());
         const QImage image = tile.grab().toImage();
         QCOMPARE(image.pixelColor(QPointF(face.center().x(), face.top() + 2).toPoint()) == tile.getAdjustColor(), level > 0);
+    }
+
+    void tileLookFromEitherSheet_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("light") << ":/styles/styles/light.qss";
+        QTest::newRow("dark") << ":/styles/styles/dark.qss";
+    }
+    // Each sheet gives a tile its face colours, its bar colour and its frame: a key not passed
+    // shows the fail colour, a passed one the pass colour, the frame lies over the tile's edge.
+    void tileLookFromEitherSheet()
+    {
+        QFETCH(QString, sheet);
+        QFile file(sheet);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        const auto unstyled = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+        QAdjustKeyLabel tile(0);
+        tile.resize(54, 54);
+        tile.ensurePolished();
+        QVERIFY(tile.getAdjustColor().isValid() && tile.getBorderRadius() > 0);
+        const auto faceShows = [&tile](const QColor &colour) {
+            const QRectF face = KeycapPainter::faceRect(tile.rect(), tile.height());
+            const QColor shown = tile.grab().toImage().pixelColor(QPointF(face.center().x(), face.bottom() - 2).toPoint());
+            return colour.isValid() && qAbs(shown.red() - colour.red()) + qAbs(shown.green() - colour.green())
+                                               + qAbs(shown.blue() - colour.blue()) <= 9;
+        };
+        QVERIFY(faceShows(tile.getFailColor()));
+        tile.setKeyStatus(QAdjustKeyLabel::StatusPassed);
+        QVERIFY(faceShows(tile.getPassColor()));
+        QCOMPARE(tile.grab().toImage().pixelColor(tile.width() / 2, 0), tile.getBackColor());
     }
 };
 

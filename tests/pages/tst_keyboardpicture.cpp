@@ -4,6 +4,7 @@
 #include "model/KeyHelpers.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
+#include "model/ToolTipUtil.h"
 #include "pages/common/KeyboardLayout.h"
 #include "pages/common/KeyTile.h"
 #include "pages/common/KeycapPainter.h"
@@ -16,6 +17,7 @@
 #include "tests/support/TestDataDir.h"
 
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -52,6 +54,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        gToolTipUtil.reset();
         gKeyboardConfig.reset();
         gSystemConfig.reset();
         dataDir.reset();
@@ -189,6 +192,22 @@ private Q_SLOTS:
         KeySetForm page;
         page.repaintInterface();
         QCOMPARE(page.keyboard()->tiles().size(), 3);
+    }
+
+    // A key's tooltip is the tip file's text for it; a key the file has no text for has none.
+    void tooltipIsTheTipFileTextOnly()
+    {
+        QSettings tips(ToolTipUtil::tipFilePath(gSystemConfig->getCurrentLanuage()), QSettings::IniFormat);
+        tips.setValue(QStringLiteral("keyboard/key/a"), QStringLiteral("Letter A"));
+        tips.sync();
+        gToolTipUtil.reset(new ToolTipUtil);
+        gKeyboardConfig->keyPositionMap = {{0, position(0, 20)}, {1, position(1, 74)}};
+        bind(0, KeyTypeKeyboard, 0, 0x04);
+        bind(1, KeyTypeKeyboard, 0, 0x2A);
+        QKeyKeyboardWidget picture(0);
+        picture.initializeKeyboard();
+        QCOMPARE(picture.tile(0)->toolTip(), QStringLiteral("Letter A"));
+        QCOMPARE(picture.tile(1)->toolTip(), QString());
     }
 
     void productPictureReplacesThePaintedCase()

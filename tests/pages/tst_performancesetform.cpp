@@ -12,6 +12,7 @@
 #include "tests/pages/PageRig.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -38,13 +39,6 @@ void tuned(EmulatedKeyboardState &state)
     state.params.sportsMode = true;
     state.params.shakeLevel = 1;
     state.params.currentLayer = 2;
-}
-
-double shownValue(const QString &text)
-{
-    bool ok = false;
-    const double value = QLocale().toDouble(text, &ok);
-    return ok ? value : -1;
 }
 } // namespace
 
@@ -187,10 +181,17 @@ private Q_SLOTS:
         });
         QNatureKeyboardWidget *picture = page->keyboard();
         QCOMPARE(tile(W)->topText(), QStringLiteral("0.60"));
-        QCOMPARE(shownValue(tile(W)->bottomLeftText()), 0.15);
-        QCOMPARE(shownValue(tile(W)->bottomRightText()), 0.20);
+        QCOMPARE(tile(W)->bottomLeftText(), QStringLiteral("0.15"));
+        QCOMPARE(tile(W)->bottomRightText(), QStringLiteral("0.20"));
         QVERIFY(tile(W)->toolTip().contains(QStringLiteral("快速触发模式:已开启")));
-        QVERIFY(tile(Q)->bottomLeftText().isEmpty()); // rapid trigger off: no sensitivities
+        // Rapid trigger off: the sensitivities show all the same.
+        const auto q = gKeyboardConfig->getKeyboardTriggerInfo(Q);
+        QVERIFY(!q->model);
+        QCOMPARE(tile(Q)->bottomRightText(), QNatureLabel::valueText(q->resetTrigger));
+        // On a key one unit wide both values fit side by side, their font made smaller.
+        const QFontMetricsF metrics(tile(W)->bottomFont());
+        QVERIFY(metrics.horizontalAdvance(tile(W)->bottomLeftText()) + metrics.horizontalAdvance(tile(W)->bottomRightText())
+                < tile(W)->width());
         QVERIFY(tile(E) && tile(E)->topText().isEmpty());
 
         // The key without a record alone leaves the controls idle.
