@@ -16,8 +16,11 @@ constexpr int kReadSliceMs = 50;
 // Replies left over from before a frame are dropped, at most this many at a time.
 constexpr int kMaxStaleReplies = 64;
 constexpr uchar kReplyFlag = 0x80;
-// Byte of a reply that carries the keyboard's verdict (0 = accepted).
+// Byte of a reply that carries the keyboard's verdict (0 = accepted, 11 = busy, not ready yet).
 constexpr int kStatusByte = DeviceFrame::HEAD_SIZE;
+constexpr uchar kStatusBusy = 11;
+// A busy keyboard gets the frame again after this pause.
+constexpr int kBusyPauseMs = 100;
 
 QString headText(const uchar *frame, int length)
 {
@@ -46,6 +49,16 @@ FirewareDownloadThread::~FirewareDownloadThread()
 void FirewareDownloadThread::setReplyTimeout(int ms)
 {
     mReplyTimeoutMs = ms;
+}
+
+void FirewareDownloadThread::setBusyLimit(int ms)
+{
+    mBusyLimitMs = ms;
+}
+
+void FirewareDownloadThread::checkDeviceRemoved()
+{
+    mRemovalNoticed = true;
 }
 
 QString FirewareDownloadThread::deniedDevicePath() const
@@ -82,42 +95,57 @@ int FirewareDownloadThread::flash(FirewareImage &image)
 {
     int reported = -1;
     for (int n = 1; n <= image.frameCount(); ++n) {
-        for (int failures = 0;;) {
-            if (isInterruptionRequested())
-                return ErrorSend;
-            const QByteArray report = image.dataReport(n);
-            if (report.isEmpty())
-                return FirewareImage::ErrorFile; // the file changed since it was opened
-            if (!sendReport(report))
-                return ErrorSend;
-            const Reply reply = readReply(FirewareImage::DataOrder | kReplyFlag);
-            if (reply == Accepted)
-                break;
-            if (reply == Stopped)
-                return ErrorSend;
-            // A time-out, another reply or a refusal: the same frame once more, three times in all.
-            if (++failures == Attempts)
-                return ErrorReceive;
-        }
+        const QByteArray report = image.dataReport(n);
+        if (report.isEmpty())
+            return FirewareImage::ErrorFile; // the file changed since it was opened
+        const int result = deliver(report, FirewareImage::DataOrder | kReplyFlag, true);
+        if (result != FirewareImage::Ok)
+            return result;
         const int percent = qMin(99, image.percentBefore(n));
         if (percent != reported) {
             reported = percent;
             Q_EMIT fireware_download_result(true, percent);
         }
     }
-    if (isInterruptionRequested())
-        return ErrorSend;
-    if (!sendReport(image.endReport()))
-        return ErrorSend;
     // The end frame is sent once; its reply is read up to three times.
-    for (int attempt = 0; attempt < Attempts; ++attempt) {
-        const Reply reply = readReply(FirewareImage::EndOrder | kReplyFlag);
-        if (reply == Accepted)
-            return FirewareImage::Ok;
-        if (reply == Stopped)
+    return deliver(image.endReport(), FirewareImage::EndOrder | kReplyFlag, false);
+}
+
+int FirewareDownloadThread::deliver(const QByteArray &report, uchar replyCode, bool resend)
+{
+    QDeadlineTimer busyUntil(QDeadlineTimer::Forever);
+    bool send = true;
+    for (int failures = 0;;) {
+        if (isInterruptionRequested())
             return ErrorSend;
+        if (send && !sendReport(report))
+            return deviceAttached() ? ErrorSend : ErrorDeviceGone;
+        send = resend;
+        switch (readReply(replyCode)) {
+        case Accepted:
+            return FirewareImage::Ok;
+        case Stopped:
+            return ErrorSend;
+        case Gone:
+            return ErrorDeviceGone;
+        case Busy:
+            // Not ready yet, which is no refusal: the same frame again after a pause, as long as
+            // the keyboard does not stay busy beyond the limit.
+            if (busyUntil.isForever())
+                busyUntil.setRemainingTime(mBusyLimitMs);
+            if (busyUntil.hasExpired())
+                return ErrorBusy;
+            if (!pause(kBusyPauseMs))
+                return ErrorSend;
+            send = true;
+            break;
+        case NotAccepted:
+            // A time-out, another reply or a refusal: three attempts in all.
+            if (++failures == Attempts)
+                return ErrorReceive;
+            break;
+        }
     }
-    return ErrorReceive;
 }
 
 bool FirewareDownloadThread::openUsbDevice()
@@ -130,9 +158,12 @@ bool FirewareDownloadThread::openUsbDevice()
                 continue;
             errno = 0;
             mDevice = hid_open_path(entry->path);
-            if (mDevice)
+            if (mDevice) {
                 mFrameSize = row.reportSize;
-            else if (mDeniedPath.isEmpty() && HidAccessCheck::openDenied(entry->path, errno))
+                mOpenVendorId = row.vendorId;
+                mOpenProductId = row.productId;
+                mOpenPath = QByteArray(entry->path);
+            } else if (mDeniedPath.isEmpty() && HidAccessCheck::openDenied(entry->path, errno))
                 mDeniedPath = QString::fromUtf8(entry->path);
         }
         if (devices)
@@ -152,6 +183,31 @@ bool FirewareDownloadThread::openUsbDevice()
         return false;
     }
     return true;
+}
+
+bool FirewareDownloadThread::deviceAttached()
+{
+    mRemovalNoticed = false;
+    bool attached = false;
+    hid_device_info *devices = hid_enumerate(mOpenVendorId, mOpenProductId);
+    for (const hid_device_info *entry = devices; entry && !attached; entry = entry->next)
+        attached = entry->path && mOpenPath == entry->path;
+    if (devices)
+        hid_free_enumeration(devices);
+    if (!attached)
+        qInfo().noquote() << QStringLiteral("=== FirewareDownloadThread 设备已拔出 path={%1} ===").arg(QString::fromUtf8(mOpenPath));
+    return attached;
+}
+
+bool FirewareDownloadThread::pause(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (isInterruptionRequested())
+            return false;
+        msleep(ulong(qMin<qint64>(kReadSliceMs, qMax<qint64>(1, deadline.remainingTime()))));
+    }
+    return !isInterruptionRequested();
 }
 
 bool FirewareDownloadThread::sendReport(const QByteArray &report)
@@ -185,20 +241,24 @@ FirewareDownloadThread::Reply FirewareDownloadThread::readReply(uchar replyCode)
     for (;;) {
         if (isInterruptionRequested())
             return Stopped;
+        if (mRemovalNoticed && !deviceAttached())
+            return Gone;
         buffer.fill('\0');
         const int slice = int(qMin<qint64>(kReadSliceMs, deadline.remainingTime()));
         const int read = hid_read_timeout(mDevice, bytes, size_t(buffer.size()), slice);
         if (read > 0) {
             qDebug().noquote() << QStringLiteral("=== FirewareDownloadThread 接收 ") + headText(bytes, read)
                                       + QStringLiteral(";status={%1} ===").arg(bytes[kStatusByte]);
-            const bool accepted = read > kStatusByte && bytes[0] == DeviceFrame::FRAME_TAG && bytes[1] == replyCode
-                                  && bytes[kStatusByte] == 0;
-            return accepted ? Accepted : NotAccepted;
+            if (read <= kStatusByte || bytes[0] != DeviceFrame::FRAME_TAG || bytes[1] != replyCode)
+                return NotAccepted;
+            if (bytes[kStatusByte] == kStatusBusy)
+                return Busy;
+            return bytes[kStatusByte] == 0 ? Accepted : NotAccepted;
         }
         if (read < 0) {
             qInfo().noquote() << QStringLiteral("=== FirewareDownloadThread 接收失败:{ %1 } ===")
                                         .arg(QString::fromWCharArray(hid_error(mDevice)));
-            return NotAccepted;
+            return deviceAttached() ? NotAccepted : Gone;
         }
         if (deadline.hasExpired())
             return NotAccepted;

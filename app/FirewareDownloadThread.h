@@ -5,6 +5,8 @@
 
 #include <hidapi/hidapi.h>
 
+#include <atomic>
+
 class FirewareImage;
 
 // Writes a keyboard firmware image (see FirewareImage) into the attached keyboard over USB HID, on
@@ -17,7 +19,9 @@ class FirewareImage;
 //   (false, code)    the flashing failed or was stopped; the last report. Codes: ErrorOpenDevice,
 //                    FirewareImage::ErrorFile (also for a file that changed under way),
 //                    FirewareImage::ErrorProductMismatch, ErrorSend (also after
-//                    requestInterruption), ErrorReceive.
+//                    requestInterruption), ErrorReceive, ErrorDeviceGone, ErrorBusy.
+// A keyboard that answers "busy" (status 11) gets the same frame again after a short pause; that
+// is no failed attempt, but a keyboard busy for longer than the busy limit ends the flashing.
 // Every run ends with exactly one final report and leaves no device and no file open. The frames
 // have the report size of the interface opened; the link's frame size is not touched, and the
 // HID library is left initialised (other threads use it too).
@@ -29,8 +33,11 @@ public:
         ErrorOpenDevice = -54, // no interface of the HID interface table opens in blocking mode
         ErrorSend = -56,       // writing a frame failed, or the flashing was stopped
         ErrorReceive = -57,    // no accepting reply after three attempts
+        ErrorDeviceGone = -58, // the interface written to went away: the keyboard is half-written
+        ErrorBusy = -59,       // the keyboard stayed busy for longer than the busy limit
     };
     static constexpr int DefaultReplyTimeoutMs = 3000;
+    static constexpr int DefaultBusyLimitMs = 10000;
     static constexpr int Attempts = 3;
 
     // The image at fileName for the product with serialNumber. The interface to open comes from
@@ -39,8 +46,13 @@ public:
                            ushort serialNumber, QObject *parent = nullptr);
     ~FirewareDownloadThread() override;
 
-    // How long one reply is waited for (before start).
+    // How long one reply is waited for, and for how long a keyboard may stay busy with one frame
+    // (before start).
     void setReplyTimeout(int ms);
+    void setBusyLimit(int ms);
+    // A keyboard interface went away somewhere (a hot-plug notice); from any thread. The worker
+    // goes on unless it is the interface it writes to.
+    void checkDeviceRemoved();
     // After a run that ended with ErrorOpenDevice: the node of a keyboard interface that is
     // attached but that this user may not open; otherwise empty.
     QString deniedDevicePath() const;
@@ -52,19 +64,28 @@ protected:
     void run() override;
 
 private:
-    enum Reply { Accepted, NotAccepted, Stopped };
+    enum Reply { Accepted, NotAccepted, Busy, Stopped, Gone };
 
     bool openUsbDevice();
     // Sends every data frame, each until it is accepted, then the end frame; FirewareImage::Ok or
     // the failure code of the run.
     int flash(FirewareImage &image);
+    // Sends one frame until the keyboard accepts it. A failed attempt sends the frame again
+    // (resend) or only reads once more; the third ends with ErrorReceive. Busy answers send it
+    // again after a pause, within the busy limit.
+    int deliver(const QByteArray &report, uchar replyCode, bool resend);
+    // Whether the interface opened is still attached.
+    bool deviceAttached();
     // Writes one output report after dropping the replies that arrived before it; false when the
     // write failed.
     bool sendReport(const QByteArray &report);
     void drainStaleReplies();
     // Reads one reply within the reply time-out; Accepted when it is a frame with replyCode and
-    // status 0. Anything else, a time-out or a read error is NotAccepted.
+    // status 0, Busy with status 11. Anything else, a time-out or a read error is NotAccepted,
+    // unless the interface has gone.
     Reply readReply(uchar replyCode);
+    // Waits ms unless stopped meanwhile; false when stopped.
+    bool pause(int ms);
     void closeDevice();
 
     hid_device *mDevice = nullptr;
@@ -75,5 +96,11 @@ private:
     QString mFileName;
     int mFrameSize = 0;
     int mReplyTimeoutMs = DefaultReplyTimeoutMs;
+    int mBusyLimitMs = DefaultBusyLimitMs;
     QString mDeniedPath;
+    // The interface opened (vendor id, product id, path), for the check that it is still there.
+    ushort mOpenVendorId = 0;
+    ushort mOpenProductId = 0;
+    QByteArray mOpenPath;
+    std::atomic<bool> mRemovalNoticed{false};
 };

@@ -89,14 +89,22 @@ void FirewareManageForm::repaintInterface()
 void FirewareManageForm::exitInterface()
 {
     mShown = false;
-    if (mFlashing && mFirewareThread) {
-        qInfo() << "=== 固件下载未完成：离开固件页面 ===";
-        mFirewareThread->requestInterruption();
-        showToast(window(), tr("固件下载未完成"), kToastMs);
-    }
+    if (mFlashing)
+        qInfo() << "=== 离开固件页面，固件下载继续 ===";
     closeProgressDialog();
-    releaseWorker();
     releaseLinkWhenIdle();
+}
+
+bool FirewareManageForm::noticeDeviceRemoved()
+{
+    bool running = false;
+    for (const QPointer<FirewareDownloadThread> &worker : std::as_const(mWorkers)) {
+        if (worker && !worker->isFinished()) {
+            worker->checkDeviceRemoved();
+            running = true;
+        }
+    }
+    return running;
 }
 
 void FirewareManageForm::refreshLanguageUi()
@@ -240,10 +248,16 @@ void FirewareManageForm::fireware_download_result(bool status, int value)
     const QString denied = value == FirewareDownloadThread::ErrorOpenDevice ? worker->deniedDevicePath() : QString();
     closeProgressDialog();
     releaseWorker();
-    if (denied.isEmpty())
-        showToast(this, tr("下载固件失败"), kToastMs);
+    // A flashing that outlived the page still tells how it ended, over the window.
+    QWidget *over = mShown ? this : window();
+    if (!denied.isEmpty())
+        showToast(over, HidAccessCheck::deniedMessage(denied), kLongToastMs);
+    else if (value == FirewareDownloadThread::ErrorDeviceGone)
+        showToast(over, tr("键盘已断开，固件没有写完。请插上键盘，再写一次固件。"), kLongToastMs);
+    else if (value == FirewareDownloadThread::ErrorBusy)
+        showToast(over, tr("键盘一直忙，固件没有写完。请稍后再写一次固件。"), kLongToastMs);
     else
-        showToast(this, HidAccessCheck::deniedMessage(denied), kLongToastMs);
+        showToast(over, tr("下载固件失败"), kToastMs);
 }
 
 void FirewareManageForm::openProgressDialog()

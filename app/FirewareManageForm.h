@@ -16,7 +16,8 @@ class QScrollArea;
 // application-modal progress dialog. The main window closes the device link before it shows the
 // page; while the page is shown, and while a flashing started from it still runs, the device page
 // leaves the link alone (gEntryBootFirewareFlag), so that the flashing can open the keyboard.
-// Leaving the page stops a running flashing and tells the user it did not finish.
+// A running flashing goes on when the page is left, and when a keyboard interface goes away
+// unless it is the one being written: a keyboard stopped half-way would be left half-written.
 class FirewareManageForm : public QWidget
 {
     Q_OBJECT
@@ -28,9 +29,12 @@ public:
     // The page is shown: the device page leaves the link alone, and the tiles are built anew
     // from the product database.
     void repaintInterface();
-    // The page is left: a running flashing is stopped, the progress dialog closes, and once no
-    // flashing runs any more the device page may open the link again.
+    // The page is left: the progress dialog closes, a running flashing goes on and still tells
+    // its outcome; once no flashing runs any more the device page may open the link again.
     void exitInterface();
+    // A keyboard interface went away (hot-plug notice). True when a flashing runs: it checks
+    // whether that was its own interface, and ends with ErrorDeviceGone if it was.
+    bool noticeDeviceRemoved();
 
     // Paths of a product's files in the data folder (empty for an unsafe folder name).
     static QString getFirewareFileName(const QString &folder);

@@ -31,6 +31,8 @@
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTimer>
+
+#include <utility>
 #include <QWindowStateChangeEvent>
 
 #include <cmath>
@@ -83,6 +85,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     displayConfigItem(DevicePage);
 
     applyToolTips();
+
+    connect(mOtherForm, &OtherSetForm::keyboardTransferRunning, this, &MainWindow::keyboardTransferRunning);
 
     if (gUsbCommunicateUtil) {
         // The profile replies are connected with the profile list.
@@ -362,14 +366,27 @@ bool MainWindow::takeHotPlugNotice(const char *ignoredLine, const char *takenLin
 // short settle time, in the order the notices came, without holding up the window meanwhile.
 void MainWindow::deviceConnected(const QString &)
 {
-    if (takeHotPlugNotice("=== USB插入是，蓝牙设备已经在通讯 ===", "=== USB设备已插入 ==="))
-        QTimer::singleShot(kHotPlugSettleMs, this, [this] { mDeviceForm->repaintInterface(true); });
+    if (!takeHotPlugNotice("=== USB插入是，蓝牙设备已经在通讯 ===", "=== USB设备已插入 ==="))
+        return;
+    if (mTransferRunning) {
+        mHeldPlug = true;
+        return;
+    }
+    QTimer::singleShot(kHotPlugSettleMs, this, [this] { mDeviceForm->repaintInterface(true); });
 }
 
 void MainWindow::deviceDisconnected(const QString &)
 {
     if (!takeHotPlugNotice("=== USB拔出，蓝牙设备已经在通讯 ===", "=== USB设备已拔出 ==="))
         return;
+    // A firmware write goes on unless its own interface went; it finds that out by itself.
+    if (mFirewareForm->noticeDeviceRemoved())
+        return;
+    // A transfer whose keyboard went fails by itself; the notice is acted on once it has ended.
+    if (mTransferRunning) {
+        mHeldUnplug = true;
+        return;
+    }
     QTimer::singleShot(kHotPlugSettleMs, this, [this] {
         mAlignForm->exitAlign(false);
         if (mPageIndex == NoPage || mPageIndex == DevicePage)
@@ -377,6 +394,22 @@ void MainWindow::deviceDisconnected(const QString &)
         else
             showPage(DevicePage); // the page switch releases the device
     });
+}
+
+void MainWindow::keyboardTransferRunning(bool running)
+{
+    mTransferRunning = running;
+    setListSelectable(!running);
+    ui->configListView->setEnabled(!running);
+    if (running)
+        return;
+    // An unplug notice leads to the device page, which opens the link again anyway.
+    const bool unplugged = std::exchange(mHeldUnplug, false);
+    const bool plugged = std::exchange(mHeldPlug, false);
+    if (unplugged)
+        deviceDisconnected(QString());
+    else if (plugged)
+        deviceConnected(QString());
 }
 
 void MainWindow::on_minButton_clicked()

@@ -108,6 +108,9 @@ private Q_SLOTS:
     void deviceDisconnected(const QString &deviceInfo);
     // The Bluetooth link dropped.
     void protocol_device_disconnected();
+    // A file transfer of the maintenance page started or ended: meanwhile nothing else writes to
+    // the keyboard, so the profile list is held and hot-plug notices wait for its end.
+    void keyboardTransferRunning(bool running);
 
     void onTrayIconActivated(QSystemTrayIcon::ActivationReason reason);
 
@@ -203,6 +206,10 @@ private:
     QPointer<QProgressDialog> mProgressDialog;
 
     QSharedPointer<HidWatcher> mHidWatcher;
+    bool mTransferRunning = false;
+    // Hot-plug notices that came during a transfer.
+    bool mHeldPlug = false;
+    bool mHeldUnplug = false;
 };
 
 // The main window's page stack; pages switch pages through it by the indices of MainWindow::Page.

@@ -79,6 +79,11 @@ void handleEnd(EmulatedFirmware &firmware, EmulatedFirmwareImage &image, const K
 {
     if (refuse(firmware, replies))
         return;
+    if (firmware.endRefusals > 0) {
+        for (int i = 0; i < firmware.endRefusals; ++i)
+            replies.send(status(firmware.refuseStatus));
+        return;
+    }
     if (image.chunks.isEmpty() || request.payload().size() != 8) {
         replies.send(status(EmulatedFirmwareCommands::StatusNoImage));
         return;

@@ -29,6 +29,9 @@ public:
     static constexpr uchar StatusOutOfOrder = 2;
     static constexpr uchar StatusNoImage = 3;
     static constexpr uchar StatusBadData = 4;
+    // Not ready for the frame yet: the host sends it again after a pause (a test asks for it
+    // through refuseStatus).
+    static constexpr uchar StatusBusy = 11;
 
     static void install(EmulatedKeyboard &keyboard);
 };

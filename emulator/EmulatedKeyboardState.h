@@ -58,6 +58,7 @@ struct EmulatedFirmware {
     EmulatedFirmwareImage data;
     int refuseNext = 0;    // chunk and end requests answered with a non-zero status
     uchar refuseStatus = 1;
+    int endRefusals = 0;   // the end request is answered this many times with refuseStatus, not taken
     int resets = 0;        // factory resets done
 };
 

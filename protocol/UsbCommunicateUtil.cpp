@@ -101,6 +101,7 @@ void UsbCommunicateUtil::communicateDevice()
 
 void UsbCommunicateUtil::closeCommunicate()
 {
+    endRequestOnClose();
     if (mCommunicateType == 1) {
         if (!gBluetoothManager)
             return;
@@ -118,6 +119,30 @@ void UsbCommunicateUtil::closeCommunicate()
         hid_exit();
     }
     qDebug() << "=== UsbCommunicateUtil closeCommunicate 关闭设备通讯 ===";
+}
+
+void UsbCommunicateUtil::endRequestOnClose()
+{
+    mCommunicateTimer->stop();
+    if (!mAwaitingReply || !mWaitReply)
+        return;
+    // A request still waiting for its answer ends with the link, once; its requester hears so
+    // after this call returns, as it would have from the timer, unless a new request has begun
+    // meanwhile (on a link opened again), which would take the error for its own.
+    mAwaitingReply = false;
+    reportGivenUpLater(mSource, mLastSendOrder, true);
+}
+
+void UsbCommunicateUtil::reportGivenUpLater(uchar source, uchar order, bool unlessReplaced)
+{
+    const quint64 request = mRequestSerial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, source, order, request, unlessReplaced] {
+            if (!unlessReplaced || request == mRequestSerial)
+                Q_EMIT usb_communicate_error(source, order, ErrorNoReply);
+        },
+        Qt::QueuedConnection);
 }
 
 bool UsbCommunicateUtil::checkBleCommunicateState() const
@@ -167,13 +192,8 @@ const UsbCommunicateUtil::Command &UsbCommunicateUtil::beginRequest(uchar order,
     Q_ASSERT(command);
     // A request still waiting for its answer is given up when another requester replaces it:
     // its requester hears so (after this call returns), instead of waiting for ever.
-    if (mAwaitingReply && mWaitReply && source != mSource) {
-        const uchar oldSource = mSource;
-        const uchar oldOrder = mLastSendOrder;
-        QMetaObject::invokeMethod(
-            this, [this, oldSource, oldOrder] { Q_EMIT usb_communicate_error(oldSource, oldOrder, ErrorNoReply); },
-            Qt::QueuedConnection);
-    }
+    if (mAwaitingReply && mWaitReply && source != mSource)
+        reportGivenUpLater(mSource, mLastSendOrder, false);
     // A new request never inherits the timer or the retry count of the one before.
     mCommunicateTimer->stop();
     mRetryCount = 0;
@@ -232,6 +252,9 @@ void UsbCommunicateUtil::writeFrame(const Command &command, int payloadLength, u
             // reader thread's next failed read frees.
             qDebug().noquote() << QStringLiteral("=== UsbCommunicateUtil %1 err_string = %2 ===\n")
                                       .arg(QLatin1String(command.sendName), qt_error_string(writeError));
+            // The request ends here, once: no timer may give it up a second time later.
+            mCommunicateTimer->stop();
+            mAwaitingReply = false;
             Q_EMIT usb_communicate_error(mSource, mLastSendOrder, ErrorWrite);
             return;
         }

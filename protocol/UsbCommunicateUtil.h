@@ -293,6 +293,11 @@ private:
     void writeFrame(const Command &command, int payloadLength);
     void sendCurrentFrame(const Command &command);
     bool isLinkUp() const;
+    // The link closes: the timer stops, and a request still waiting for its answer is given up.
+    void endRequestOnClose();
+    // Tells a requester after the current call returns that its request was given up (-2);
+    // with unlessReplaced, only when no other request has begun by then.
+    void reportGivenUpLater(uchar source, uchar order, bool unlessReplaced);
     void retryCommunicate();
     // After a reply was handled: sends the next frame when the chain is still the same request.
     void continueFrames(const Command &command, quint64 request, const Reply &reply, bool totalFromReply);

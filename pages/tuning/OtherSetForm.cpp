@@ -158,7 +158,11 @@ void OtherSetForm::exitInterface()
     mResetFlag = false;
     if (mDownloadManager->isRunning())
         mDownloadManager->cancel();
-    mTransfer->abandon();
+    // Frames have gone out: the keyboard waits for the rest.
+    if (mTransfer->isRunning()) {
+        qInfo().noquote() << "=== OtherSetForm 离开页面，传输继续 ===";
+        return;
+    }
     closeProgress();
 }
 
@@ -277,8 +281,10 @@ void OtherSetForm::startTransfer(int kind, const QString &filePath)
     switch (refusal) {
     case FirewareTransfer::Accepted:
         // A first frame that failed at once has already ended the transfer.
-        if (mTransfer->isRunning())
+        if (mTransfer->isRunning()) {
             openProgress(image ? tr("下载键盘固件中，请不要执行其他操作") : tr("下载固件数据中，请不要执行其他操作"));
+            Q_EMIT keyboardTransferRunning(true);
+        }
         return;
     case FirewareTransfer::CannotOpen:
         if (image)
@@ -299,8 +305,9 @@ void OtherSetForm::transferFinished(bool ok)
 {
     const bool image = mTransfer->kind() == FirewareTransfer::KeyboardImage;
     closeProgress();
+    Q_EMIT keyboardTransferRunning(false);
     if (ok)
-        showToast(image ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！") : tr("固件数据下载成功！"));
+        showToast(image ? tr("固件升级成功，如果没连上设备，请重新拔插USB线！") : tr("固件数据下载成功！"), mShown ? this : window());
     else
         showInformation(image ? tr("下载固件失败！") : tr("下载固件数据失败！"));
 }
@@ -367,9 +374,9 @@ void OtherSetForm::closeProgress()
     QModalProgressDialog::release(mProgressDialog);
 }
 
-void OtherSetForm::showToast(const QString &text)
+void OtherSetForm::showToast(const QString &text, QWidget *over)
 {
-    auto *toast = new QToastBox(this, text, kToastMs);
+    auto *toast = new QToastBox(over ? over : this, text, kToastMs);
     toast->show();
 }
 

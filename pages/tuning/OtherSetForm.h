@@ -7,6 +7,8 @@
 // private temporary folder, checked against its digest and, when the user agrees, flashed through
 // the command protocol (FirewareTransfer); so is a data file. Every long operation shows the one
 // application-modal progress box, and every way it ends closes that box. Requests carry source 10.
+// A transfer that has begun to send goes on to its end even when the page is left: a keyboard
+// left with half a firmware would not work; keyboardTransferRunning tells the window meanwhile.
 
 #include "storage/UpdateChecker.h"
 
@@ -34,13 +36,18 @@ public:
 
     // The page becomes the current page: the keyboard's firmware version is shown.
     void repaintInterface();
-    // The page stops being the current page (or the keyboard went away): a running download,
-    // transfer or reset is given up and its progress box closed.
+    // The page stops being the current page (or the keyboard went away): a running update check,
+    // download or reset is given up and its progress box closed; a transfer goes on with its box.
     void exitInterface();
 
     // The progress box of the operation that runs, or null.
     QProgressDialog *progressDialog() const { return mProgressDialog; }
     FirewareTransfer *transfer() const { return mTransfer; }
+
+Q_SIGNALS:
+    // A transfer began to send (true) or ended (false): nothing else may write to the keyboard
+    // in between.
+    void keyboardTransferRunning(bool running);
 
 public Q_SLOTS:
     // The language changed: re-apply the page's translated texts.
@@ -70,7 +77,8 @@ private:
     void sendKeyboardReset();
     void openProgress(const QString &label);
     void closeProgress();
-    void showToast(const QString &text);
+    // A toast over the page, or over another widget (the window, when the page was left).
+    void showToast(const QString &text, QWidget *over = nullptr);
     void showInformation(const QString &text);
     // A job runs (check, download, transfer or reset): the buttons start nothing new.
     bool busy() const;

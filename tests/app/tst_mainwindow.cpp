@@ -7,15 +7,19 @@
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
+#include "app/QFirewareItemWidget.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "model/KeyboardConfigUtil.h"
+#include "emulator/SampleProductDatabase.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/tuning/OtherSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -127,6 +131,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        EmulatedHidBus::instance().setReplyLatency({});
         mWindow.reset();
         mApp.reset();
         gCustomToolTip->hideTip();
@@ -386,6 +391,61 @@ private Q_SLOTS:
         QVERIFY(!mWindow->steps.isEmpty()); // the first unplug released the device
         QTRY_COMPARE_WITH_TIMEOUT(page(), int(MainWindow::KeyPage), kWaitMs);
         QVERIFY(gUsbCommunicateUtil->checkCommunicateState() && modelFilled());
+    }
+
+    // A firmware write goes on through a hot-plug notice, on its page, unless the interface it
+    // writes to went away: then it ends, telling the user to plug the keyboard in and write again.
+    void unplugNoticeDuringFlash_data()
+    {
+        QTest::addColumn<bool>("own");
+        QTest::newRow("another keyboard") << false;
+        QTest::newRow("the keyboard written to") << true;
+    }
+
+    void unplugNoticeDuringFlash()
+    {
+        QFETCH(bool, own);
+        QByteArray image(40 + 2000, '\x5A');
+        qToLittleEndian<quint16>(SampleProductDatabase::He104Serial, image.data());
+        QVERIFY(QDir().mkpath(mApp.dataDir() + QStringLiteral("/QuillHE104")));
+        QVERIFY(TestFiles::write(mApp.dataDir() + QStringLiteral("/QuillHE104/firmware.bin"), image));
+        mApp.plugIn();
+        EmulatedHidBus &bus = EmulatedHidBus::instance();
+        const QByteArray other = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {64}, "other").first();
+        // Answers come a moment late, so that the notice comes while frames remain.
+        bus.setReplyLatency(std::chrono::milliseconds(20));
+        goTo(MainWindow::FirewarePage);
+        auto *firmware = qobject_cast<FirewareManageForm *>(gStackedWidget->widget(MainWindow::FirewarePage));
+        for (QFirewareItemWidget *tile : firmware->findChildren<QFirewareItemWidget *>()) {
+            if (tile->findChild<QLabel *>(QStringLiteral("fireware_product_label"))->text() == QStringLiteral("Quill HE104"))
+                QTest::mouseClick(tile, Qt::LeftButton);
+        }
+        QTRY_VERIFY(bus.writeCount(mApp.path()) >= 3);
+        bus.detach(own ? mApp.path() : other);
+        notice("deviceDisconnected");
+        QTRY_VERIFY_WITH_TIMEOUT(!firmware->isFlashing(), kWaitMs);
+        QCOMPARE(page(), int(MainWindow::FirewarePage));
+        QCOMPARE(mApp.keyboard().state().firmware.keyboard.ended, !own);
+        QCOMPARE(TestFiles::toastTexts(firmware),
+                 own ? QStringList{QStringLiteral("键盘已断开，固件没有写完。请插上键盘，再写一次固件。")} : QStringList{});
+    }
+
+    // While a maintenance-page transfer runs the profile list takes no choice and hot-plug notices
+    // wait; once it has ended, the window acts on them.
+    void transferHoldsTheProfileListAndNotices()
+    {
+        connectKeyboard();
+        goTo(MainWindow::OtherPage);
+        auto *maintenance = qobject_cast<OtherSetForm *>(gStackedWidget->widget(MainWindow::OtherPage));
+        Q_EMIT maintenance->keyboardTransferRunning(true);
+        QVERIFY(!child("configListView")->isEnabled() && !child("addButton")->isEnabled());
+        notice("deviceConnected");
+        notice("deviceDisconnected");
+        QTest::qWait(300);
+        QVERIFY(page() == MainWindow::OtherPage && mWindow->steps.isEmpty());
+        Q_EMIT maintenance->keyboardTransferRunning(false);
+        QVERIFY(child("configListView")->isEnabled() && child("addButton")->isEnabled());
+        QTRY_VERIFY(!mWindow->steps.isEmpty()); // the unplug notice released the device
     }
 
     // A restart (theme change, update) starts the new program once this one has stopped being the

@@ -1,4 +1,5 @@
 #include "app/FirewareDownloadThread.h"
+#include "emulator/EmulatedFirmwareCommands.h"
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedKeyboard.h"
 #include "link/UsbHidUtil.h"
@@ -29,6 +30,7 @@ class TestFirewareDownload : public QObject
     QList<QByteArray> mPorts;
     QList<Report> mReports;
     QString mDenied;
+    int mBusyLimitMs = 0; // 0: the worker's own
 
     // Runs one worker to its end (the hook runs in its thread on every report) and checks what
     // every run must leave: one final report after progress that never falls, no handle open and
@@ -37,6 +39,8 @@ class TestFirewareDownload : public QObject
     {
         FirewareDownloadThread worker(mPath, 0x5E2D, 0x4E93, 2, kSerial);
         worker.setReplyTimeout(replyTimeoutMs);
+        if (mBusyLimitMs > 0)
+            worker.setBusyLimit(mBusyLimitMs);
         mReports.clear();
         connect(&worker, &FirewareDownloadThread::fireware_download_result, this,
                 [this](bool status, int value) { mReports.append({status, value}); });
@@ -77,6 +81,7 @@ private Q_SLOTS:
         mFile = FirmwareTestKit::writeImage(mPath, kSerial, FirmwareTestKit::payload(kPayload));
         mKeyboard = std::make_shared<EmulatedKeyboard>();
         mPorts = bus.attachKeyboard(mKeyboard);
+        mBusyLimitMs = 0;
     }
 
     // The frames have the size of the interface opened, whatever the link's frame size is.
@@ -109,7 +114,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("writes");
         QTest::newRow("one") << 1 << 1 << frames(128) + 2;
-        QTest::newRow("one of status 11") << 1 << 11 << frames(128) + 2;
         QTest::newRow("three") << 3 << 1 << 3;
     }
 
@@ -124,6 +128,68 @@ private Q_SLOTS:
         QCOMPARE(written().size(), writes);
         QCOMPARE(written().at(1), written().at(0));
         QCOMPARE(mKeyboard->state().firmware.keyboard.ended, refusals < 3);
+    }
+
+    // The end frame goes once; three refusing answers to it end the flashing.
+    void endFrameRefusedThreeTimes()
+    {
+        mKeyboard->state().firmware.endRefusals = 3;
+        flash({false, -57});
+        QCOMPARE(written().size(), frames(128) + 1);
+        QVERIFY(!mKeyboard->state().firmware.keyboard.ended);
+    }
+
+    // A busy keyboard gets the same frame again after a pause, which uses up no attempt; one that
+    // stays busy beyond the limit ends the flashing.
+    void busyKeyboard_data()
+    {
+        QTest::addColumn<int>("busyAnswers");
+        QTest::addColumn<int>("code"); // 0: the flashing succeeds
+        QTest::newRow("busy twice") << 2 << 0;
+        QTest::newRow("busy three times") << 3 << 0;
+        QTest::newRow("busy for ever") << 1000000 << -59;
+    }
+
+    void busyKeyboard()
+    {
+        QFETCH(int, busyAnswers);
+        QFETCH(int, code);
+        mKeyboard->state().firmware.refuseNext = busyAnswers;
+        mKeyboard->state().firmware.refuseStatus = EmulatedFirmwareCommands::StatusBusy;
+        mBusyLimitMs = 400;
+        QElapsedTimer clock;
+        clock.start();
+        flash(code ? Report{false, code} : Report{true, 100});
+        const QList<QByteArray> sent = written();
+        QCOMPARE(sent.count(sent.first()), code ? sent.size() : busyAnswers + 1);
+        if (!code) {
+            QCOMPARE(sent.size(), frames(128) + 1 + busyAnswers);
+            return;
+        }
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(ms >= 400 && ms < 3000 && sent.size() >= 3, qPrintable(QStringLiteral("%1 ms, %2 sends").arg(ms).arg(sent.size())));
+    }
+
+    // A notice that some keyboard interface went away leaves the flashing going unless it was the
+    // one written to; then it ends at once with its own code.
+    void removalNotice_data()
+    {
+        QTest::addColumn<bool>("own");
+        QTest::newRow("another interface") << false;
+        QTest::newRow("the one written to") << true;
+    }
+
+    void removalNotice()
+    {
+        QFETCH(bool, own);
+        const QByteArray other = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128}, "other").first();
+        flash(own ? Report{false, -58} : Report{true, 100}, 2000, [&](bool, int value) {
+            if (value != 0)
+                return;
+            bus.detach(own ? mPorts.first() : other);
+            qobject_cast<FirewareDownloadThread *>(QThread::currentThread())->checkDeviceRemoved();
+        });
+        QCOMPARE(written().size(), own ? 1 : frames(128) + 1);
     }
 
     // Refusals read before the first frame was written are not its answer.
@@ -143,7 +209,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("writes");
         QTest::newRow("silent") << true << -57 << 3;
-        QTest::newRow("unplugged after 4 frames") << false << -56 << 4;
+        QTest::newRow("unplugged after 4 frames") << false << -58 << 4;
     }
 
     void linkFaults()

@@ -11,9 +11,13 @@
 #include "tests/support/TestFiles.h"
 
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <memory>
 
@@ -124,44 +128,87 @@ private Q_SLOTS:
         QVERIFY(toasts().last().contains(QString::fromLatin1(ports.first())));
     }
 
-    // Leaving the page or closing the program stops a flashing at once and closes the keyboard;
-    // once nothing runs the device page may open the link again.
-    void stopsWhenLeftOrClosed_data()
+    // Leaving the page closes the dialog, but the flashing goes on to its end; the device page
+    // keeps off the keyboard until then. Closing the program stops it at once.
+    void leftOrClosed_data()
     {
         QTest::addColumn<bool>("close");
         QTest::newRow("left") << false;
         QTest::newRow("closed") << true;
     }
 
-    void stopsWhenLeftOrClosed()
+    void leftOrClosed()
     {
         QFETCH(bool, close);
-        mPage->exitInterface();
-        QVERIFY(!gEntryBootFirewareFlag);
-        mPage->repaintInterface();
-        QVERIFY(gEntryBootFirewareFlag);
-
-        const QByteArray port = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {128}).first();
-        EmulatedHidFaults faults;
-        faults.silent = true;
-        bus.setFaults(port, faults);
-        mPage->setReplyTimeout(10000);
-        QTest::mouseClick(tiles().at(0), Qt::LeftButton);
+        auto keyboard = std::make_shared<EmulatedKeyboard>();
+        const QByteArray port = bus.attachKeyboard(keyboard, {128}).first();
+        // The answer to the first frame is held back until the page has been left.
+        keyboard->addReplyFault({ReplyFault::Delay, 600, 0xE0, 1});
+        mPage->setReplyTimeout(5000);
+        QTest::mouseClick(tiles().at(1), Qt::LeftButton);
         QTRY_COMPARE(bus.writeCount(port), 1);
         QElapsedTimer clock;
         clock.start();
         if (close) {
             mPage.reset();
             QVERIFY(clock.elapsed() < 1000);
+            QCOMPARE(bus.writeCount(port), 1);
         } else {
             mPage->exitInterface();
-            QVERIFY(!mPage->progressDialog());
-            QCOMPARE(toasts(), QStringList{QStringLiteral("固件下载未完成")});
-            QTRY_VERIFY_WITH_TIMEOUT(!gEntryBootFirewareFlag, 1000);
-            QCOMPARE(toasts().size(), 1);
+            QVERIFY(!mPage->progressDialog() && gEntryBootFirewareFlag);
+            QTRY_VERIFY_WITH_TIMEOUT(!gEntryBootFirewareFlag, 5000);
+            QCOMPARE(keyboard->state().firmware.keyboard.assembled(), mHe68Image.mid(40));
+            QVERIFY(keyboard->state().firmware.keyboard.ended && toasts().isEmpty());
         }
         QCOMPARE(bus.openHandleCount(), 0);
-        QCOMPARE(bus.writeCount(port), 1);
+    }
+
+    // Three tiles a row, the last row filled up with empty cells; no product, no tile.
+    void grid_data()
+    {
+        QTest::addColumn<QString>("change"); // to a copy of the sample database
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("four products")
+            << QStringLiteral("INSERT INTO product_table SELECT serialNumber + 1, vendorId, productId, interface, "
+                              "productName || ' B', productData, triggerMin, triggerMax, qttMin, qttMax, qrtMin, "
+                              "qrtMax, width, height, strCol FROM product_table")
+            << QStringList{"0,0 Quill HE104", "0,1 Quill HE68", "0,2 Quill HE104 B", "1,0 Quill HE68 B", "1,1", "1,2"};
+        QTest::newRow("none") << QStringLiteral("DELETE FROM product_table") << QStringList{};
+    }
+
+    void grid()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, cells);
+        const QString file = mDataDir->path() + QStringLiteral("/grid.db3");
+        QFile::remove(file);
+        QVERIFY(QFile::copy(SampleProductDatabase::path(), file));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("grid"));
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY2(query.exec(change), qPrintable(query.lastError().text()));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("grid"));
+        QSharedPointer<ProductDataUtil> sample = gProductDataUtil;
+        gProductDataUtil.reset(new ProductDataUtil(file));
+        mPage->repaintInterface();
+        gProductDataUtil = sample;
+
+        auto *grid = mPage->findChild<QGridLayout *>(QStringLiteral("gridLayout"));
+        QStringList shown;
+        for (int i = 0; i < grid->count(); ++i) {
+            int row = 0, col = 0, rows = 0, cols = 0;
+            grid->getItemPosition(i, &row, &col, &rows, &cols);
+            QString cell = QStringLiteral("%1,%2").arg(row).arg(col);
+            if (auto *tile = qobject_cast<QFirewareItemWidget *>(grid->itemAt(i)->widget()))
+                cell += QLatin1Char(' ') + tile->findChild<QLabel *>(QStringLiteral("fireware_product_label"))->text();
+            shown.append(cell);
+        }
+        shown.sort();
+        QCOMPARE(shown, cells);
     }
 };
 

@@ -257,35 +257,42 @@ private Q_SLOTS:
         QVERIFY(!page->progressDialog());
     }
 
+    // A transfer whose answers are lost fails; one whose page is left goes on to its end. Either
+    // way the window hears when it starts and when it ends.
     void failedOrLeft_data()
     {
         QTest::addColumn<bool>("unanswered");
         QTest::addColumn<int>("sends");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("answers lost") << true << UsbCommunicateUtil::MaxSends << QStringList{"下载固件数据失败！"};
-        QTest::newRow("page left") << false << 1 << QStringList{};
+        QTest::addColumn<QStringList>("toasts"); // over the window
+        QTest::newRow("answers lost") << true << UsbCommunicateUtil::MaxSends << QStringList{"下载固件数据失败！"} << QStringList{};
+        QTest::newRow("page left") << false << 4 << QStringList{} << QStringList{"固件数据下载成功！"};
     }
     void failedOrLeft()
     {
         QFETCH(bool, unanswered);
         QFETCH(int, sends);
         QFETCH(QStringList, messages);
+        QFETCH(QStringList, toasts);
         open();
         if (unanswered)
             rig->keyboard().addReplyFault({ReplyFault::Drop, 0, DataChunk | 0x80, UsbCommunicateUtil::MaxSends});
         rig->answerFiles({write(dataFile(300))});
+        QSignalSpy running(page, &OtherSetForm::keyboardTransferRunning);
         const int mark = rig->mark();
         QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
         QVERIFY(page->progressDialog());
         if (!unanswered)
             page->exitInterface();
-        // The answer to the frame in flight (or the protocol's giving up) changes nothing more.
         QTRY_VERIFY(!page->transfer()->isRunning());
         QTest::qWait(4 * 100);
         QCOMPARE(rig->payloads(DataChunk, mark).size(), sends);
+        QCOMPARE(keyboard().data.ended, !unanswered);
         QCOMPARE(rig->shownMessages(), messages);
-        QVERIFY(PageRig::toasts(page).isEmpty());
+        QCOMPARE(PageRig::toasts(page->window()), toasts);
         QVERIFY(!page->progressDialog());
+        QCOMPARE(running.size(), 2);
+        QVERIFY(running.first().first().toBool() && !running.last().first().toBool());
     }
 
     void factoryReset_data()

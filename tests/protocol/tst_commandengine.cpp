@@ -230,6 +230,31 @@ private Q_SLOTS:
         QCOMPARE(replies.count(), 0);
     }
 
+    // A resend whose write fails ends the request there, once, whether the link then stays or closes.
+    void failedResendEndsTheRequestOnce_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("link stays") << false;
+        QTest::newRow("link closed") << true;
+    }
+
+    void failedResendEndsTheRequestOnce()
+    {
+        QFETCH(bool, close);
+        U &engine = open();
+        link->silence();
+        engine.usb_get_whole_param(Sync, true);
+        EmulatedHidFaults faults;
+        faults.writeFails = true;
+        EmulatedHidBus::instance().setFaults(link->path(), faults);
+        QTRY_COMPARE(errors->count(), 1);
+        if (close)
+            engine.closeCommunicate();
+        QTest::qWait(Interval * 4);
+        QCOMPARE(signalsOf(*errors), Emissions{failure(Sync, 0xDE, -1)});
+        QCOMPARE(EmulatedHidBus::instance().writeCount(link->path()), 2);
+    }
+
     void notices()
     {
         U &engine = open();

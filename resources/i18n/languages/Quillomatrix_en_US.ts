@@ -859,8 +859,12 @@ Download the update now?</translation>
 <context>
     <name>FirewareManageForm</name>
     <message>
-        <source>固件下载未完成</source>
-        <translation>The firmware download did not finish</translation>
+        <source>键盘已断开，固件没有写完。请插上键盘，再写一次固件。</source>
+        <translation>The keyboard was disconnected before the firmware was fully written. Plug the keyboard in and write the firmware again.</translation>
+    </message>
+    <message>
+        <source>键盘一直忙，固件没有写完。请稍后再写一次固件。</source>
+        <translation>The keyboard stayed busy and the firmware was not fully written. Write the firmware again later.</translation>
     </message>
     <message>
         <source>下载固件失败</source>

@@ -859,8 +859,12 @@ Tải bản cập nhật ngay bây giờ?</translation>
 <context>
     <name>FirewareManageForm</name>
     <message>
-        <source>固件下载未完成</source>
-        <translation>Tải firmware chưa hoàn tất</translation>
+        <source>键盘已断开，固件没有写完。请插上键盘，再写一次固件。</source>
+        <translation>Bàn phím đã bị ngắt kết nối khi firmware chưa được ghi xong. Hãy cắm bàn phím vào và ghi lại firmware.</translation>
+    </message>
+    <message>
+        <source>键盘一直忙，固件没有写完。请稍后再写一次固件。</source>
+        <translation>Bàn phím luôn bận nên firmware chưa được ghi xong. Hãy ghi lại firmware sau.</translation>
     </message>
     <message>
         <source>下载固件失败</source>

@@ -859,8 +859,12 @@
 <context>
     <name>FirewareManageForm</name>
     <message>
-        <source>固件下载未完成</source>
-        <translation>固件下载未完成</translation>
+        <source>键盘已断开，固件没有写完。请插上键盘，再写一次固件。</source>
+        <translation>键盘已断开，固件没有写完。请插上键盘，再写一次固件。</translation>
+    </message>
+    <message>
+        <source>键盘一直忙，固件没有写完。请稍后再写一次固件。</source>
+        <translation>键盘一直忙，固件没有写完。请稍后再写一次固件。</translation>
     </message>
     <message>
         <source>下载固件失败</source>
