@@ -142,6 +142,9 @@ void QColorChooser::setSliderColor(const QColor &color)
 void QColorChooser::showColor(const QColor &color)
 {
     mColorFields->showColor(color);
-    if (color.isValid())
+    // The keyboard confirming the colour under the slider's handle leaves the slider as it is:
+    // running from black to that colour instead would make the next step darken it once more,
+    // so that where a drag ends would depend on how fast the keyboard answered.
+    if (color.isValid() && color != mSlideColor->getCurrentColors(mSlideColor->value()))
         setSliderColor(color);
 }

@@ -20,7 +20,8 @@ public:
     explicit QColorChooser(QWidget *parent = nullptr);
 
     // Shows a colour in the text fields and lets the slider run from black to it, its value
-    // unchanged; nothing is reported. An invalid colour empties the fields and leaves the slider.
+    // unchanged (unless the colour is the one under the slider's handle); nothing is reported.
+    // An invalid colour empties the fields and leaves the slider.
     void showColor(const QColor &color);
     void retranslate();
 

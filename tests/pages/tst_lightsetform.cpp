@@ -166,8 +166,9 @@ private Q_SLOTS:
                      QColor(uchar(frame[5]), uchar(frame[6]), uchar(frame[7])).name());
     }
 
-    // The colour slider sends every value it takes, darkening the colour last shown; the wheel
-    // sends the colour it picks as it is; showing an effect moves neither and sends nothing.
+    // The colour slider sends every value it takes, darkening the colour last shown (not the one
+    // it sent itself, once confirmed); the wheel sends the colour it picks as it is; showing an
+    // effect moves neither and sends nothing.
     void colourSliderAndWheel()
     {
         open();
@@ -175,7 +176,7 @@ private Q_SLOTS:
         auto *slide = page->findChild<QColorSlider *>(QStringLiteral("slideColor"));
         auto *wheel = page->findChild<QColorPalette *>(QStringLiteral("circlePlate"));
         const int mark = rig->mark();
-        // 90 %, then 80 % of the confirmed colour.
+        // 90 %, then 80 % of the effect's colour.
         confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light, [&] { QTest::keyClick(slide, Qt::Key_PageDown); });
         QCOMPARE(slide->value(), 90);
         QCOMPARE(page->findChild<QLineEdit *>(QStringLiteral("colorEdit"))->text(), QStringLiteral("#0099e6"));
@@ -191,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(slide->endColor(), color);
         const QByteArray wheelFrame = QByteArray::fromHex("015032000f") + QByteArray::fromHex(color.name().mid(1).toLatin1());
         QCOMPARE(rig->payloads(SetEffect, mark),
-                 (QList<QByteArray>{QByteArray::fromHex("015032000f0099e6"), QByteArray::fromHex("015032000f007ab8"), wheelFrame}));
+                 (QList<QByteArray>{QByteArray::fromHex("015032000f0099e6"), QByteArray::fromHex("015032000f0088cc"), wheelFrame}));
 
         choose(3);
         QCOMPARE(slide->value(), 80);
