@@ -7,26 +7,22 @@
 ColorTextFields::ColorTextFields(QLineEdit *hex, QLineEdit *red, QLineEdit *green, QLineEdit *blue, QObject *parent)
     : QObject(parent), mHex(hex), mChannels{red, green, blue}
 {
-    mHex->setMaxLength(7);
     for (QLineEdit *field : {mHex, red, green, blue}) {
         if (field != mHex)
             field->setMaxLength(3);
         field->installEventFilter(this);
-        // Enter, or leaving a field whose text changed.
-        connect(field, &QLineEdit::editingFinished, this, [this, field] { commit(field); });
+        connect(field, &QLineEdit::returnPressed, this, [this, field] { commit(field, true); });
+        // Also on Enter, after returnPressed; then the colour is already taken.
+        connect(field, &QLineEdit::editingFinished, this, [this, field] { commit(field, false); });
     }
 }
 
-QColor ColorTextFields::parseHex(const QString &text)
+QColor ColorTextFields::parseColor(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^#?([0-9a-fA-F]{3}|[0-9a-fA-F]{6})$"));
-    const QRegularExpressionMatch match = form.match(text.trimmed());
-    if (!match.hasMatch())
-        return QColor();
-    QString digits = match.captured(1);
-    if (digits.size() == 3)
-        digits = QString(digits[0]) + digits[0] + digits[1] + digits[1] + digits[2] + digits[2];
-    return QColor::fromRgb(digits.toUInt(nullptr, 16) | 0xFF000000u);
+    QColor color = QColor::fromString(text);
+    if (color.isValid())
+        color.setAlpha(255); // the keyboard's colours have no transparency
+    return color;
 }
 
 int ColorTextFields::parseChannel(const QString &text)
@@ -41,8 +37,16 @@ int ColorTextFields::parseChannel(const QString &text)
 
 void ColorTextFields::showColor(const QColor &color)
 {
+    showColorBesides(color, nullptr);
+}
+
+void ColorTextFields::showColorBesides(const QColor &color, QLineEdit *source)
+{
     mColor = color.isValid() ? color.toRgb() : QColor();
-    mHex->setText(mColor.isValid() ? mColor.name() : QString());
+    if (source != mHex)
+        mHex->setText(mColor.isValid() ? mColor.name() : QString());
+    if (source && source != mHex)
+        return; // the three channels produced it
     const int channels[3] = {mColor.red(), mColor.green(), mColor.blue()};
     for (int i = 0; i < 3; ++i)
         mChannels[i]->setText(mColor.isValid() ? QString::number(channels[i]) : QString());
@@ -51,7 +55,7 @@ void ColorTextFields::showColor(const QColor &color)
 QColor ColorTextFields::colorOf(QLineEdit *field) const
 {
     if (field == mHex)
-        return parseHex(field->text());
+        return parseColor(field->text());
     int channels[3];
     for (int i = 0; i < 3; ++i) {
         channels[i] = parseChannel(mChannels[i]->text());
@@ -61,17 +65,17 @@ QColor ColorTextFields::colorOf(QLineEdit *field) const
     return QColor(channels[0], channels[1], channels[2]);
 }
 
-void ColorTextFields::commit(QLineEdit *field)
+void ColorTextFields::commit(QLineEdit *field, bool onEnter)
 {
     const QColor entered = colorOf(field);
     if (!entered.isValid()) {
         showColor(mColor); // refused: back to the colour shown
         return;
     }
-    const bool changed = entered != mColor;
-    showColor(entered);
-    if (changed)
-        Q_EMIT colorEntered(entered);
+    if (!onEnter && entered == mColor)
+        return;
+    showColorBesides(entered, field);
+    Q_EMIT colorEntered(entered);
 }
 
 bool ColorTextFields::eventFilter(QObject *watched, QEvent *event)

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -45,6 +44,7 @@ QColorChooser::QColorChooser(QWidget *parent) : QWidget(parent)
     QHBoxLayout *circleRow = namedRow(this, "circleWidget", layout);
     mCirclePlate = new QColorPalette(circleRow->parentWidget());
     mCirclePlate->setObjectName(QStringLiteral("circlePlate"));
+    mCirclePlate->setMinimumSize(180, 180);
     circleRow->addWidget(mCirclePlate);
 
     auto *rows = new QVBoxLayout;
@@ -61,19 +61,17 @@ QColorChooser::QColorChooser(QWidget *parent) : QWidget(parent)
     rows->addStretch(1);
     layout->addLayout(rows, 1);
 
-    // While the wheel is dragged the text and the slider follow; letting go chooses.
-    connect(mCirclePlate, &QColorPalette::color_tracking, this, [this](const QColor &color) {
+    connect(mCirclePlate, &QColorPalette::select_color, this, [this](const QColor &color) {
         mColorFields->showColor(color);
         setSliderColor(color);
+        Q_EMIT colorChosen(color);
     });
-    connect(mCirclePlate, &QColorPalette::select_color, this, &QColorChooser::choose);
-    connect(mColorFields, &ColorTextFields::colorEntered, this, &QColorChooser::choose);
-    connect(mSlideColor, &QColorSlider::customSliderClicked, this, [this](int type, int value) {
+    connect(mSlideColor, &QColorSlider::valueChanged, this, [this](int value) {
         const QColor color = mSlideColor->getCurrentColors(value);
         mColorFields->showColor(color);
-        if (type == QColorSlider::Release)
-            Q_EMIT colorChosen(color);
+        Q_EMIT colorChosen(color);
     });
+    connect(mColorFields, &ColorTextFields::colorEntered, this, &QColorChooser::colorChosen);
     retranslate();
 }
 
@@ -91,7 +89,10 @@ void QColorChooser::buildPresets(QWidget *row)
         button->setFocusPolicy(Qt::NoFocus);
         const QColor color = QColor::fromRgb(preset.rgb);
         button->setStyleSheet(QStringLiteral("background-color: %1;").arg(color.name()));
-        connect(button, &QToolButton::clicked, this, [this, color] { choose(color); });
+        connect(button, &QToolButton::clicked, this, [this, color] {
+            mColorFields->showColor(color);
+            Q_EMIT colorChosen(color);
+        });
         layout->addWidget(button);
     }
     layout->addStretch(1);
@@ -135,20 +136,15 @@ void QColorChooser::retranslate()
 
 void QColorChooser::setSliderColor(const QColor &color)
 {
-    const QSignalBlocker blocker(mSlideColor);
-    mSlideColor->setColorRange(Qt::black, color.isValid() ? color : QColor(Qt::white));
-    mSlideColor->setValue(mSlideColor->maximum());
+    mSlideColor->setColorRange(Qt::black, color);
 }
 
 void QColorChooser::showColor(const QColor &color)
 {
     mColorFields->showColor(color);
-    mCirclePlate->setColor(color);
-    setSliderColor(color);
-}
-
-void QColorChooser::choose(const QColor &color)
-{
-    showColor(color);
-    Q_EMIT colorChosen(color);
+    // The keyboard confirming the colour under the slider's handle leaves the slider as it is:
+    // running from black to that colour instead would make the next step darken it once more,
+    // so that where a drag ends would depend on how fast the keyboard answered.
+    if (color.isValid() && color != mSlideColor->getCurrentColors(mSlideColor->value()))
+        setSliderColor(color);
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The colour choice of the lighting page: ten preset colours, the colour wheel, the colour as
-// text (hexadecimal and R, G, B) and the colour slider, which darkens the colour picked last.
-// The parts follow each other while the user works with one of them; colorChosen reports the
-// colour once it is chosen: a preset clicked, the wheel or the slider let go, a text committed.
+// text (any colour text the framework reads, and R, G, B) and the colour slider, which darkens
+// the colour last picked on the wheel or shown for an effect. Each source fills the parts that did
+// not produce the colour, and colorChosen reports it: a preset clicked, a press on the wheel, every
+// value the slider takes, a text committed.
 
 #include <QColor>
 #include <QWidget>
@@ -18,8 +19,9 @@ class QColorChooser : public QWidget
 public:
     explicit QColorChooser(QWidget *parent = nullptr);
 
-    // Shows a colour in every part, the slider at the colour itself; nothing is reported. An
-    // invalid colour clears the parts (the slider then runs from black to white).
+    // Shows a colour in the text fields and lets the slider run from black to it, its value
+    // unchanged (unless the colour is the one under the slider's handle); nothing is reported.
+    // An invalid colour empties the fields and leaves the slider.
     void showColor(const QColor &color);
     void retranslate();
 
@@ -29,9 +31,8 @@ Q_SIGNALS:
 private:
     void buildPresets(QWidget *row);
     void buildTextFields(QWidget *hexRow, QWidget *rgbRow);
-    // The slider runs from black to the colour and stands at its end.
+    // The slider runs from black to the colour; its value stays.
     void setSliderColor(const QColor &color);
-    void choose(const QColor &color);
 
     QLabel *mDefaultColorLabel = nullptr;
     QLabel *mCustomLabel = nullptr;

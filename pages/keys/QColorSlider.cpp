@@ -2,15 +2,23 @@
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
+#include <QResizeEvent>
 
-QColorSlider::QColorSlider(QWidget *parent) : QCustomSlider(parent)
+#include <cmath>
+
+namespace {
+constexpr qreal kCornerRadius = 10;
+constexpr int kHandlePen = 2;
+} // namespace
+
+QColorSlider::QColorSlider(QWidget *parent) : QSlider(parent)
 {
     setOrientation(Qt::Horizontal);
-    setRange(0, 100);
-    setValue(100);
+    setMinimum(mMinimum);
+    setMaximum(mMaximum);
+    setValue(mMaximum);
     setSingleStep(1);
-    setPageStep(10);
+    setTickPosition(QSlider::TicksBelow);
 }
 
 void QColorSlider::setColorRange(QColor start, QColor end)
@@ -22,60 +30,57 @@ void QColorSlider::setColorRange(QColor start, QColor end)
 
 QColor QColorSlider::getCurrentColors(int value) const
 {
-    const int range = maximum() - minimum();
-    return interpolateColors(range > 0 ? double(value - minimum()) / range : 1.0);
+    return interpolateColors(double(value - mMinimum) / mRange);
 }
 
 QColor QColorSlider::interpolateColors(double t) const
 {
-    if (t < 0 || t > 1 || !mStartColor.isValid() || !mEndColor.isValid())
-        return QColor();
     const QColor a = mStartColor.toRgb();
     const QColor b = mEndColor.toRgb();
-    const auto channel = [t](int from, int to) { return qRound(from + (to - from) * t); };
-    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
-                  channel(a.alpha(), b.alpha()));
+    const auto channel = [t](int from, int to) { return from + int(std::lround((to - from) * t)); };
+    const int channels[4] = {channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
+                             channel(a.alpha(), b.alpha())};
+    for (int c : channels) {
+        if (c < 0 || c > 255)
+            return QColor();
+    }
+    return QColor(channels[0], channels[1], channels[2], channels[3]);
 }
 
-qreal QColorSlider::handleRadius() const
+void QColorSlider::resizeEvent(QResizeEvent *event)
 {
-    return height() / 2.0;
-}
-
-QCustomSlider::Travel QColorSlider::handleTravel() const
-{
-    // The handle stays inside the track at both ends.
-    return {handleRadius(), qMax<qreal>(0, width() - 2 * handleRadius())};
+    mHandleRadius = height() / 2;
+    mTrackWidth = width();
+    QSlider::resizeEvent(event);
 }
 
 void QColorSlider::paintEvent(QPaintEvent *)
 {
+    const int w = width();
+    const int h = height();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const qreal radius = qMin<qreal>(10, track.height() / 2);
-    QLinearGradient gradient(track.left() + handleRadius(), 0, track.right() - handleRadius(), 0);
+
+    QLinearGradient gradient(0, 0, w - 1, 0);
     gradient.setColorAt(0, mStartColor);
     gradient.setColorAt(1, mEndColor);
-    painter.setPen(isEnabled() ? QPen(palette().color(QPalette::Mid), 1) : Qt::NoPen);
+    painter.setPen(Qt::NoPen);
     painter.setBrush(gradient);
-    painter.drawRoundedRect(track, radius, radius);
+    painter.drawRoundedRect(QRect(0, 0, w, h), kCornerRadius, kCornerRadius);
 
-    const Travel travel = handleTravel();
-    const int range = maximum() - minimum();
-    const qreal t = range > 0 ? qreal(value() - minimum()) / range : 1.0;
-    const QPointF centre(travel.start + travel.length * t, height() / 2.0);
-    const qreal r = handleRadius() - 1.5;
-    const QColor fill = getCurrentColors(value());
-    painter.setBrush(fill.isValid() ? fill : mEndColor);
-    // A white ring inside a dark one shows on every colour of the track.
-    painter.setPen(QPen(QColor(255, 255, 255), 2));
-    painter.drawEllipse(centre, r - 1, r - 1);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0, 0, 0, 160), 1));
-    painter.drawEllipse(centre, r, r);
+    // The handle stays inside the track on the right; at the minimum its centre is the left edge.
+    const double t = double(value() - mMinimum) / mRange;
+    const int x = int(mTrackWidth * t);
+    const int cx = x + mHandleRadius < mTrackWidth ? x : mTrackWidth - mHandleRadius;
+    const int cy = h / 2;
+    painter.setBrush(interpolateColors(t));
+    painter.setPen(QPen(Qt::black, kHandlePen));
+    painter.drawEllipse(QRect(cx - mHandleRadius, cy - mHandleRadius, 2 * mHandleRadius, 2 * mHandleRadius));
+
     if (hasFocus()) {
+        // Where the keys go: a thin ring in the highlight colour.
+        painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.drawRoundedRect(track, radius, radius);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), kCornerRadius, kCornerRadius);
     }
 }

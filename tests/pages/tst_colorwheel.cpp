@@ -1,20 +1,33 @@
-// The colour wheel (hit test, colour at known points, drags, hue kept through greys) and the
-// colour as text (hexadecimal and R, G, B fields agree both ways; bad text is refused).
+// The colour wheel (what a press reports, where its edge lies, the marker), the colour slider
+// (its colours, a range change keeps the value, the handle inside the track) and the colour as
+// text (every colour text the framework reads; channels outside 0 to 255 and bad text refused).
 
 #include "pages/keys/ColorTextFields.h"
 #include "pages/keys/QColorPalette.h"
+#include "pages/keys/QColorSlider.h"
 #include "tests/pages/PageRig.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
+namespace {
+bool near(const QColor &a, const QColor &b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
+           qAbs(a.blue() - b.blue()) <= tolerance;
+}
+} // namespace
+
 class TestColorWheel : public QObject
 {
     Q_OBJECT
 private:
-    // A 180 x 180 wheel: centre (90, 90), radius 82.
+    // A 180 x 180 wheel: its square is 170 wide at (5, 5), so its centre is (89, 89) and a press
+    // counts when at most 85 pixels away from it.
     std::unique_ptr<QColorPalette> wheel;
+
+    QColor shownAt(const QPoint &point) { return wheel->grab().toImage().pixelColor(point); }
 
 private Q_SLOTS:
     void init()
@@ -23,90 +36,114 @@ private Q_SLOTS:
         wheel.reset(new QColorPalette);
         wheel->resize(180, 180);
         wheel->show();
-        QCOMPARE(wheel->radius(), 82.0);
+        QVERIFY(QTest::qWaitForWindowExposed(wheel.get()));
     }
 
     void cleanup() { wheel.reset(); }
 
-    void clickPicksTheColourUnderThePointer_data()
+    void pressReportsTheColourShown_data()
     {
         QTest::addColumn<QPoint>("point");
-        QTest::addColumn<QColor>("picked"); // invalid: nothing picked
-        QTest::newRow("rim, right: red") << QPoint(172, 90) << QColor(255, 0, 0);
-        QTest::newRow("rim, top: hue 90, a half rounded up") << QPoint(90, 8) << QColor(128, 255, 0);
-        QTest::newRow("rim, left: cyan") << QPoint(8, 90) << QColor(0, 255, 255);
-        QTest::newRow("rim, bottom: hue 270") << QPoint(90, 172) << QColor(128, 0, 255);
-        QTest::newRow("half way right") << QPoint(131, 90) << QColor(255, 128, 128);
-        QTest::newRow("centre: white") << QPoint(90, 90) << QColor(255, 255, 255);
-        QTest::newRow("a pixel outside") << QPoint(173, 90) << QColor();
-        QTest::newRow("corner") << QPoint(2, 2) << QColor();
+        QTest::addColumn<QColor>("hue"); // invalid: nothing reported
+        QTest::newRow("right: red") << QPoint(150, 89) << QColor(255, 0, 0);
+        QTest::newRow("top: between yellow and green") << QPoint(89, 28) << QColor(128, 255, 0);
+        QTest::newRow("left: cyan") << QPoint(28, 89) << QColor(0, 255, 255);
+        QTest::newRow("bottom: between blue and magenta") << QPoint(89, 150) << QColor(128, 0, 255);
+        QTest::newRow("right edge, exactly 85 away") << QPoint(174, 89) << QColor();
+        QTest::newRow("top edge, exactly 85 away") << QPoint(89, 4) << QColor();
     }
 
-    void clickPicksTheColourUnderThePointer()
+    void pressReportsTheColourShown()
     {
         QFETCH(QPoint, point);
-        QFETCH(QColor, picked);
-        QSignalSpy chosen(wheel.get(), &QColorPalette::select_color);
-        QTest::mouseClick(wheel.get(), Qt::LeftButton, {}, point);
-        QCOMPARE(chosen.size(), picked.isValid() ? 1 : 0);
-        QCOMPARE(wheel->hasMarker(), picked.isValid());
-        if (!picked.isValid())
-            return;
-        QCOMPARE(chosen.first().first().value<QColor>(), picked);
-        // The wheel shows what it picks (inside its antialiased rim).
-        if (QLineF(point, wheel->centre()).length() > wheel->radius() - 1)
-            return;
-        const QColor shown = wheel->grab().toImage().pixelColor(point);
-        for (int channel : {shown.red() - picked.red(), shown.green() - picked.green(), shown.blue() - picked.blue()})
-            QVERIFY2(qAbs(channel) <= 3, qPrintable(shown.name()));
+        QFETCH(QColor, hue);
+        QSignalSpy picked(wheel.get(), &QColorPalette::select_color);
+        // Repainting a corner only (a notice closing over it) leaves the wheel where it is.
+        wheel->repaint(0, 0, 40, 40);
+        QTest::mousePress(wheel.get(), Qt::LeftButton, {}, point);
+        QCOMPARE(picked.size(), 1);
+        const QColor color = picked.first().first().value<QColor>();
+        QCOMPARE(color.alpha(), 255);
+        // Exactly the pixel the wheel shows there (with its marker around, not on it).
+        QCOMPARE(color, shownAt(point));
+        if (hue.isValid())
+            QVERIFY2(near(color, hue, 4), qPrintable(color.name()));
     }
 
-    void dragTracksAndTakesTheRimOutside()
+    void onePixelPastTheEdgeReportsNothing()
     {
-        QSignalSpy tracking(wheel.get(), &QColorPalette::color_tracking);
-        QSignalSpy chosen(wheel.get(), &QColorPalette::select_color);
-        QTest::mousePress(wheel.get(), Qt::LeftButton, {}, QPoint(90, 90));
-        QTest::mouseMove(wheel.get(), QPoint(131, 90));
-        QTest::mouseRelease(wheel.get(), Qt::LeftButton, {}, QPoint(179, 90));
-        QCOMPARE(tracking.size(), 2);
-        QCOMPARE(tracking.last().first().value<QColor>(), QColor(255, 128, 128));
-        QCOMPARE(chosen.size(), 1);
-        QCOMPARE(chosen.first().first().value<QColor>(), QColor(255, 0, 0));
+        QSignalSpy picked(wheel.get(), &QColorPalette::select_color);
+        for (const QPoint &point : {QPoint(175, 89), QPoint(89, 3), QPoint(3, 89), QPoint(89, 175), QPoint(2, 2)})
+            QTest::mousePress(wheel.get(), Qt::LeftButton, {}, point);
+        QCOMPARE(picked.size(), 0);
     }
 
-    void hueSurvivesGreys()
+    void markerFollowsPressesUntilAResize()
     {
-        const QList<QPair<QColor, qreal>> shown{{QColor(0, 0, 255), 240}, {QColor(128, 128, 128), 240},
-                                                {QColor(0, 0, 0), 240},  {QColor(255, 255, 255), 240},
-                                                {QColor(0, 255, 0), 120}, {QColor(0, 40, 0), 120}};
-        for (const auto &[color, hue] : shown) {
-            wheel->setColor(color);
-            QCOMPARE(qRound(wheel->hue()), int(hue));
-        }
-        QCOMPARE(wheel->saturation(), 1.0); // dark green is still fully saturated
-        wheel->setColor(QColor());
-        QVERIFY(!wheel->hasMarker());
+        // A press outside the circle: its marker (white strokes 7 to 10 pixels away) shows at the
+        // next repaint; the pixel pressed stays uncovered.
+        const QPoint outside(170, 12);
+        const QPoint stroke = outside - QPoint(8, 0);
+        QVERIFY(shownAt(stroke) != QColor(Qt::white));
+        QTest::mousePress(wheel.get(), Qt::LeftButton, {}, outside);
+        QCOMPARE(shownAt(stroke), QColor(Qt::white));
+        QCOMPARE(shownAt(outside + QPoint(0, 8)), QColor(Qt::white));
+        QVERIFY(shownAt(outside) != QColor(Qt::white));
+        wheel->resize(181, 181);
+        QVERIFY(shownAt(stroke) != QColor(Qt::white));
     }
 
-    void hexText_data()
+    void sliderColours()
+    {
+        QColorSlider slider;
+        slider.resize(240, 20);
+        QCOMPARE(slider.value(), 100);
+        QCOMPARE(slider.getCurrentColors(50), QColor(128, 128, 128)); // black to white at first
+        slider.setValue(30);
+        QSignalSpy moved(&slider, &QSlider::valueChanged);
+        slider.setColorRange(Qt::black, QColor(255, 100, 3));
+        QCOMPARE(slider.value(), 30);
+        QCOMPARE(moved.size(), 0);
+        QCOMPARE(slider.getCurrentColors(0), QColor(0, 0, 0));
+        QCOMPARE(slider.getCurrentColors(50), QColor(128, 50, 2)); // halves rounded up
+        QCOMPARE(slider.getCurrentColors(50).alpha(), 255);
+        QCOMPARE(slider.getCurrentColors(100), QColor(255, 100, 3));
+        QVERIFY(!slider.interpolateColors(1.01).isValid());
+    }
+
+    void sliderHandleStaysInsideOnTheRight()
+    {
+        QColorSlider slider;
+        slider.resize(240, 20);
+        slider.setColorRange(Qt::black, Qt::white);
+        slider.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&slider));
+        // At 100 the handle (radius 10) is centred 10 pixels in from the right: white, ringed black.
+        const QImage image = slider.grab().toImage();
+        QCOMPARE(image.pixelColor(230, 10), QColor(Qt::white));
+        QVERIFY(image.pixelColor(220, 10).lightness() < 60);
+    }
+
+    void colourText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QColor>("color");
         QTest::newRow("#rrggbb") << "#ff7d00" << QColor(255, 125, 0);
-        QTest::newRow("no number sign, upper case") << "FF7D00" << QColor(255, 125, 0);
         QTest::newRow("#rgb") << "#f70" << QColor(255, 119, 0);
-        QTest::newRow("spaces around") << " abc " << QColor(170, 187, 204);
+        QTest::newRow("a colour name") << "red" << QColor(255, 0, 0);
+        QTest::newRow("a name in capitals") << "DarkOrange" << QColor(255, 140, 0);
+        QTest::newRow("with transparency, taken opaque") << "#80102030" << QColor(16, 32, 48);
+        QTest::newRow("no number sign") << "FF7D00" << QColor();
         QTest::newRow("five digits") << "#ff7d0" << QColor();
         QTest::newRow("not hexadecimal") << "#gg0000" << QColor();
-        QTest::newRow("a colour name") << "red" << QColor();
         QTest::newRow("empty") << "" << QColor();
     }
 
-    void hexText()
+    void colourText()
     {
         QFETCH(QString, text);
         QFETCH(QColor, color);
-        QCOMPARE(ColorTextFields::parseHex(text), color);
+        QCOMPARE(ColorTextFields::parseColor(text), color);
     }
 
     void channelText()
@@ -117,7 +154,7 @@ private Q_SLOTS:
             QCOMPARE(ColorTextFields::parseChannel(text), value);
     }
 
-    void fieldsAgreeBothWaysAndRefuseBadText()
+    void fieldsFollowEachOtherAndRefuseBadText()
     {
         QWidget window;
         QLineEdit hex(&window), red(&window), green(&window), blue(&window);
@@ -125,8 +162,8 @@ private Q_SLOTS:
         window.show();
         QSignalSpy entered(&fields, &ColorTextFields::colorEntered);
         fields.showColor(QColor(1, 2, 3));
-        QCOMPARE(QStringList({hex.text(), red.text(), green.text(), blue.text()}),
-                 QStringList({"#010203", "1", "2", "3"}));
+        const auto all = [&] { return QStringList({hex.text(), red.text(), green.text(), blue.text()}); };
+        QCOMPARE(all(), QStringList({"#010203", "1", "2", "3"}));
 
         const auto type = [](QLineEdit &field, const QString &text, Qt::Key key = Qt::Key_Return) {
             field.setFocus();
@@ -134,20 +171,23 @@ private Q_SLOTS:
             QTest::keyClicks(&field, text);
             QTest::keyClick(&field, key);
         };
-        type(hex, "#f70");
-        QCOMPARE(QStringList({hex.text(), red.text(), green.text(), blue.text()}),
-                 QStringList({"#ff7700", "255", "119", "0"}));
+        type(hex, "#f70"); // the typed text stays
+        QCOMPARE(all(), QStringList({"#f70", "255", "119", "0"}));
         type(green, "200");
         QCOMPARE(hex.text(), QStringLiteral("#ffc800"));
         type(blue, "300"); // refused: all fields back to the colour shown
-        QCOMPARE(blue.text(), QStringLiteral("0"));
+        QCOMPARE(all(), QStringList({"#ffc800", "255", "200", "0"}));
         type(hex, "zz");
         QCOMPARE(hex.text(), QStringLiteral("#ffc800"));
         type(red, "9", Qt::Key_Escape);
         QCOMPARE(red.text(), QStringLiteral("255"));
-        QCOMPARE(entered.size(), 2);
-        QCOMPARE(entered.last().first().value<QColor>(), QColor(255, 200, 0));
-        QCOMPARE(fields.color(), QColor(255, 200, 0));
+        type(hex, "navy");
+        QCOMPARE(all(), QStringList({"navy", "0", "0", "128"}));
+        QTest::keyClick(&hex, Qt::Key_Return); // Enter reports the colour again
+        red.setFocus(); // leaving an unchanged field does not
+        QCOMPARE(entered.size(), 4);
+        QCOMPARE(entered.last().first().value<QColor>(), QColor(0, 0, 128));
+        QCOMPARE(fields.color(), QColor(0, 0, 128));
     }
 };
 

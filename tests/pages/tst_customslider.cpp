@@ -1,8 +1,7 @@
 // The sliders of the pages: a gesture gives exact values at known points and both ends, wheel and
-// key steps are reported and settle into one Release, and the colour slider's colours.
+// key steps are reported and settle into one Release.
 
 #include "pages/common/QCustomSlider.h"
-#include "pages/keys/QColorSlider.h"
 #include "tests/pages/PageRig.h"
 
 #include <QSignalSpy>
@@ -119,25 +118,6 @@ private Q_SLOTS:
         QTest::keyClick(slider, Qt::Key_End);
         other->setFocus();
         QCOMPARE(steps, (Steps{step(1, 99), step(2, 99)}));
-    }
-
-    void colorSliderColours()
-    {
-        QColorSlider slider;
-        slider.resize(240, 20);
-        slider.setValue(30);
-        slider.setColorRange(Qt::black, QColor(255, 100, 3));
-        QCOMPARE(slider.value(), 30);
-        QCOMPARE(slider.getCurrentColors(0), QColor(0, 0, 0));
-        QCOMPARE(slider.getCurrentColors(50), QColor(128, 50, 2)); // halves away from zero
-        QCOMPARE(slider.getCurrentColors(100), QColor(255, 100, 3));
-        QVERIFY(!slider.interpolateColors(1.01).isValid());
-        // The handle stays inside the track: the ends give 0 and 100.
-        slider.show();
-        QSignalSpy steps(&slider, &QCustomSlider::customSliderClicked);
-        QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(0, 10));
-        QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(239, 10));
-        QCOMPARE(steps, (Steps{step(0, 0), step(2, 0), step(0, 100), step(2, 100)}));
     }
 };
 

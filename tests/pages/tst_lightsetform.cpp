@@ -9,12 +9,15 @@
 #include "pages/common/QCustomSlider.h"
 #include "pages/common/QLightKeyLabel.h"
 #include "pages/keys/LightSetForm.h"
+#include "pages/keys/QColorPalette.h"
+#include "pages/keys/QColorSlider.h"
 #include "pages/keys/QLightKeyboardWidget.h"
 #include "tests/pages/PageRig.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -124,20 +127,25 @@ private Q_SLOTS:
 
     void tuneAnEffect_data()
     {
+        QTest::addColumn<int>("effect");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QByteArray>("frame"); // item, light, speed, full colour, flags, R, G, B
-        QTest::newRow("brightness to the top") << "light" << QByteArray::fromHex("016432000f00aaff");
-        QTest::newRow("speed to the bottom") << "speed" << QByteArray::fromHex("015001000f00aaff");
-        QTest::newRow("full colour on") << "full" << QByteArray::fromHex("015032010f00aaff");
-        QTest::newRow("preset colour") << "preset" << QByteArray::fromHex("015032000fff0000");
+        // Breathing has every setting.
+        QTest::newRow("brightness to the top") << 1 << "light" << QByteArray::fromHex("016432000f00aaff");
+        QTest::newRow("speed to the bottom") << 1 << "speed" << QByteArray::fromHex("015001000f00aaff");
+        QTest::newRow("full colour on") << 1 << "full" << QByteArray::fromHex("015032010f00aaff");
+        QTest::newRow("preset colour") << 1 << "preset" << QByteArray::fromHex("015032000fff0000");
+        QTest::newRow("the last effect named, brightness") << 9 << "light" << QByteArray::fromHex("0964320006ff00ff");
     }
 
     void tuneAnEffect()
     {
+        QFETCH(int, effect);
         QFETCH(QString, action);
         QFETCH(QByteArray, frame);
         open();
-        choose(1); // Breathing: every setting
+        QCOMPARE(gKeyboardConfig->keyboardEffectLightNameMap.lastKey(), uchar(9));
+        choose(uchar(effect));
         const int mark = rig->mark();
         confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light, [&] {
             if (action == QLatin1String("light"))
@@ -150,11 +158,47 @@ private Q_SLOTS:
                 QVERIFY(PageRig::clickButton(page, QStringLiteral("colourColorBtn")));
         });
         QCOMPARE(rig->payloads(SetEffect, mark), QList<QByteArray>{frame});
-        QCOMPARE(effectBytes(*gKeyboardConfig->getKeyboardEffectLight(1)), frame);
-        QCOMPARE(effectBytes(rig->profile().effects.value(1)), frame);
+        QCOMPARE(effectBytes(*gKeyboardConfig->getKeyboardEffectLight(uchar(effect))), frame);
+        QCOMPARE(effectBytes(rig->profile().effects.value(uchar(effect))), frame);
         QCOMPARE(text("lightLabel"), QString::number(uchar(frame[1])));
-        QCOMPARE(page->findChild<QLineEdit *>(QStringLiteral("colorEdit"))->text(),
-                 QColor(uchar(frame[5]), uchar(frame[6]), uchar(frame[7])).name());
+        if (shown("colorWidget"))
+            QCOMPARE(page->findChild<QLineEdit *>(QStringLiteral("colorEdit"))->text(),
+                     QColor(uchar(frame[5]), uchar(frame[6]), uchar(frame[7])).name());
+    }
+
+    // The colour slider sends every value it takes, darkening the colour last shown (not the one
+    // it sent itself, once confirmed); the wheel sends the colour it picks as it is; showing an
+    // effect moves neither and sends nothing.
+    void colourSliderAndWheel()
+    {
+        open();
+        choose(1); // Breathing, (0, 170, 255)
+        auto *slide = page->findChild<QColorSlider *>(QStringLiteral("slideColor"));
+        auto *wheel = page->findChild<QColorPalette *>(QStringLiteral("circlePlate"));
+        const int mark = rig->mark();
+        // 90 %, then 80 % of the effect's colour.
+        confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light, [&] { QTest::keyClick(slide, Qt::Key_PageDown); });
+        QCOMPARE(slide->value(), 90);
+        QCOMPARE(page->findChild<QLineEdit *>(QStringLiteral("colorEdit"))->text(), QStringLiteral("#0099e6"));
+        confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light, [&] { QTest::keyClick(slide, Qt::Key_PageDown); });
+
+        QSignalSpy picked(wheel, &QColorPalette::select_color);
+        confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light, [&] {
+            QTest::mousePress(wheel, Qt::LeftButton, {}, wheel->rect().center() + QPoint(30, -30));
+        });
+        QCOMPARE(picked.size(), 1);
+        const QColor color = picked.first().first().value<QColor>();
+        QCOMPARE(slide->value(), 80);
+        QCOMPARE(slide->endColor(), color);
+        const QByteArray wheelFrame = QByteArray::fromHex("015032000f") + QByteArray::fromHex(color.name().mid(1).toLatin1());
+        QCOMPARE(rig->payloads(SetEffect, mark),
+                 (QList<QByteArray>{QByteArray::fromHex("015032000f0099e6"), QByteArray::fromHex("015032000f0088cc"), wheelFrame}));
+
+        choose(3);
+        QCOMPARE(slide->value(), 80);
+        QCOMPARE(slide->endColor(), QColor(QString::fromLatin1("#783cff")));
+        QTest::qWait(100);
+        QCOMPARE(rig->payloads(SetEffect, mark).size(), 3);
     }
 
     void paintKeys_data()
