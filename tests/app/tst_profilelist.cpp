@@ -206,7 +206,9 @@ private Q_SLOTS:
         const int held = import ? EmulatedIdentityCommands::SetWholeParam : EmulatedIdentityCommands::GetWholeParam;
         const int reads = mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam);
         mFiles = {import ? exportFile() : QString()};
-        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 500, held | 0x80, 1});
+        // The answer is held back well within the reply time-out, for as long as the events take.
+        gUsbCommunicateUtil->setReplyInterval(4000);
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 1500, held | 0x80, 1});
         if (import)
             click("importButton");
         else
