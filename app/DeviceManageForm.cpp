@@ -233,6 +233,7 @@ void DeviceManageForm::synchConfiguration()
     mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString(),
                                      nullptr);
     connect(mSyncConfig, &SyncConfigUtil::sync_config_result, this, &DeviceManageForm::sync_config_result);
+    Q_EMIT keyboardBusyChanged(true);
     mSyncConfig->startSync();
 }
 
@@ -241,9 +242,13 @@ void DeviceManageForm::releaseWorker()
     if (!mSyncConfig)
         return;
     disconnect(mSyncConfig, nullptr, this, nullptr);
+    // A reply already queued for the worker must not drive it on until it is gone.
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->disconnect(mSyncConfig);
     // The worker may be the sender of the signal being handled.
     mSyncConfig->deleteLater();
     mSyncConfig = nullptr;
+    Q_EMIT keyboardBusyChanged(false);
 }
 
 SyncConfigUtil *DeviceManageForm::syncWorker() const

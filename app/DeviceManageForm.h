@@ -39,6 +39,10 @@ public:
     // The configuration read under way, or null.
     SyncConfigUtil *syncWorker() const;
 
+Q_SIGNALS:
+    // A configuration read of this page started (true) or ended (false).
+    void keyboardBusyChanged(bool busy);
+
 public Q_SLOTS:
     void refreshLanguageUi();
     // A card was pressed; type 0 ("open device") opens the link anew.

@@ -74,6 +74,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     }
 
     setupProfileList();
+    connect(mDeviceForm, &DeviceManageForm::keyboardBusyChanged, this,
+            [this](bool busy) { setKeyboardBusy(mDeviceForm, busy); });
 
     mHidWatcher.reset(new HidWatcher);
     connect(mHidWatcher.data(), &HidWatcher::deviceConnected, this, &MainWindow::deviceConnected);
@@ -125,6 +127,8 @@ MainWindow::~MainWindow()
     closeInstanceServer();
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->disconnect(this);
+    // The device page goes after this window's own members: it may no longer report to them.
+    mDeviceForm->disconnect(this);
     delete mProgressDialog.data();
     delete ui;
     ui = nullptr;
@@ -226,6 +230,7 @@ void MainWindow::stackedWidgetChange(int index)
     if (entered)
         mPageIndex = index;
     displayConfigItem(index);
+    takeKeptNotice();
 }
 
 bool MainWindow::repaintEditingPage(int index)
@@ -248,6 +253,10 @@ void MainWindow::releaseDevice()
         gUsbCommunicateUtil->closeCommunicate();
     stopWorkers();
     closeProgressDialog();
+    // What was kept or awaited for the keyboard that goes is of no use for the next one.
+    setKeyboardBusy(this, false);
+    mNoticeKept = false;
+    mUnansweredOrder = 0;
     if (gKeyboardConfig)
         gKeyboardConfig->resetKeyboardConfig();
 }
@@ -288,8 +297,7 @@ void MainWindow::displayConfigItem(int index)
             widget->show();
         const auto &product = gKeyboardConfig ? gKeyboardConfig->productInfo : QSharedPointer<PRODUCT_INFO>();
         ui->productNameLabel->setText(product ? product->productName : QString());
-        mConfigRow = gKeyboardConfig ? gKeyboardConfig->currentConfigIndex : 0;
-        initializeListView(mConfigRow);
+        followActiveProfile();
     }
     ui->settingButton->show();
     update();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QSharedPointer>
 #include <QSystemTrayIcon>
 
@@ -68,6 +69,19 @@ public:
     void releaseRunningInstance();
     // The new program could not be started: this one takes the role back and runs on.
     void claimRunningInstance();
+
+    // Work that holds the keyboard: a configuration read (the device page's or the profile
+    // list's), an import, an export, a firmware transfer, a profile request awaiting its answer.
+    // The holder is any object that stands for its work and says when the work starts and ends.
+    // While any work runs, the keyboard's notice that its active profile changed is kept; once
+    // the last has ended and a keyboard page shows, one re-read follows, so that no read ever
+    // runs beside another.
+    void setKeyboardBusy(const QObject *holder, bool busy);
+    bool isKeyboardBusy() const;
+
+Q_SIGNALS:
+    // The keyboard became busy with some work, or the last work on it ended.
+    void keyboardBusyChanged(bool busy);
 
 public Q_SLOTS:
     // The language changed: re-apply the window's texts and read the tooltip texts of the new
@@ -150,9 +164,16 @@ private:
     bool isOwnReply(const char *slot, uchar source) const;
     // Reads the profile list and everything after it again under the progress dialog.
     void synchConfiguration();
+    // A kept change notice is acted on when no work holds the keyboard and a keyboard page shows.
+    void takeKeptNotice();
+    // After the re-read that followed an unanswered add or delete: whether the keyboard acted.
+    bool keyboardActed(uchar order) const;
     // After a re-read or an import: the list, the model's active profile and the current page
     // follow the keyboard.
     void refreshAllInterface();
+    // The list is rebuilt with the keyboard's active profile selected; an active profile beyond
+    // the listed ones (a keyboard with empty name slots) gives way to the last row.
+    void followActiveProfile();
     void showToast(const QString &text);
     // Shows the left column's widgets for the page at index.
     void displayConfigItem(int index);
@@ -204,6 +225,15 @@ private:
     QPointer<ImportConfigUtil> mImportConfig;
     int mPageIndex = NoPage;
     QPointer<QProgressDialog> mProgressDialog;
+
+    QSet<const QObject *> mBusyHolders;
+    // The keyboard's change notice that came while it was busy, with the profile it named.
+    bool mNoticeKept = false;
+    int mKeptNoticeItem = 0;
+    // The reply code of an add or delete that got no answer (0 for none), and the profile count
+    // when it was sent: the re-read after it shows whether the keyboard acted.
+    uchar mUnansweredOrder = 0;
+    int mProfilesBeforeRequest = 0;
 
     QSharedPointer<HidWatcher> mHidWatcher;
     bool mTransferRunning = false;

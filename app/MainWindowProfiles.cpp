@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <type_traits>
+#include <utility>
 
 namespace {
 constexpr uchar kSource = 2;
@@ -29,6 +30,9 @@ constexpr int kToastMs = 2000;
 // Time given to the keyboard to end live calibration reporting before a profile or transfer
 // operation; the window goes on meanwhile.
 constexpr int kAlignSettleMs = 100;
+constexpr uchar kRenameReply = 0xD6;
+constexpr uchar kAddReply = 0xD8;
+constexpr uchar kDeleteReply = 0xD9;
 
 int profileCount()
 {
@@ -47,15 +51,27 @@ int activeRow()
     return count > 0 ? qBound(0, activeProfile(), count - 1) : 0;
 }
 
+// What the user is told when a rename, add or delete failed; empty for other requests.
+QString profileFailureText(uchar order)
+{
+    switch (order) {
+    case kRenameReply: return MainWindow::tr("设置配置表信息失败！");
+    case kAddReply: return MainWindow::tr("增加配置表失败！");
+    case kDeleteReply: return MainWindow::tr("删除配置表失败！");
+    default: return QString();
+    }
+}
+
 // Stops a worker for good: it hears nothing more from the keyboard and tells nobody anything, a
-// thread of its own is waited for, and it is then disposed of.
+// thread of its own is waited for, and it is then disposed of. Its work no longer holds the keyboard.
 template <typename Worker>
-void stopWorker(QPointer<Worker> &worker)
+void stopWorker(MainWindow *window, QPointer<Worker> &worker)
 {
     if (!worker)
         return;
     Worker *stopping = worker;
     worker = nullptr;
+    window->setKeyboardBusy(stopping, false);
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->disconnect(stopping);
     stopping->disconnect();
@@ -146,6 +162,8 @@ void MainWindow::sendProfileRequest(void (UsbCommunicateUtil::*request)(const uc
     // Live calibration reporting ends first; the request follows once the keyboard has had a
     // moment for it. The list takes no other choice meanwhile.
     setListSelectable(false);
+    setKeyboardBusy(this, true);
+    mProfilesBeforeRequest = profileCount();
     mAlignForm->exitAlign(true);
     QTimer::singleShot(kAlignSettleMs, this, [request, index] {
         if (gUsbCommunicateUtil)
@@ -186,6 +204,7 @@ void MainWindow::onConfigNameEdited(const QModelIndex &topLeft, const QModelInde
         return;
     mConfigName = item->text();
     setListSelectable(false);
+    setKeyboardBusy(this, true);
     // The profile whose name was edited is renamed.
     gUsbCommunicateUtil->usb_set_config_info(kSource, true, uchar(item->row()), mConfigName);
 }
@@ -196,6 +215,26 @@ bool MainWindow::isOwnReply(const char *slot, uchar source) const
         return true;
     qDebug() << slot << "数据来源不匹配" << source;
     return false;
+}
+
+void MainWindow::setKeyboardBusy(const QObject *holder, bool busy)
+{
+    const bool wasBusy = isKeyboardBusy();
+    if (busy)
+        mBusyHolders.insert(holder);
+    else
+        mBusyHolders.remove(holder);
+    if (wasBusy == isKeyboardBusy())
+        return;
+    Q_EMIT keyboardBusyChanged(!wasBusy);
+    // Whoever ended its work finishes its own handling first.
+    if (wasBusy)
+        QMetaObject::invokeMethod(this, &MainWindow::takeKeptNotice, Qt::QueuedConnection);
+}
+
+bool MainWindow::isKeyboardBusy() const
+{
+    return !mBusyHolders.isEmpty();
 }
 
 void MainWindow::usb_receive_switch_config_table(uchar source, int, int)
@@ -226,10 +265,29 @@ void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item)
 {
     if (!isOwnReply("usb_receive_config_change", source) || type != 0)
         return;
-    if (int(item) == activeProfile())
+    // Only the latest notice counts; it waits while other work holds the keyboard.
+    mNoticeKept = true;
+    mKeptNoticeItem = item;
+    takeKeptNotice();
+}
+
+void MainWindow::takeKeptNotice()
+{
+    const int page = ui->stackedWidget->currentIndex();
+    if (!mNoticeKept || isKeyboardBusy() || page < KeyPage || page > OtherPage)
         return;
-    mConfigRow = item;
+    mNoticeKept = false;
+    // A read that began after the change has shown the new profile already.
+    if (mKeptNoticeItem == activeProfile())
+        return;
+    mConfigRow = mKeptNoticeItem;
     synchConfiguration();
+}
+
+bool MainWindow::keyboardActed(uchar order) const
+{
+    const int count = profileCount();
+    return order == kAddReply ? count > mProfilesBeforeRequest : count < mProfilesBeforeRequest;
 }
 
 void MainWindow::usb_communicate_error(uchar source, uchar order, int error)
@@ -238,25 +296,38 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error)
                        << QStringLiteral("%1").arg(order, 2, 16, QLatin1Char('0')).toUpper() << "错误:" << error;
     if (!isOwnReply("usb_communicate_error", source))
         return;
+    const bool unanswered = error == UsbCommunicateUtil::ErrorNoReply && gUsbCommunicateUtil
+                            && gUsbCommunicateUtil->checkCommunicateState();
+    if ((order == kAddReply || order == kDeleteReply) && unanswered) {
+        // The keyboard may have acted without its answer arriving in time: the profiles it holds
+        // now tell, and the user hears of a failure only when it did not act.
+        mUnansweredOrder = order;
+        synchConfiguration();
+        return;
+    }
     switch (order) {
     case 0xD5: returnToActiveProfile(); break;
-    case 0xD6:
-        showToast(tr("设置配置表信息失败！"));
+    case kRenameReply:
+        showToast(profileFailureText(order));
         initializeListView(mConfigRow); // the edited name goes back to the keyboard's
         break;
-    case 0xD8: showToast(tr("增加配置表失败！")); break;
-    case 0xD9: showToast(tr("删除配置表失败！")); break;
+    case kAddReply:
+    case kDeleteReply: showToast(profileFailureText(order)); break;
     default: break;
     }
     setListSelectable(true);
+    setKeyboardBusy(this, false);
 }
 
 void MainWindow::synchConfiguration()
 {
     openProgressDialog(tr("键盘数据同步中"));
-    stopWorker(mSyncConfig);
+    stopWorker(this, mSyncConfig);
     mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeConfigInfo, 0, QString());
     connect(mSyncConfig, &SyncConfigUtil::sync_config_result, this, &MainWindow::sync_config_result);
+    setKeyboardBusy(mSyncConfig, true);
+    // A profile request that led here has ended: the read holds the keyboard now.
+    setKeyboardBusy(this, false);
     mSyncConfig->startSync();
 }
 
@@ -267,27 +338,35 @@ void MainWindow::sync_config_result(bool status, int value)
             mProgressDialog->setValue(value);
         return;
     }
-    stopWorker(mSyncConfig);
+    stopWorker(this, mSyncConfig);
     closeProgressDialog();
     setListSelectable(true);
+    const uchar unanswered = std::exchange(mUnansweredOrder, uchar(0));
     if (!status) {
-        showToast(tr("读取配置失败"));
+        showToast(unanswered ? profileFailureText(unanswered) : tr("读取配置失败"));
         returnToActiveProfile();
         return;
     }
     mLightForm->resetLightSelect();
     refreshAllInterface();
+    if (unanswered && !keyboardActed(unanswered))
+        showToast(profileFailureText(unanswered));
 }
 
 void MainWindow::refreshAllInterface()
 {
     // The keyboard has just told which of its profiles is active; a deleted last row or a stale
     // choice gives way to it.
+    followActiveProfile();
+    repaintEditingPage(ui->stackedWidget->currentIndex());
+}
+
+void MainWindow::followActiveProfile()
+{
     mConfigRow = activeRow();
     if (gKeyboardConfig)
         gKeyboardConfig->currentConfigIndex = uchar(mConfigRow);
     initializeListView(mConfigRow);
-    repaintEditingPage(ui->stackedWidget->currentIndex());
 }
 
 void MainWindow::on_exportButton_clicked()
@@ -298,11 +377,12 @@ void MainWindow::on_exportButton_clicked()
     if (fileName.isEmpty())
         return;
     mAlignForm->exitAlign(true);
-    stopWorker(mConfigWrite);
+    stopWorker(this, mConfigWrite);
     // The worker copies the keyboard model here, on the main thread, before the pause lets the
     // window change it.
     mConfigWrite = new ConfigWriteDatabase(fileName);
     connect(mConfigWrite, &ConfigWriteDatabase::config_write_result, this, &MainWindow::config_write_result);
+    setKeyboardBusy(mConfigWrite, true);
     openProgressDialog(tr("导出配置中......"));
     QTimer::singleShot(kAlignSettleMs, mConfigWrite, [worker = mConfigWrite] { worker->start(); });
 }
@@ -314,7 +394,7 @@ void MainWindow::config_write_result(bool status, int value)
             mProgressDialog->setValue(value);
         return;
     }
-    stopWorker(mConfigWrite);
+    stopWorker(this, mConfigWrite);
     closeProgressDialog();
     showToast(status ? tr("写入配置成功") : tr("写入配置失败"));
 }
@@ -326,9 +406,10 @@ void MainWindow::on_importButton_clicked()
     if (fileName.isEmpty())
         return;
     mAlignForm->exitAlign(true);
-    stopWorker(mImportConfig);
+    stopWorker(this, mImportConfig);
     mImportConfig = new ImportConfigUtil(fileName);
     connect(mImportConfig, &ImportConfigUtil::import_config_result, this, &MainWindow::import_config_result);
+    setKeyboardBusy(mImportConfig, true);
     openProgressDialog(tr("导入配置中......"));
     QTimer::singleShot(kAlignSettleMs, mImportConfig, [worker = mImportConfig] { worker->start(); });
 }
@@ -341,7 +422,7 @@ void MainWindow::import_config_result(bool status, int value)
         return;
     }
     const bool keyboardWritten = mImportConfig && mImportConfig->isKeyboardWritten();
-    stopWorker(mImportConfig);
+    stopWorker(this, mImportConfig);
     closeProgressDialog();
     if (status) {
         showToast(tr("导入配置成功"));
@@ -357,7 +438,7 @@ void MainWindow::import_config_result(bool status, int value)
 
 void MainWindow::stopWorkers()
 {
-    stopWorker(mSyncConfig);
-    stopWorker(mConfigWrite);
-    stopWorker(mImportConfig);
+    stopWorker(this, mSyncConfig);
+    stopWorker(this, mConfigWrite);
+    stopWorker(this, mImportConfig);
 }

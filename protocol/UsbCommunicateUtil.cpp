@@ -386,8 +386,10 @@ void UsbCommunicateUtil::onCommunicateTimeout()
 {
     qDebug() << "=== UsbCommunicateUtil onCommunicateTimeout ===";
     // A send that got no answer at all before the timer expired (an answer that was refused or
-    // dropped was still an answer; a handler may also count a wrong answer as a tick).
-    if (sender() == mCommunicateTimer.data() && mRepliesSinceWrite == 0)
+    // dropped was still an answer; a handler may also count a wrong answer as a tick). A command
+    // that is not sent again has only its one send, whose answer is never a late one.
+    const Command *command = commandForReply(mLastSendOrder);
+    if (sender() == mCommunicateTimer.data() && mRepliesSinceWrite == 0 && command && command->resend)
         ++mSilentSends;
     if (!isLinkUp()) {
         // The link went away under the request: end it, so that its requester does not wait forever.

@@ -47,8 +47,11 @@ const UsbCommunicateUtil::Command UsbCommunicateUtil::kCommands[] = {
     {0x55, "sendSwitchConfigTable", "receiveSwitchConfigTable", &UsbCommunicateUtil::sendSwitchConfigTable, &UsbCommunicateUtil::receiveSwitchConfigTable, 0, 0, true, false, false},
     {0x56, "sendSetConfigInfo", "receiveSetConfigInfo", &UsbCommunicateUtil::sendSetConfigInfo, &UsbCommunicateUtil::receiveSetConfigInfo, 0, 0, true, false, false},
     {0x57, "sendGetConfigInfo", "receiveConfigInfo", &UsbCommunicateUtil::sendGetConfigInfo, &UsbCommunicateUtil::receiveConfigInfo, 0, 0, true, false, true},
-    {0x58, "sendAddConfigTable", "receiveAddConfigTable", &UsbCommunicateUtil::sendAddConfigTable, &UsbCommunicateUtil::receiveAddConfigTable, 0, 0, true, false, false},
-    {0x59, "sendDelConfigTable", "receiveDelConfigTable", &UsbCommunicateUtil::sendDelConfigTable, &UsbCommunicateUtil::receiveDelConfigTable, 0, 0, true, false, false},
+    // Adding and deleting a profile are never sent twice: a second add makes a second profile, and
+    // a second delete removes the profile that moved into the deleted one's place. Every other
+    // command reads, or writes given values to a given place, and may arrive twice unharmed.
+    {0x58, "sendAddConfigTable", "receiveAddConfigTable", &UsbCommunicateUtil::sendAddConfigTable, &UsbCommunicateUtil::receiveAddConfigTable, 0, 0, false, false, false},
+    {0x59, "sendDelConfigTable", "receiveDelConfigTable", &UsbCommunicateUtil::sendDelConfigTable, &UsbCommunicateUtil::receiveDelConfigTable, 0, 0, false, false, false},
 };
 
 const UsbCommunicateUtil::Command *UsbCommunicateUtil::commandForOrder(uchar order)

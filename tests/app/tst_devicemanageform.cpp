@@ -7,12 +7,14 @@
 #include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
 #include "app/QCustomProgressDialog.h"
+#include "emulator/EmulatedProfileCommands.h"
 #include "storage/UpdateServer.h"
 #include "link/BluetoothManager.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ProductDataUtil.h"
+#include "storage/SyncConfigUtil.h"
 #include "emulator/SampleProductDatabase.h"
 #include "emulator/SampleResourcePackage.h"
 #include "tests/support/SqlFile.h"
@@ -209,6 +211,19 @@ private Q_SLOTS:
 
     // The package is unpacked for the product that asked for it, even when another product's
     // keyboard has taken the model meanwhile; the key page is then not opened for the newcomer.
+    // A read replaced by a new one (the keyboard announces its wireless device again) hears no
+    // more replies, not even one already on its way: only the new read goes on.
+    void replacedReadHearsNoMoreReplies()
+    {
+        mApp.plugIn();
+        mPage->repaintInterface(true);
+        QVERIFY(mPage->syncWorker());
+        QMetaObject::invokeMethod(mPage.get(), "usb_receive_connect_wireless_device", Q_ARG(uchar, 1));
+        const int listReads = mApp.keyboard().requestCount(EmulatedProfileCommands::GetProfiles);
+        emit gUsbCommunicateUtil->usb_receive_product_info(SyncConfigUtil::Source, 1, 1); // awaited by both reads
+        QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::GetProfiles), listReads + 1);
+    }
+
     void packageGoesToTheProductThatAskedForIt()
     {
         mServer.serveSlow(kPackagePath, mPackage, 10, 100);

@@ -1,10 +1,12 @@
 // The main window's profile list through the emulated keyboard beyond what a user's journey does
 // (tests/journey): the keyboard's own change notice, replies of other requesters, a keyboard that
-// stops answering, and unplugging during an export or import.
+// answers late or stops answering, work that holds the keyboard, and unplugging during an export
+// or import.
 
 #include "tests/app/AppFixture.h"
 
 #include "app/MainWindow.h"
+#include "emulator/EmulatedIdentityCommands.h"
 #include "emulator/EmulatedProfileCommands.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
@@ -74,6 +76,16 @@ class TestProfileList : public QObject
     }
     void click(const char *button) { QTest::mouseClick(AppFixture::child<QPushButton>(mWindow.get(), button), Qt::LeftButton); }
     QStringList toasts() const { return TestFiles::toastTexts(mWindow.get()); }
+    QString exportFile()
+    {
+        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
+        mFiles = {file};
+        click("exportButton");
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(idle() && toasts().contains(QStringLiteral("写入配置成功")), kWaitMs); }();
+        return file;
+    }
+    // The device page connects again, as after entering it.
+    void reconnect() { gStackedWidget->setCurrentIndex(MainWindow::DevicePage); }
 
 private Q_SLOTS:
     void init()
@@ -147,6 +159,130 @@ private Q_SLOTS:
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         QCOMPARE(listNames(), before);
         QCOMPARE(selectedRow(), 0); // back on the active profile
+    }
+
+    // The keyboard acts at once but answers after the time-out: the request is not sent again,
+    // the window reads what the keyboard holds and tells of no failure.
+    void lateAnswerActsOnce_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("change");
+        QTest::newRow("add") << "addButton" << int(EmulatedProfileCommands::AddProfile) << 1;
+        QTest::newRow("delete") << "deButton" << int(EmulatedProfileCommands::DeleteProfile) << -1;
+    }
+    void lateAnswerActsOnce()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, order);
+        QFETCH(int, change);
+        gUsbCommunicateUtil->setReplyInterval(50);
+        const int lateMs = 400;
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, lateMs, order | 0x80, 9});
+        const qsizetype before = keyboard().profiles.size();
+        click(button.toLatin1().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && mApp.keyboard().requestCount(uchar(order)) == 1, kWaitMs);
+        QTest::qWait(lateMs); // the late answer comes and changes nothing
+        QCOMPARE(mApp.keyboard().requestCount(uchar(order)), 1);
+        QCOMPARE(keyboard().profiles.size(), before + change);
+        verifyAgreement();
+        QCOMPARE(toasts(), QStringList());
+    }
+
+    // Something happens while work holds the keyboard, waiting for its answer: nothing else is
+    // sent meanwhile, the work ends well, and a change notice brings exactly one read after it.
+    void eventWhileKeyboardIsBusy_data()
+    {
+        QTest::addColumn<bool>("import"); // else the device page's first read
+        QTest::addColumn<bool>("notice"); // else replies of another requester
+        QTest::newRow("notice during the first read") << false << true;
+        QTest::newRow("notice during an import") << true << true;
+        QTest::newRow("others' replies during an import") << true << false;
+    }
+    void eventWhileKeyboardIsBusy()
+    {
+        QFETCH(bool, import);
+        QFETCH(bool, notice);
+        const int held = import ? EmulatedIdentityCommands::SetWholeParam : EmulatedIdentityCommands::GetWholeParam;
+        const int reads = mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam);
+        mFiles = {import ? exportFile() : QString()};
+        // The answer is held back well within the reply time-out, for as long as the events take.
+        gUsbCommunicateUtil->setReplyInterval(4000);
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 1500, held | 0x80, 1});
+        if (import)
+            click("importButton");
+        else
+            reconnect();
+        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), import ? 1 : 2, kWaitMs);
+
+        const qsizetype sent = mApp.keyboard().requests().size();
+        if (notice) {
+            EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+        } else {
+            const uchar other = 1; // the configuration read's
+            UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
+            emit protocol->usb_receive_set_config_info(other, 1, 1);
+            emit protocol->usb_receive_config_info(other, 1, 1);
+            emit protocol->usb_receive_set_whole_param(other, 1, 1);
+            emit protocol->usb_receive_set_custom_light_all(other, 1, 1);
+            emit protocol->usb_receive_set_effect_light_all(other, 1, 1);
+            emit protocol->usb_receive_set_keyboard_config(other, 1, 1, 0);
+            emit protocol->usb_receive_set_high_key(other, 1, 1);
+            emit protocol->usb_receive_set_macro_config(other, 1, 1, 0);
+            emit protocol->usb_receive_set_trigger_config_all(other, 1, 1);
+        }
+        QTest::qWait(100);
+        QCOMPARE(mApp.keyboard().requests().size(), sent);
+
+        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+        verifyAgreement();
+        if (import)
+            QVERIFY(toasts().contains(QStringLiteral("导入配置成功")));
+        // One read for the connection, one after the notice, none for the import.
+        QCOMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
+                 reads + (import ? 0 : 1) + (notice ? 1 : 0));
+    }
+
+    // The keyboard stops answering part-way through an import: the window reads it again, and
+    // the model the pages draw from holds what the keyboard holds.
+    void keyboardStopsDuringImport()
+    {
+        const QString file = exportFile();
+        gUsbCommunicateUtil->setReplyInterval(50);
+        gKeyboardConfig->keyboardParams->deadDown = quint16(keyboard().params.deadDown + 7);
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Drop, 0, 0xA0, UsbCommunicateUtil::MaxSends}); // key layers
+        mFiles = {file};
+        click("importButton");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
+        verifyAgreement();
+        QCOMPARE(gKeyboardConfig->keyboardParams->deadDown, keyboard().params.deadDown);
+    }
+
+    // The keyboard names an active profile beyond the rows it lists (a profile with an empty name
+    // is not listed): the list still selects one of its rows, and asks for no switch.
+    void activeProfileBeyondList_data()
+    {
+        QTest::addColumn<bool>("notice"); // else on connecting
+        QTest::newRow("notice") << true;
+        QTest::newRow("connecting") << false;
+    }
+    void activeProfileBeyondList()
+    {
+        QFETCH(bool, notice);
+        keyboard().profiles[1].name.clear();
+        const int beyond = int(keyboard().profiles.size()) - 1;
+        if (notice) {
+            EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, beyond);
+        } else {
+            keyboard().currentProfile = beyond;
+            reconnect();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
+                                     && list()->model()->rowCount() == beyond,
+                                 kWaitMs);
+        QVERIFY(selectedRow() >= 0 && selectedRow() < beyond);
+        QTest::qWait(200);
+        QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::SwitchProfile), 0);
     }
 
     // Pulling the keyboard out while a transfer runs ends the worker and its dialog.

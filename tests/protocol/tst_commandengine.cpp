@@ -170,6 +170,23 @@ private Q_SLOTS:
         QCOMPARE(errors->count(), 0);
     }
 
+    // A command that is never sent twice has no late answers: after its one send was answered
+    // past a silent tick, the next request's answer is its own.
+    void unrepeatedCommandHasNoLateAnswer()
+    {
+        U &engine = open();
+        link->silence();
+        QSignalSpy added(&engine, &U::usb_receive_add_config_table);
+        engine.usb_add_config_table(Page, true, 0);
+        QTest::qWait(Interval + Interval / 2);
+        QCOMPARE(link->written(0x58).size(), 1);
+        link->deliver(0xD8, {});
+        engine.usb_add_config_table(Page, true, 0);
+        link->deliver(0xD8, {});
+        QCOMPARE(added.count(), 2);
+        QCOMPARE(errors->count(), 0);
+    }
+
     // Frame 1 answered once more while frame 2 is awaited, read by the USB reader and handed on
     // as by a Bluetooth link, where the frame number is the only thing that tells the two apart.
     void lateDuplicateOfFrameOne()
