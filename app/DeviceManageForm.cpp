@@ -220,7 +220,10 @@ void DeviceManageForm::protocol_device_connected()
 void DeviceManageForm::usb_receive_connect_wireless_device(uchar state)
 {
     if (state == 1) {
-        synchConfiguration();
+        // Never two reads side by side: a read, an import or a transfer under way ends first.
+        mReadKept = mOtherWork && mOtherWork();
+        if (!mReadKept)
+            synchConfiguration();
     } else if (gStackedWidget) {
         gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
         gStackedWidget->show();
@@ -249,6 +252,19 @@ void DeviceManageForm::releaseWorker()
     mSyncConfig->deleteLater();
     mSyncConfig = nullptr;
     Q_EMIT keyboardBusyChanged(false);
+}
+
+void DeviceManageForm::setOtherWorkCheck(std::function<bool()> busy)
+{
+    mOtherWork = std::move(busy);
+}
+
+void DeviceManageForm::takeKeptRead()
+{
+    if (!mReadKept || (mOtherWork && mOtherWork()))
+        return;
+    mReadKept = false;
+    synchConfiguration();
 }
 
 SyncConfigUtil *DeviceManageForm::syncWorker() const

@@ -3,6 +3,7 @@
 #include <QSharedPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class FileDownloadUtil;
@@ -38,6 +39,10 @@ public:
     QCustomProgressDialog *promptBox() const;
     // The configuration read under way, or null.
     SyncConfigUtil *syncWorker() const;
+    // Tells whether other work (a read, an import, an export, a transfer) holds the keyboard. A
+    // wireless keyboard that connects meanwhile is read once that work has ended (takeKeptRead).
+    void setOtherWorkCheck(std::function<bool()> busy);
+    void takeKeptRead();
 
 Q_SIGNALS:
     // A configuration read of this page started (true) or ended (false).
@@ -98,6 +103,8 @@ private:
 
     QPointer<QCustomProgressDialog> mPromptBox;
     SyncConfigUtil *mSyncConfig = nullptr;
+    std::function<bool()> mOtherWork;
+    bool mReadKept = false;
     QSharedPointer<FileDownloadUtil> mDownloader;
     // The private folder of the download under way; for a resource package, the product folder it
     // is unpacked into and the product's serial number, as chosen when the download started.

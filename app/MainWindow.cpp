@@ -35,6 +35,7 @@
 #include <utility>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
 #include <cmath>
 
 QStackedWidget *gStackedWidget = nullptr;
@@ -76,6 +77,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setupProfileList();
     connect(mDeviceForm, &DeviceManageForm::keyboardBusyChanged, this,
             [this](bool busy) { setKeyboardBusy(mDeviceForm, busy); });
+    // The device page's own read is replaced by a new one; anything else holding the keyboard is waited for.
+    mDeviceForm->setOtherWorkCheck([this] {
+        return std::any_of(mBusyHolders.cbegin(), mBusyHolders.cend(),
+                           [this](const QObject *holder) { return holder != mDeviceForm; });
+    });
 
     mHidWatcher.reset(new HidWatcher);
     connect(mHidWatcher.data(), &HidWatcher::deviceConnected, this, &MainWindow::deviceConnected);
@@ -407,6 +413,7 @@ void MainWindow::deviceDisconnected(const QString &)
 void MainWindow::keyboardTransferRunning(bool running)
 {
     mTransferRunning = running;
+    setKeyboardBusy(mOtherForm, running);
     setListSelectable(!running);
     ui->configListView->setEnabled(!running);
     if (running)

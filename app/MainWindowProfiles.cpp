@@ -4,6 +4,7 @@
 
 #include "ui_MainWindow.h"
 
+#include "app/DeviceManageForm.h"
 #include "app/QConfigListDelegate.h"
 #include "app/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
@@ -273,6 +274,7 @@ void MainWindow::usb_receive_config_change(uchar source, uchar type, uchar item)
 
 void MainWindow::takeKeptNotice()
 {
+    mDeviceForm->takeKeptRead();
     const int page = ui->stackedWidget->currentIndex();
     if (!mNoticeKept || isKeyboardBusy() || page < KeyPage || page > OtherPage)
         return;

@@ -33,6 +33,9 @@ class TestProfileList : public QObject
 {
     Q_OBJECT
 
+    // What reaches the window while the keyboard is busy.
+    enum Event { ProfileNotice, WirelessConnects, OthersReplies };
+
     AppFixture mApp;
     std::unique_ptr<Window> mWindow;
     QStringList mFiles; // answers of the file dialogs, in order
@@ -194,15 +197,16 @@ private Q_SLOTS:
     void eventWhileKeyboardIsBusy_data()
     {
         QTest::addColumn<bool>("import"); // else the device page's first read
-        QTest::addColumn<bool>("notice"); // else replies of another requester
-        QTest::newRow("notice during the first read") << false << true;
-        QTest::newRow("notice during an import") << true << true;
-        QTest::newRow("others' replies during an import") << true << false;
+        QTest::addColumn<int>("event");
+        QTest::newRow("notice during the first read") << false << int(ProfileNotice);
+        QTest::newRow("notice during an import") << true << int(ProfileNotice);
+        QTest::newRow("wireless keyboard connects during an import") << true << int(WirelessConnects);
+        QTest::newRow("others' replies during an import") << true << int(OthersReplies);
     }
     void eventWhileKeyboardIsBusy()
     {
         QFETCH(bool, import);
-        QFETCH(bool, notice);
+        QFETCH(int, event);
         const int held = import ? EmulatedIdentityCommands::SetWholeParam : EmulatedIdentityCommands::GetWholeParam;
         const int reads = mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam);
         mFiles = {import ? exportFile() : QString()};
@@ -216,8 +220,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), import ? 1 : 2, kWaitMs);
 
         const qsizetype sent = mApp.keyboard().requests().size();
-        if (notice) {
+        if (event == ProfileNotice) {
             EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+        } else if (event == WirelessConnects) {
+            EmulatedProfileCommands::sendNotice(mApp.path(), 128, QByteArray("\x03\x01", 2));
         } else {
             const uchar other = 1; // the configuration read's
             UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
@@ -240,7 +246,7 @@ private Q_SLOTS:
             QVERIFY(toasts().contains(QStringLiteral("导入配置成功")));
         // One read for the connection, one after the notice, none for the import.
         QCOMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
-                 reads + (import ? 0 : 1) + (notice ? 1 : 0));
+                 reads + (import ? 0 : 1) + (event != OthersReplies ? 1 : 0));
     }
 
     // The keyboard stops answering part-way through an import: the window reads it again, and
