@@ -69,9 +69,13 @@ void EmulatedMacroCommands::install(EmulatedKeyboard &keyboard)
         if (index >= EmulatedKeyboardState::MacroCount || payload.size() != 2 + count * ActionSize
             || count > actionsPerFrame(request.frameSize) || frame < 1 || frame > request.frame.total)
             return;
+        // Frame n holds the actions from (n - 1) full frames on: a frame that arrives again
+        // rewrites its own place.
         QList<KEYBOARD_MACRO_INFO> &macro = state.macros[index];
-        if (frame == 1)
-            macro.clear();
+        const qsizetype first = qsizetype(frame - 1) * actionsPerFrame(request.frameSize);
+        if (macro.size() < first)
+            return;
+        macro.resize(first);
         for (int i = 0; i < count; ++i)
             macro.append(decode(payload.mid(2 + i * ActionSize, ActionSize)));
         replies.send(QByteArray(1, '\0'), request.frame.frame, request.frame.total);

@@ -240,11 +240,16 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(mApp.keyboard().requests().size(), sent);
 
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+        // One read for the connection, one after the event, none for the import.
+        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
+                                  reads + (import ? 0 : 1) + (event != OthersReplies ? 1 : 0), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
+                                     && !mWindow->isKeyboardBusy(),
+                                 kWaitMs);
         verifyAgreement();
         if (import)
             QVERIFY(toasts().contains(QStringLiteral("导入配置成功")));
-        // One read for the connection, one after the notice, none for the import.
+        QTest::qWait(100);
         QCOMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
                  reads + (import ? 0 : 1) + (event != OthersReplies ? 1 : 0));
     }
