@@ -36,13 +36,6 @@ Q_SIGNALS:
     void customSliderClicked(int type, int value);
 
 protected:
-    // Where the handle's centre travels along the slider, in widget pixels: from start over length.
-    struct Travel {
-        qreal start = 0;
-        qreal length = 0;
-    };
-    virtual Travel handleTravel() const;
-
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -52,6 +45,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Where the handle's centre travels along the slider, in widget pixels: from start over length.
+    struct Travel {
+        qreal start = 0;
+        qreal length = 0;
+    };
+    Travel handleTravel() const;
     void follow(int type, const QPointF &pos);
     // A wheel or key step changed the value: report it now and the Release after a pause.
     void stepped(int before);
