@@ -43,7 +43,8 @@ public:
     using Progress = std::function<void(int step)>;
 
     // Files larger than this are not configuration files and are not read.
-    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    // (A complete configuration is some tens of KiB; this bound also keeps the decryption short.)
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
 
     static QByteArray cipherKey();
     static QByteArray encrypt(const QByteArray &database);
