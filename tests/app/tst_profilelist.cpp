@@ -78,6 +78,7 @@ class TestProfileList : public QObject
 private Q_SLOTS:
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         mFiles.clear();
         PageDialogs::setFilePrompter([this](QWidget *, bool, const QString &, const QString &, const QString &) {

@@ -65,6 +65,7 @@ private:
 
     void open(int frameSize = 128)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(SampleProductDatabase::He104Serial, {}, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         UpdateServer::setBaseAddress(server.baseAddress());
@@ -271,6 +272,7 @@ private Q_SLOTS:
         QFETCH(int, sends);
         QFETCH(QStringList, messages);
         open();
+        PageRig::expectTimeouts();
         if (unanswered)
             rig->keyboard().addReplyFault({ReplyFault::Drop, 0, DataChunk | 0x80, UsbCommunicateUtil::MaxSends});
         rig->answerFiles({write(dataFile(300))});
@@ -306,6 +308,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(int, page);
         open();
+        PageRig::expectTimeouts();
         if (lost)
             rig->keyboard().addReplyFault({ReplyFault::Drop, 0, EmulatedFirmwareCommands::Reset | 0x80, lost});
         rig->answerMessages({confirm ? QMessageBox::Yes : QMessageBox::No, QMessageBox::Ok});

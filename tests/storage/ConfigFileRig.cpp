@@ -79,10 +79,14 @@ ConfigFileRig::ConfigFileRig()
     gKeyboardConfig.reset(new KeyboardConfigUtil);
     gUsbCommunicateUtil.reset(new UsbCommunicateUtil);
     gUsbCommunicateUtil->setReplyInterval(Interval);
+    mProtocol = gUsbCommunicateUtil.data();
 }
 
 ConfigFileRig::~ConfigFileRig()
 {
+    // A rig built while this one still lived owns the shared objects now: they stay as they are.
+    if (gUsbCommunicateUtil.data() != mProtocol)
+        return;
     gUsbCommunicateUtil->closeCommunicate();
     gUsbCommunicateUtil.reset();
     gKeyboardConfig.reset();

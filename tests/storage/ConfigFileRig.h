@@ -63,4 +63,5 @@ public:
 private:
     TestDataDir mDataDir;
     QTemporaryDir mDir;
+    UsbCommunicateUtil *mProtocol = nullptr; // the shared protocol this rig set up
 };

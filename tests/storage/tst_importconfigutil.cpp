@@ -78,6 +78,7 @@ private Q_SLOTS:
 
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         rig = std::make_unique<ConfigFileRig>();
         keyboard = ConfigFileRig::plainKeyboard();
         QVERIFY(rig->connectAndRead(keyboard));
