@@ -327,7 +327,9 @@ void MainWindow::on_importButton_clicked()
         return;
     mAlignForm->exitAlign(true);
     stopWorker(mImportConfig);
-    mImportConfig = new ImportConfigUtil(fileName);
+    // A child of the window: a window that goes takes the import with it, which stops its reading
+    // and waits for its thread.
+    mImportConfig = new ImportConfigUtil(fileName, this);
     connect(mImportConfig, &ImportConfigUtil::import_config_result, this, &MainWindow::import_config_result);
     openProgressDialog(tr("导入配置中......"));
     QTimer::singleShot(kAlignSettleMs, mImportConfig, [worker = mImportConfig] { worker->start(); });

@@ -174,6 +174,21 @@ private Q_SLOTS:
         QVERIFY(!mWindow->progressDialog());
         QVERIFY(!gKeyboardConfig->productInfo);
     }
+
+    // Closing the window during an import ends the import: nothing more reaches the keyboard.
+    void closingTheWindowEndsTheImport()
+    {
+        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
+        mFiles = {file, file};
+        click("exportButton");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
+        click("importButton");
+        QVERIFY(mWindow->progressDialog());
+        mWindow.reset();
+        const qsizetype sent = mApp.keyboard().requests().size();
+        QTest::qWait(500);
+        QCOMPARE(mApp.keyboard().requests().size(), sent);
+    }
 };
 
 QTEST_MAIN(TestProfileList)
