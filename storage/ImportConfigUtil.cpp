@@ -8,6 +8,8 @@
 
 namespace {
 constexpr int ReplyStep = 5;
+constexpr int ProgressBeforeCopy = 99;
+constexpr int Done = 100;
 
 uchar keyOf(const KEYBOARD_EFFECT_LIGHT &record)
 {
@@ -33,8 +35,6 @@ void updateRecords(Map &model, const QList<Record> &records, bool insertMissing)
             model.insert(keyOf(record), QSharedPointer<Record>::create(record));
     }
 }
-constexpr int ProgressBeforeCopy = 99;
-constexpr int Done = 100;
 } // namespace
 
 ImportConfigUtil::ImportConfigUtil(QString fileName, QObject *parent)
@@ -321,12 +321,14 @@ void ImportConfigUtil::copyIntoModel()
     protocol->syncWholeParam();
     protocol->syncConfigInfo();
     // The per-key blocks: the records the keyboard confirmed, in place of the model's records.
-    KeyboardConfigUtil &model = *gKeyboardConfig;
-    updateRecords(model.keyboardCustomLightMap, mContent.customLights, false);
-    updateRecords(model.keyboardEffectLightMap, mContent.effectLights, true);
-    updateRecords(model.keyboardKeyMap, mContent.normalKeys, false);
-    updateRecords(model.keyboardFn1KeyMap, mContent.fnKeys, false);
-    updateRecords(model.keyboardTriggerMap, mContent.triggers, false);
+    if (gKeyboardConfig) {
+        KeyboardConfigUtil &model = *gKeyboardConfig;
+        updateRecords(model.keyboardCustomLightMap, mContent.customLights, false);
+        updateRecords(model.keyboardEffectLightMap, mContent.effectLights, true);
+        updateRecords(model.keyboardKeyMap, mContent.normalKeys, false);
+        updateRecords(model.keyboardFn1KeyMap, mContent.fnKeys, false);
+        updateRecords(model.keyboardTriggerMap, mContent.triggers, false);
+    }
     if (mHighKeysSent > 0)
         protocol->syncHighKey();
     // A cleared macro was emptied in the model by the keyboard's answer.
