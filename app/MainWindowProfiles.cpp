@@ -409,7 +409,9 @@ void MainWindow::on_importButton_clicked()
         return;
     mAlignForm->exitAlign(true);
     stopWorker(this, mImportConfig);
-    mImportConfig = new ImportConfigUtil(fileName);
+    // A child of the window: a window that goes takes the import with it, which stops its reading
+    // and waits for its thread.
+    mImportConfig = new ImportConfigUtil(fileName, this);
     connect(mImportConfig, &ImportConfigUtil::import_config_result, this, &MainWindow::import_config_result);
     setKeyboardBusy(mImportConfig, true);
     openProgressDialog(tr("导入配置中......"));

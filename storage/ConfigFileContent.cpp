@@ -106,11 +106,16 @@ KeyInfoMap ConfigFileContent::keyMap(int layer) const
     return sharedByKey<KEYBOARD_KEY_INFO, KeyInfoMap>(layer == 0 ? normalKeys : fnKeys);
 }
 
-HighKeyList ConfigFileContent::highKeyList() const
+HighKeyList ConfigFileContent::highKeyList(int slotCount) const
 {
     HighKeyList list;
     for (const HIGH_KEY_INFO &key : highKeys)
         list.append(QSharedPointer<HIGH_KEY_INFO>::create(key));
+    // A free slot as the keyboard reports one: slot and kind 255, nothing else.
+    HIGH_KEY_INFO freeSlot;
+    freeSlot.item = freeSlot.attribute = 0xFF;
+    while (list.size() < qMin(slotCount, int(MaxHighKeys)))
+        list.append(QSharedPointer<HIGH_KEY_INFO>::create(freeSlot));
     return list;
 }
 

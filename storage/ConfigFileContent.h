@@ -48,7 +48,9 @@ public:
     CustomLightMap customLightMap() const;
     EffectLightMap effectLightMap() const;
     KeyInfoMap keyMap(int layer) const; // 0 normal, 1 Fn1
-    HighKeyList highKeyList() const;
+    // The advanced keys, followed by free slots up to slotCount records: the block write fills the
+    // keyboard's table from its first slot on, so a slot the file does not name ends up free.
+    HighKeyList highKeyList(int slotCount = 0) const;
     MacroList macroList(int index) const;
     TriggerMap triggerMap() const;
 

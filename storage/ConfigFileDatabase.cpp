@@ -1,5 +1,6 @@
 #include "storage/ConfigFileDatabase.h"
 
+#include "storage/ConfigFileGuard.h"
 #include "storage/QAESEncryption.h"
 
 #include <QAtomicInt>
@@ -14,7 +15,11 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QVariant>
+
+#include <array>
+#include <limits>
 
 namespace {
 const char PassPhrase[] = "OrchidLanterns582#";
@@ -27,10 +32,59 @@ QString temporaryTemplate()
 // The ten tables in file order.
 enum TableId { Product, Config, Params, CustomLight, EffectLight, NormalKeys, FnKeys, HighKeys, Macros, Triggers, TableCount };
 
+// What a column may hold: an integer from min to max, a text of at most max characters, or a
+// blob of at most max bytes. The ranges are what the keyboard model's fields and the commands
+// that carry them take; numbers that the file stores signed may come in either form.
+struct Column {
+    enum Kind { Int, Text, Blob };
+    const char *name;
+    Kind kind;
+    qint64 min;
+    qint64 max;
+};
+
+constexpr qint64 AnyMin = std::numeric_limits<qint64>::min();
+constexpr qint64 AnyMax = std::numeric_limits<qint64>::max();
+constexpr Column rowId(const char *name) { return {name, Column::Int, AnyMin, AnyMax}; }
+constexpr Column u8(const char *name) { return {name, Column::Int, 0, 0xFF}; }
+constexpr Column u16(const char *name) { return {name, Column::Int, 0, 0xFFFF}; }
+constexpr Column signedU8(const char *name) { return {name, Column::Int, -0x80, 0xFF}; }
+constexpr Column signedU16(const char *name) { return {name, Column::Int, -0x8000, 0xFFFF}; }
+constexpr Column flag(const char *name) { return {name, Column::Int, 0, 1}; }
+constexpr Column range(const char *name, qint64 min, qint64 max) { return {name, Column::Int, min, max}; }
+constexpr Column text(const char *name, qint64 max) { return {name, Column::Text, 0, max}; }
+
+const Column ProductColumns[] = {signedU16("serialNumber"), signedU16("version"), text("customerName", 40),
+                                 text("productName", 30), text("logoName", 10)};
+const Column ConfigColumns[] = {rowId("id"), text("configName", 40)};
+// Dead zones 0 to 1.00 mm, polling rates 8K to 1K, debounce low to high.
+const Column ParamsColumns[] = {rowId("id"),           signedU8("reserve"),     flag("touchOptimize"),
+                                range("deadDown", 0, 100), range("deadUp", 0, 100), range("pollingRate", 0, 3),
+                                range("shakeLevel", 0, 2), flag("calibration"),  flag("sportsMode"),
+                                signedU8("currentLayer")};
+const Column CustomLightColumns[] = {u8("keyItem"), u8("light"), u8("colorR"), u8("colorG"), u8("colorB")};
+// functionFlag: bits 0 to 3 only.
+const Column EffectLightColumns[] = {u8("item"),      range("functionFlag", 0, 0x0F), u8("light"),  u8("speed"),
+                                     u8("fullColor"), u8("colorR"), u8("colorG"), u8("colorB")};
+const Column KeyColumns[] = {u8("keyItem"), u8("type"), u8("hValue"), u8("lValue")};
+const Column HighKeyColumns[] = {rowId("id"), u8("item"), u8("attribute"),
+                                 {"data", Column::Blob, 0, ConfigFileContent::HighKeyDataSize}};
+const Column MacroColumns[] = {rowId("id"),
+                               range("macroIndex", 0, ConfigFileContent::MacroCount - 1),
+                               range("item", 0, ConfigFileContent::MaxMacroActions - 1),
+                               u8("type"),
+                               flag("state"),
+                               u8("lValue"),
+                               u8("hValue"),
+                               u16("time")};
+const Column TriggerColumns[] = {u8("keyItem"), u16("trigger"), flag("model"), flag("quick"), u16("quickTrigger"),
+                                 u16("resetTrigger")};
+
 struct Table {
     const char *name;
     const char *columns;
     const char *insert;
+    const Column *columnSpecs;
     int columnCount;
     int createError; // the row-writing error is one below
     int readError;
@@ -44,9 +98,9 @@ const Table Tables[TableCount] = {
      "productName VARCHAR(30) NOT NULL, logoName VARCHAR(10) NOT NULL",
      "INSERT INTO product_table (serialNumber,version,customerName,productName,logoName) VALUES "
      "(:serialNumber, :version,:customerName,:productName,:logoName)",
-     5, -33, -22, 5, 1},
+     ProductColumns, 5, -33, -22, 5, 1},
     {"config_table", "id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE, configName VARCHAR(40) NOT NULL",
-     "INSERT INTO config_table (configName) VALUES (:configName)", 2, -35, -24, 5, 1},
+     "INSERT INTO config_table (configName) VALUES (:configName)", ConfigColumns, 2, -35, -24, 5, 1},
     {"params_table",
      "id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE, reserve INT NOT NULL, touchOptimize BOOL NOT NULL, "
      "deadDown INT NOT NULL, deadUp INT NOT NULL, pollingRate INT NOT NULL, shakeLevel INT NOT NULL, "
@@ -54,43 +108,43 @@ const Table Tables[TableCount] = {
      "INSERT INTO params_table (reserve,touchOptimize,deadDown,deadUp,pollingRate,shakeLevel,calibration,sportsMode,"
      "currentLayer) VALUES (:reserve,:touchOptimize,:deadDown,:deadUp,:pollingRate,:shakeLevel,:calibration,"
      ":sportsMode,:currentLayer)",
-     10, -37, -25, 10, 1},
+     ParamsColumns, 10, -37, -25, 10, 1},
     {"custom_light_table",
      "keyItem INT PRIMARY KEY NOT NULL UNIQUE, light INT NOT NULL, colorR INT NOT NULL, colorG INT NOT NULL, "
      "colorB INT NOT NULL",
      "INSERT INTO custom_light_table (keyItem,light,colorR,colorG,colorB) VALUES (:keyItem,:light,:colorR,:colorG,"
      ":colorB)",
-     5, -39, -26, 10, ConfigFileContent::MaxEntries},
+     CustomLightColumns, 5, -39, -26, 10, ConfigFileContent::MaxEntries},
     {"effect_light_table",
      "item INT PRIMARY KEY NOT NULL UNIQUE, functionFlag INT NOT NULL, light INT NOT NULL, speed INT NOT NULL, "
      "fullColor INT NOT NULL, colorR INT NOT NULL, colorG INT NOT NULL, colorB INT NOT NULL",
      "INSERT INTO effect_light_table (item,functionFlag,light,speed,fullColor,colorR,colorG,colorB) VALUES "
      "(:item,:functionFlag,:light,:speed,:fullColor,:colorR,:colorG,:colorB)",
-     8, -41, -27, 10, ConfigFileContent::MaxEntries},
+     EffectLightColumns, 8, -41, -27, 10, ConfigFileContent::MaxEntries},
     {"keyboard_fn_table",
      "keyItem INT PRIMARY KEY NOT NULL UNIQUE, type INT NOT NULL, hValue INT NOT NULL, lValue INT NOT NULL",
-     "INSERT INTO keyboard_fn_table (keyItem,type,hValue,lValue) VALUES (:keyItem,:type,:hValue,:lValue)", 4, -43,
+     "INSERT INTO keyboard_fn_table (keyItem,type,hValue,lValue) VALUES (:keyItem,:type,:hValue,:lValue)", KeyColumns, 4, -43,
      -28, 10, ConfigFileContent::MaxEntries},
     {"keyboard_fn1_table",
      "keyItem INT PRIMARY KEY NOT NULL UNIQUE, type INT NOT NULL, hValue INT NOT NULL, lValue INT NOT NULL",
-     "INSERT INTO keyboard_fn1_table (keyItem,type,hValue,lValue) VALUES (:keyItem,:type,:hValue,:lValue)", 4, -45,
+     "INSERT INTO keyboard_fn1_table (keyItem,type,hValue,lValue) VALUES (:keyItem,:type,:hValue,:lValue)", KeyColumns, 4, -45,
      -29, 10, ConfigFileContent::MaxEntries},
     {"high_key_table",
      "id INTEGER PRIMARY KEY NOT NULL UNIQUE, item INT NOT NULL, attribute INT NOT NULL, data BLOB(40) NOT NULL",
-     "INSERT INTO high_key_table (item,attribute,data) VALUES (:item,:attribute,:data)", 4, -47, -30, 10,
+     "INSERT INTO high_key_table (item,attribute,data) VALUES (:item,:attribute,:data)", HighKeyColumns, 4, -47, -30, 10,
      ConfigFileContent::MaxHighKeys},
     {"key_macro_table",
      "id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE, macroIndex INT NOT NULL, item INT NOT NULL, "
      "type INT NOT NULL, state INT NOT NULL, lValue INT NOT NULL, hValue INT NOT NULL, time INT NOT NULL",
      "INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (:macroIndex,:item,:type,"
      ":state,:lValue,:hValue,:time)",
-     8, -49, -31, 10, ConfigFileContent::MaxMacroActions},
+     MacroColumns, 8, -49, -31, 10, ConfigFileContent::MaxMacroActions},
     {"key_trigger_table",
      "keyItem INT PRIMARY KEY NOT NULL UNIQUE, trigger INT NOT NULL, model BOOL NOT NULL, quick BOOL NOT NULL, "
      "quickTrigger INT NOT NULL, resetTrigger INT NOT NULL",
      "INSERT INTO key_trigger_table (keyItem,trigger,model,quick,quickTrigger,resetTrigger) VALUES (:keyItem,"
      ":trigger,:model,:quick,:quickTrigger,:resetTrigger)",
-     6, -51, -32, 10, ConfigFileContent::MaxEntries},
+     TriggerColumns, 6, -51, -32, 10, ConfigFileContent::MaxEntries},
 };
 
 using Row = QVariantList;
@@ -127,9 +181,15 @@ private:
     QSqlDatabase mDb;
 };
 
+// A read or write stopped on request fails on purpose: that is no fault worth a warning.
+QDebug failureLog()
+{
+    return QThread::currentThread()->isInterruptionRequested() ? qInfo().noquote() : qWarning().noquote();
+}
+
 void logFailure(const char *what, const Table &table, const QSqlQuery &query)
 {
-    qWarning().noquote() << QStringLiteral("=== ConfigFileDatabase %1 %2 失败: %3 ===")
+    failureLog() << QStringLiteral("=== ConfigFileDatabase %1 %2 失败: %3 ===")
                                 .arg(QLatin1String(what), QLatin1String(table.name), query.lastError().text());
 }
 
@@ -259,39 +319,70 @@ int writeDatabase(const QString &file, const ConfigFileContent &content, const C
 
 // --- reading ---
 
-uchar u8(const QVariant &v)
+uchar toU8(const QVariant &v)
 {
     return uchar(v.toLongLong());
 }
 
-quint16 u16(const QVariant &v)
+quint16 toU16(const QVariant &v)
 {
     return quint16(v.toLongLong());
 }
 
-// The rows of a statement, whole; false when it fails, a row lacks columns or there are more
-// rows than maxRows.
-bool selectRows(QSqlQuery &query, const Table &table, QList<Row> *rows)
+bool toFlag(const QVariant &v)
+{
+    return v.toLongLong() != 0;
+}
+
+// True when the value is of the column's kind and within its range.
+bool fits(const Column &column, const QVariant &value)
+{
+    if (value.isNull())
+        return false;
+    switch (column.kind) {
+    case Column::Int:
+        if (value.typeId() != QMetaType::LongLong && value.typeId() != QMetaType::Int)
+            return false;
+        return value.toLongLong() >= column.min && value.toLongLong() <= column.max;
+    case Column::Text:
+        return value.typeId() == QMetaType::QString && value.toString().size() <= column.max;
+    case Column::Blob:
+        return value.typeId() == QMetaType::QByteArray && value.toByteArray().size() <= column.max;
+    }
+    return false;
+}
+
+// The rows of a statement, whole; false when it fails, a value does not fit its column or there
+// are more rows than maxRows.
+bool selectRows(QSqlQuery &query, const Table &table, int maxRows, QList<Row> *rows)
 {
     if (!query.exec()) {
         logFailure("读取", table, query);
         return false;
     }
     if (query.record().count() < table.columnCount) {
-        qWarning().noquote() << QStringLiteral("=== ConfigFileDatabase %1 列数不对 ===").arg(QLatin1String(table.name));
+        failureLog() << QStringLiteral("=== ConfigFileDatabase %1 列数不对 ===").arg(QLatin1String(table.name));
         return false;
     }
     while (query.next()) {
-        if (rows->size() == table.maxRows) {
+        if (rows->size() == maxRows) {
             // The first row of a one-row table is all that is read.
-            if (table.maxRows == 1)
+            if (maxRows == 1)
                 return true;
-            qWarning().noquote() << QStringLiteral("=== ConfigFileDatabase %1 行数超过键盘容量 ===").arg(QLatin1String(table.name));
+            failureLog() << QStringLiteral("=== ConfigFileDatabase %1 行数超过键盘容量 ===").arg(QLatin1String(table.name));
             return false;
         }
         Row row;
-        for (int i = 0; i < table.columnCount; ++i)
-            row.append(query.value(i));
+        for (int i = 0; i < table.columnCount; ++i) {
+            const QVariant value = query.value(i);
+            if (!fits(table.columnSpecs[i], value)) {
+                failureLog() << QStringLiteral("=== ConfigFileDatabase %1.%2 的值不合法: %3 ===")
+                                            .arg(QLatin1String(table.name), QLatin1String(table.columnSpecs[i].name),
+                                                 value.toString().left(20));
+                return false;
+            }
+            row.append(value);
+        }
         rows->append(row);
     }
     if (query.lastError().isValid()) {
@@ -301,33 +392,55 @@ bool selectRows(QSqlQuery &query, const Table &table, QList<Row> *rows)
     return true;
 }
 
-bool readAll(QSqlDatabase &db, TableId id, QList<Row> *rows)
+bool readAll(QSqlDatabase &db, TableId id, const QString &order, int maxRows, QList<Row> *rows)
 {
     QSqlQuery query(db);
-    if (!query.prepare(QStringLiteral("SELECT * FROM %1").arg(QLatin1String(Tables[id].name))))
+    if (!query.prepare(QStringLiteral("SELECT * FROM %1%2").arg(QLatin1String(Tables[id].name), order)))
         return false;
-    return selectRows(query, Tables[id], rows);
+    return selectRows(query, Tables[id], maxRows, rows);
+}
+
+// The fields of a placed advanced key that have a range of their own: an MT hold time of 10 to
+// 1000 ms and a SOCD mode of 0 to 3. A free slot carries nothing.
+bool isPlausibleHighKey(const HIGH_KEY_INFO &key)
+{
+    constexpr uchar FreeSlot = 0xFF;
+    if (key.item == FreeSlot)
+        return key.attribute <= 5 || key.attribute == FreeSlot;
+    if (key.item >= ConfigFileContent::MaxHighKeys || key.attribute > 5)
+        return false;
+    if (key.attribute == 1) {
+        const int holdTime = key.data[1] | (key.data[2] << 8);
+        return holdTime >= 10 && holdTime <= 1000;
+    }
+    return key.attribute != 5 || key.data[1] <= 3;
+}
+
+// The ten macros from one read of the whole table, action by action in item order.
+bool readMacros(QSqlDatabase &db, ConfigFileContent *c)
+{
+    QList<Row> rows;
+    if (!readAll(db, Macros, QStringLiteral(" ORDER BY macroIndex ASC, item ASC"),
+                 ConfigFileContent::MacroCount * ConfigFileContent::MaxMacroActions, &rows))
+        return false;
+    for (const Row &r : rows) {
+        QList<KEYBOARD_MACRO_INFO> &macro = c->macros[size_t(r[1].toLongLong())];
+        if (macro.size() == ConfigFileContent::MaxMacroActions) {
+            failureLog() << "=== ConfigFileDatabase key_macro_table 宏动作超过键盘容量 ===";
+            return false;
+        }
+        macro.append(KEYBOARD_MACRO_INFO{toU8(r[3]), toU8(r[4]), toU8(r[5]), toU8(r[6]), toU16(r[7])});
+    }
+    return true;
 }
 
 // Fills the part of content that table id holds; false when the table cannot give it.
 bool readTable(QSqlDatabase &db, TableId id, ConfigFileContent *c)
 {
+    if (id == Macros)
+        return readMacros(db, c);
     QList<Row> rows;
-    if (id == Macros) {
-        for (int index = 0; index < ConfigFileContent::MacroCount; ++index) {
-            QSqlQuery query(db);
-            rows.clear();
-            if (!query.prepare(QStringLiteral("SELECT * FROM key_macro_table WHERE macroIndex = :macroIndex ORDER BY item ASC")))
-                return false;
-            query.bindValue(QStringLiteral(":macroIndex"), index);
-            if (!selectRows(query, Tables[Macros], &rows))
-                return false;
-            for (const Row &r : rows)
-                c->macros[size_t(index)].append(KEYBOARD_MACRO_INFO{u8(r[3]), u8(r[4]), u8(r[5]), u8(r[6]), u16(r[7])});
-        }
-        return true;
-    }
-    if (!readAll(db, id, &rows))
+    if (!readAll(db, id, QString(), Tables[id].maxRows, &rows))
         return false;
     const bool oneRow = Tables[id].maxRows == 1;
     if (oneRow && rows.isEmpty())
@@ -335,8 +448,8 @@ bool readTable(QSqlDatabase &db, TableId id, ConfigFileContent *c)
     for (const Row &r : rows) {
         switch (id) {
         case Product:
-            c->product.serialNumber = u16(r[0]);
-            c->product.version = u16(r[1]);
+            c->product.serialNumber = toU16(r[0]);
+            c->product.version = toU16(r[1]);
             c->product.customerName = r[2].toString();
             c->product.productName = r[3].toString();
             c->product.logoName = r[4].toString();
@@ -347,31 +460,34 @@ bool readTable(QSqlDatabase &db, TableId id, ConfigFileContent *c)
             c->hasConfigName = true;
             break;
         case Params:
-            c->params = KEYBOARD_PARAMS{u8(r[1]), r[2].toBool(), u16(r[3]), u16(r[4]), u8(r[5]),
-                                        u8(r[6]),  r[7].toBool(), r[8].toBool(), u8(r[9])};
+            c->params = KEYBOARD_PARAMS{toU8(r[1]), toFlag(r[2]), toU16(r[3]), toU16(r[4]), toU8(r[5]),
+                                        toU8(r[6]), toFlag(r[7]), toFlag(r[8]), toU8(r[9])};
             break;
         case CustomLight:
-            c->customLights.append(KEYBOARD_CUSTOM_LIGHT{u8(r[0]), u8(r[1]), u8(r[2]), u8(r[3]), u8(r[4])});
+            c->customLights.append(KEYBOARD_CUSTOM_LIGHT{toU8(r[0]), toU8(r[1]), toU8(r[2]), toU8(r[3]), toU8(r[4])});
             break;
         case EffectLight:
-            c->effectLights.append(
-                KEYBOARD_EFFECT_LIGHT{u8(r[0]), u8(r[1]), u8(r[2]), u8(r[3]), u8(r[4]), u8(r[5]), u8(r[6]), u8(r[7])});
+            c->effectLights.append(KEYBOARD_EFFECT_LIGHT{toU8(r[0]), toU8(r[1]), toU8(r[2]), toU8(r[3]), toU8(r[4]),
+                                                         toU8(r[5]), toU8(r[6]), toU8(r[7])});
             break;
         case NormalKeys:
         case FnKeys:
-            (id == NormalKeys ? c->normalKeys : c->fnKeys).append(KEYBOARD_KEY_INFO{u8(r[0]), u8(r[1]), u8(r[2]), u8(r[3])});
+            (id == NormalKeys ? c->normalKeys : c->fnKeys)
+                .append(KEYBOARD_KEY_INFO{toU8(r[0]), toU8(r[1]), toU8(r[2]), toU8(r[3])});
             break;
         case HighKeys: {
             HIGH_KEY_INFO key;
-            if (!ConfigFileContent::unpackHighKey(u8(r[1]), u8(r[2]), r[3].toByteArray(), &key)) {
-                qWarning().noquote() << "=== ConfigFileDatabase high_key_table 数据太短 ===";
+            if (!ConfigFileContent::unpackHighKey(toU8(r[1]), toU8(r[2]), r[3].toByteArray(), &key)
+                || !isPlausibleHighKey(key)) {
+                failureLog() << "=== ConfigFileDatabase high_key_table 高级键不合法 ===";
                 return false;
             }
             c->highKeys.append(key);
             break;
         }
         case Triggers:
-            c->triggers.append(KEYBOARD_TRIGGER_INFO{u8(r[0]), u16(r[1]), r[2].toBool(), r[3].toBool(), u16(r[4]), u16(r[5])});
+            c->triggers.append(
+                KEYBOARD_TRIGGER_INFO{toU8(r[0]), toU16(r[1]), toFlag(r[2]), toFlag(r[3]), toU16(r[4]), toU16(r[5])});
             break;
         case Macros:
         case TableCount:
@@ -388,18 +504,86 @@ bool passesQuickCheck(QSqlDatabase &db)
            && query.value(0).toString() == QLatin1String("ok");
 }
 
+int tableNamed(const QString &name)
+{
+    for (int id = 0; id < TableCount; ++id) {
+        if (name.compare(QLatin1String(Tables[id].name), Qt::CaseInsensitive) == 0)
+            return id;
+    }
+    return TableCount;
+}
+
+// What the file declares: for each of the ten tables whether it is a plain table with the
+// file's columns in order. A view or a trigger spoils the table it names or sits on; one of
+// another name spoils the file. Reading must run nothing that the file brings along.
+struct Schema {
+    bool usable = false;
+    std::array<bool, TableCount> plain{};
+};
+
+bool hasColumnsOf(QSqlDatabase &db, const Table &table)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA table_xinfo(%1)").arg(QLatin1String(table.name))))
+        return false;
+    int n = 0;
+    while (query.next()) {
+        // Column 1 the name, column 6 the hidden flag (generated or virtual-table columns).
+        if (n == table.columnCount || query.value(6).toInt() != 0
+            || query.value(1).toString().compare(QLatin1String(table.columnSpecs[n].name), Qt::CaseInsensitive) != 0)
+            return false;
+        ++n;
+    }
+    return n == table.columnCount && !query.lastError().isValid();
+}
+
+Schema readSchema(QSqlDatabase &db)
+{
+    Schema schema;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master")))
+        return schema;
+    std::array<bool, TableCount> spoilt{};
+    std::array<bool, TableCount> declared{};
+    while (query.next()) {
+        const QString type = query.value(0).toString();
+        if (type == QLatin1String("view") || type == QLatin1String("trigger")) {
+            const int id = tableNamed(query.value(type == QLatin1String("view") ? 1 : 2).toString());
+            failureLog() << QStringLiteral("=== ConfigFileDatabase 文件带有 %1 %2 ===").arg(type, query.value(1).toString());
+            if (id == TableCount)
+                return schema;
+            spoilt[size_t(id)] = true;
+        } else if (type == QLatin1String("table")) {
+            const int id = tableNamed(query.value(1).toString());
+            if (id != TableCount)
+                declared[size_t(id)] = query.value(3).toString().trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive);
+        }
+    }
+    if (query.lastError().isValid())
+        return schema;
+    for (int id = 0; id < TableCount; ++id)
+        schema.plain[size_t(id)] = declared[size_t(id)] && !spoilt[size_t(id)] && hasColumnsOf(db, Tables[id]);
+    schema.usable = true;
+    return schema;
+}
+
 int readDatabase(QSqlDatabase &db, int serialNumber, ConfigFileContent *content,
                  const ConfigFileDatabase::Progress &progress)
 {
-    if (!passesQuickCheck(db)) {
-        qWarning().noquote() << "=== ConfigFileDatabase 不是配置数据库 ===";
+    const Schema schema = passesQuickCheck(db) ? readSchema(db) : Schema();
+    if (!schema.usable) {
+        failureLog() << "=== ConfigFileDatabase 不是配置数据库 ===";
         return ConfigFileDatabase::ErrorProduct;
     }
     for (int id = 0; id < TableCount; ++id) {
+        if (!schema.plain[size_t(id)]) {
+            failureLog() << QStringLiteral("=== ConfigFileDatabase %1 不是文件格式的表 ===").arg(QLatin1String(Tables[id].name));
+            return Tables[id].readError;
+        }
         if (!readTable(db, TableId(id), content))
             return Tables[id].readError;
         if (id == Product && int(content->product.serialNumber) != serialNumber) {
-            qWarning().noquote() << QStringLiteral("=== ConfigFileDatabase 产品型号不匹配 file={%1};keyboard={%2} ===")
+            failureLog() << QStringLiteral("=== ConfigFileDatabase 产品型号不匹配 file={%1};keyboard={%2} ===")
                                         .arg(content->product.serialNumber)
                                         .arg(serialNumber);
             return ConfigFileDatabase::ErrorProductModel;
@@ -484,6 +668,10 @@ int ConfigFileDatabase::importDatabase(const QByteArray &plain, int serialNumber
 
     Connection connection(temporary.fileName(), true);
     if (!connection.isOpen())
+        return ErrorOpenDatabase;
+    // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
+    const ConfigFileGuard guard(connection.db());
+    if (!guard.isActive())
         return ErrorOpenDatabase;
     progress(3);
     ConfigFileContent read;

@@ -43,7 +43,8 @@ public:
     using Progress = std::function<void(int step)>;
 
     // Files larger than this are not configuration files and are not read.
-    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+    // (A complete configuration is some tens of KiB; this bound also keeps the decryption short.)
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
 
     static QByteArray cipherKey();
     static QByteArray encrypt(const QByteArray &database);
@@ -57,6 +58,10 @@ public:
     // Reads the file at path. serialNumber is the connected keyboard's product (NoProduct when
     // there is none); a file of another product fails with -23. Progress: 3 when the database is open, then 3 per table from the
     // board parameters on (27 in all). content is filled only on success.
+    // A file is taken only when each of its ten tables is a plain table with the format's columns
+    // (no view, no trigger, no computed column) and every value has its column's type and a value
+    // the keyboard model and the commands take; otherwise it fails with that table's code (-31 for
+    // the macros). The reading is bounded (ConfigFileGuard) and stops when its thread is asked to.
     static constexpr int NoProduct = -1;
     static int importFile(const QString &path, int serialNumber, ConfigFileContent *content,
                           const Progress &progress);

@@ -10,6 +10,31 @@ namespace {
 constexpr int ReplyStep = 5;
 constexpr int ProgressBeforeCopy = 99;
 constexpr int Done = 100;
+
+uchar keyOf(const KEYBOARD_EFFECT_LIGHT &record)
+{
+    return record.item;
+}
+
+template<typename Record>
+uchar keyOf(const Record &record)
+{
+    return record.keyItem;
+}
+
+// Copies each record over the model's record of the same key. The keyboard ignores a key it does
+// not have, so the model takes no record for it either; effects are the exception: the keyboard
+// takes a new effect number as a new effect.
+template<typename Map, typename Record>
+void updateRecords(Map &model, const QList<Record> &records, bool insertMissing)
+{
+    for (const Record &record : records) {
+        if (const auto target = model.value(keyOf(record)))
+            *target = record;
+        else if (insertMissing)
+            model.insert(keyOf(record), QSharedPointer<Record>::create(record));
+    }
+}
 } // namespace
 
 ImportConfigUtil::ImportConfigUtil(QString fileName, QObject *parent)
@@ -37,6 +62,7 @@ ImportConfigUtil::ImportConfigUtil(QString fileName, QObject *parent)
     connect(protocol, &U::usb_receive_set_keyboard_config, this, &I::usb_receive_set_keyboard_config);
     connect(protocol, &U::usb_receive_set_high_key, this, &I::usb_receive_set_high_key);
     connect(protocol, &U::usb_receive_set_macro_config, this, &I::usb_receive_set_macro_config);
+    connect(protocol, &U::usb_receive_del_macro_config, this, &I::usb_receive_del_macro_config);
     connect(protocol, &U::usb_receive_set_trigger_config_all, this, &I::usb_receive_set_trigger_config_all);
 }
 
@@ -44,6 +70,8 @@ ImportConfigUtil::~ImportConfigUtil()
 {
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->disconnect(this);
+    // A file still being read stops at its next step.
+    requestInterruption();
     wait();
     qDebug() << "=== ImportConfigUtil 导入配置结束 ===";
 }
@@ -198,7 +226,18 @@ void ImportConfigUtil::usb_receive_set_high_key(const uchar &source, const int &
 void ImportConfigUtil::usb_receive_set_macro_config(const uchar &source, const int &current, const int &total,
                                                     const uchar &)
 {
-    if (!acceptReply("usb_receive_set_macro_config", source, current, total))
+    macroWritten("usb_receive_set_macro_config", source, current, total);
+}
+
+void ImportConfigUtil::usb_receive_del_macro_config(const uchar &source, const int &current, const int &total,
+                                                    const uchar &)
+{
+    macroWritten("usb_receive_del_macro_config", source, current, total);
+}
+
+void ImportConfigUtil::macroWritten(const char *slot, uchar source, int current, int total)
+{
+    if (!acceptReply(slot, source, current, total))
         return;
     // After M10 the travel settings follow: there is no macro behind it to write.
     if (mMacroStep + 1 < ConfigFileContent::MacroCount) {
@@ -254,12 +293,21 @@ void ImportConfigUtil::sendKeyboardKeyData()
 
 void ImportConfigUtil::sendHighKeyData()
 {
-    gUsbCommunicateUtil->usb_set_high_key(Source, true, mContent.highKeyList());
+    // The table as long as the keyboard's own, as it was last read.
+    const int slotCount = gKeyboardConfig ? int(gKeyboardConfig->keyboardHighKeyList.size()) : 0;
+    const HighKeyList list = mContent.highKeyList(slotCount);
+    mHighKeysSent = int(list.size());
+    gUsbCommunicateUtil->usb_set_high_key(Source, true, list);
 }
 
 void ImportConfigUtil::sendMacroData()
 {
-    gUsbCommunicateUtil->usb_set_macro_config(Source, true, mMacroStep, mContent.macroList(mMacroStep));
+    // An empty write sends nothing: a macro the file holds empty is cleared instead.
+    const MacroList actions = mContent.macroList(mMacroStep);
+    if (actions.isEmpty())
+        gUsbCommunicateUtil->usb_del_macro_config(Source, true, mMacroStep);
+    else
+        gUsbCommunicateUtil->usb_set_macro_config(Source, true, mMacroStep, actions);
 }
 
 void ImportConfigUtil::sendTriggerData()
@@ -272,12 +320,20 @@ void ImportConfigUtil::copyIntoModel()
     UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
     protocol->syncWholeParam();
     protocol->syncConfigInfo();
-    protocol->syncCustomLight();
-    protocol->syncEffectLight();
-    protocol->syncKeyboardConfig(0);
-    protocol->syncKeyboardConfig(1);
-    protocol->syncHighKey();
-    for (int index = 0; index < ConfigFileContent::MacroCount; ++index)
-        protocol->syncMacroConfig(uchar(index));
-    protocol->syncTriggerConfig();
+    // The per-key blocks: the records the keyboard confirmed, in place of the model's records.
+    if (gKeyboardConfig) {
+        KeyboardConfigUtil &model = *gKeyboardConfig;
+        updateRecords(model.keyboardCustomLightMap, mContent.customLights, false);
+        updateRecords(model.keyboardEffectLightMap, mContent.effectLights, true);
+        updateRecords(model.keyboardKeyMap, mContent.normalKeys, false);
+        updateRecords(model.keyboardFn1KeyMap, mContent.fnKeys, false);
+        updateRecords(model.keyboardTriggerMap, mContent.triggers, false);
+    }
+    if (mHighKeysSent > 0)
+        protocol->syncHighKey();
+    // A cleared macro was emptied in the model by the keyboard's answer.
+    for (int index = 0; index < ConfigFileContent::MacroCount; ++index) {
+        if (!mContent.macros[size_t(index)].isEmpty())
+            protocol->syncMacroConfig(uchar(index));
+    }
 }

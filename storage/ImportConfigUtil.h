@@ -15,6 +15,11 @@
 // or the protocol's error (-1, -2, -3, -4, -200, a Bluetooth code). After a failure for which
 // isKeyboardWritten() is true the keyboard holds part of the file while the model is unchanged:
 // the caller reads the configuration again (SyncConfigUtil, ScopeConfigInfo).
+//
+// After (true, 100) the model holds what a fresh read of the keyboard would give: a macro the file
+// holds empty is cleared on the keyboard, the advanced-key table is written whole (free slots
+// where the file names none), and the per-key blocks, which the keyboard only ever updates key by
+// key, change in the model for the keys the file holds and stay as they were for the others.
 
 #include "storage/ConfigFileContent.h"
 
@@ -56,6 +61,7 @@ private Q_SLOTS:
     void usb_receive_set_keyboard_config(const uchar &source, const int &current, const int &total, const uchar &layer);
     void usb_receive_set_high_key(const uchar &source, const int &current, const int &total);
     void usb_receive_set_macro_config(const uchar &source, const int &current, const int &total, const uchar &index);
+    void usb_receive_del_macro_config(const uchar &source, const int &current, const int &total, const uchar &index);
     void usb_receive_set_trigger_config_all(const uchar &source, const int &current, const int &total);
 
 private:
@@ -63,6 +69,7 @@ private:
     // Source check and progress for a reply; true when its block is complete.
     bool acceptReply(const char *slot, uchar source, int current, int total);
     void finish(bool status, int value);
+    void macroWritten(const char *slot, uchar source, int current, int total);
     void copyIntoModel();
 
     // The steps of the chain, in order.
@@ -83,6 +90,7 @@ private:
     int mProgress = 0;
     uchar mLayerStep = 0;
     uchar mMacroStep = 0;
+    int mHighKeysSent = 0; // records of the advanced-key table write, free slots included
     std::atomic<bool> mFileRead{false}; // the file is read by the first start() only
     bool mChainStarted = false;
     bool mKeyboardWritten = false;

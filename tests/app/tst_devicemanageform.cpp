@@ -80,6 +80,7 @@ private Q_SLOTS:
 
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         mServer.clearCounts();
         mServer.serve(kPackagePath, mPackage);

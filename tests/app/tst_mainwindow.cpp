@@ -122,6 +122,7 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         gBootFirewareScreenFlag = gEntryBootFirewareFlag = false;
         gSystemConfig->setCloseMin(false);
@@ -352,6 +353,7 @@ private Q_SLOTS:
     void connectThroughTheWindow()
     {
         gSystemConfig->setCommType(1);
+        mWindow.reset(); // the old window goes before the new one is built
         mWindow = std::make_unique<ProbeWindow>();
         QVERIFY(child<QRadioButton>("main_ble_radio")->isChecked());
         mWindow->show();

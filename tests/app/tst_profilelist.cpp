@@ -93,6 +93,7 @@ class TestProfileList : public QObject
 private Q_SLOTS:
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         mFiles.clear();
         PageDialogs::setFilePrompter([this](QWidget *, bool, const QString &, const QString &, const QString &) {
@@ -319,6 +320,21 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::DevicePage), kWaitMs);
         QVERIFY(!mWindow->progressDialog());
         QVERIFY(!gKeyboardConfig->productInfo);
+    }
+
+    // Closing the window during an import ends the import: nothing more reaches the keyboard.
+    void closingTheWindowEndsTheImport()
+    {
+        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
+        mFiles = {file, file};
+        click("exportButton");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
+        click("importButton");
+        QVERIFY(mWindow->progressDialog());
+        mWindow.reset();
+        const qsizetype sent = mApp.keyboard().requests().size();
+        QTest::qWait(500);
+        QCOMPARE(mApp.keyboard().requests().size(), sent);
     }
 };
 

@@ -109,6 +109,7 @@ private Q_SLOTS:
 
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         mServer.clearCounts();
         mApp.pageStack().setCurrentIndex(MainWindow::SettingsPage);

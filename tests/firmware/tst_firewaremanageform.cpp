@@ -58,6 +58,7 @@ private Q_SLOTS:
 
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         FirmwareTestKit::failOnWarnings();
         bus.reset();
         gSystemConfig->setTheme(0);

@@ -2,9 +2,10 @@
 // worker runs on its thread), then builds every block the import would send to the keyboard.
 //
 // Input: byte 0 bit 0 picks the form of the rest: set, the decrypted file, a plain database (so
-// that mutations reach the tables); clear, the file as it would lie on disk. At start a seed
-// is put into the corpus folder: a configuration of a made-up keyboard, exported by the real
-// writer, as a plain database with small pages.
+// that mutations reach the tables); clear, the file as it would lie on disk. At start seeds are
+// put into the corpus folder: a configuration of a made-up keyboard, exported by the real writer,
+// as a plain database with small pages, and variants of it made to hang the reader or to carry
+// values no keyboard holds.
 
 #include "storage/ConfigFileDatabase.h"
 
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -20,7 +22,33 @@
 
 namespace {
 constexpr quint16 Serial = 0x9A01;
-const char SeedName[] = "seed-exported-config";
+
+// Seed name, and the statements that turn the exported configuration into it.
+struct Seed {
+    const char *name;
+    QStringList statements;
+};
+
+QList<Seed> seeds()
+{
+    return {
+        {"seed-exported-config", {}},
+        {"seed-recursive-view",
+         {"DROP TABLE key_macro_table",
+          "CREATE VIEW key_macro_table AS WITH RECURSIVE r(id,macroIndex,item,type,state,lValue,hValue,time) AS "
+          "(SELECT 1,0,0,1,1,4,0,0 UNION ALL SELECT id + 1,0,0,1,1,4,0,0 FROM r) SELECT * FROM r ORDER BY id DESC"}},
+        {"seed-trigger", {"CREATE TRIGGER wipe AFTER INSERT ON key_trigger_table BEGIN DELETE FROM key_trigger_table; END"}},
+        {"seed-wrong-types",
+         {"UPDATE params_table SET touchOptimize = 'maybe'", "UPDATE custom_light_table SET colorR = x'0102'",
+          "UPDATE key_trigger_table SET quickTrigger = 1e300"}},
+        {"seed-out-of-range",
+         {"UPDATE params_table SET pollingRate = 255", "UPDATE effect_light_table SET colorB = -7",
+          "UPDATE keyboard_fn_table SET type = 99999999999"}},
+        {"seed-oversized-blob", {"UPDATE high_key_table SET data = zeroblob(4096) WHERE id = 1"}},
+        {"seed-macro-index-50",
+         {"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (50,0,1,1,4,0,0)"}},
+    };
+}
 
 ConfigFileContent sampleContent()
 {
@@ -29,7 +57,7 @@ ConfigFileContent sampleContent()
     c.product.serialNumber = Serial;
     c.product.productName = QStringLiteral("Quill HE104");
     c.configName = QStringLiteral("配置1");
-    c.params = KEYBOARD_PARAMS{0xFF, true, 40000, 34, 3, 2, false, true, 1};
+    c.params = KEYBOARD_PARAMS{0xFF, true, 40, 34, 3, 2, false, true, 1};
     for (int key = 0; key < 8; ++key) {
         c.customLights.append(KEYBOARD_CUSTOM_LIGHT{uchar(key), 4, uchar(key * 30), 0x10, 0xFF});
         c.normalKeys.append(KEYBOARD_KEY_INFO{uchar(key), 1, 0, uchar(0x04 + key)});
@@ -37,13 +65,16 @@ ConfigFileContent sampleContent()
         c.triggers.append(KEYBOARD_TRIGGER_INFO{uchar(key), quint16(100 + key), true, key % 2 == 0, 30, 40});
     }
     c.effectLights.append(KEYBOARD_EFFECT_LIGHT{3, 0x0B, 1, 3, 1, 0x20, 0x40, 0x60});
+    // One key of each kind (MT hold time 0x0302 ms, SOCD mode 1), then a free slot.
     for (int kind = 0; kind < 7; ++kind) {
         HIGH_KEY_INFO key;
         key.item = kind == 6 ? 0xFF : uchar(kind);
-        key.attribute = uchar(kind);
+        key.attribute = kind == 6 ? 0xFF : uchar(kind);
         key.keyItem = uchar(kind + 1);
         for (size_t i = 0; i < key.data.size(); ++i)
-            key.data[i] = uchar(i + kind);
+            key.data[i] = kind == 6 ? 0 : uchar(i + kind);
+        if (kind == 5)
+            key.data[1] = 1;
         c.highKeys.append(key);
     }
     c.macros[0] = {KEYBOARD_MACRO_INFO{1, 1, 0x04, 0, 20}, KEYBOARD_MACRO_INFO{1, 0, 0x04, 0, 300}};
@@ -51,8 +82,9 @@ ConfigFileContent sampleContent()
     return c;
 }
 
-// The sample exported by the real writer, decrypted and rewritten with 512-byte pages.
-QByteArray seedDatabase()
+// The sample exported by the real writer, decrypted, changed by the statements and rewritten with
+// 512-byte pages.
+QByteArray seedDatabase(const QStringList &statements)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("seed.aaa"));
@@ -70,6 +102,8 @@ QByteArray seedDatabase()
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz_seed"));
         db.setDatabaseName(plain);
         if (db.open()) {
+            for (const QString &statement : statements)
+                QSqlQuery(db).exec(statement);
             QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size = 512"));
             QSqlQuery(db).exec(QStringLiteral("VACUUM"));
         }
@@ -88,6 +122,11 @@ void checkLimits(const ConfigFileContent &c)
                 && c.fnKeys.size() <= ConfigFileContent::MaxEntries && c.triggers.size() <= ConfigFileContent::MaxEntries;
     for (const auto &macro : c.macros)
         fits = fits && macro.size() <= ConfigFileContent::MaxMacroActions;
+    // Settings the keyboard has only a few values for.
+    fits = fits && c.params.pollingRate <= 3 && c.params.shakeLevel <= 2 && c.params.deadDown <= 100
+           && c.params.deadUp <= 100;
+    for (const HIGH_KEY_INFO &key : c.highKeys)
+        fits = fits && (key.item < ConfigFileContent::MaxHighKeys || key.item == 0xFF);
     if (!fits)
         std::abort();
 }
@@ -105,10 +144,14 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         const QString arg = QString::fromLocal8Bit((*argv)[i]);
         if (arg.startsWith(QLatin1Char('-')) || !QFileInfo(arg).isDir())
             continue;
-        QFile seed(QDir(arg).filePath(QLatin1String(SeedName)));
-        const QByteArray database = seedDatabase();
-        if (!seed.exists() && !database.isEmpty() && seed.open(QIODevice::WriteOnly))
-            seed.write(QByteArray(1, '\x01') + database);
+        for (const Seed &s : seeds()) {
+            QFile seed(QDir(arg).filePath(QLatin1String(s.name)));
+            if (seed.exists())
+                continue;
+            const QByteArray database = seedDatabase(s.statements);
+            if (!database.isEmpty() && seed.open(QIODevice::WriteOnly))
+                seed.write(QByteArray(1, '\x01') + database);
+        }
         break;
     }
     return 0;

@@ -237,6 +237,7 @@ void PageWalk::walk(int language, const Viewer &viewer, Size size)
                                                : QStringLiteral(":/styles/styles/light.qss"));
     QVERIFY(sheet.open(QIODevice::ReadOnly));
     qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    mWindow.reset(); // the old window goes before the new one is built
     mWindow = std::make_unique<MainWindow>();
     if (size == Size::Smallest)
         mWindow->resize(800, 600);

@@ -127,6 +127,7 @@ class TestJourney : public QObject
 
     void startWithoutKeyboard()
     {
+        mWindow.reset(); // the old window goes before the new one is built
         mWindow = std::make_unique<Window>();
         mWindow->resize(1600, 1000);
         mWindow->show();
@@ -441,6 +442,7 @@ class TestJourney : public QObject
 private Q_SLOTS:
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         AppFixture::failOnWarnings();
         PageDialogs::setDialogRunner([this](QDialog *dialog) {
             dialog->show();

@@ -70,6 +70,8 @@ private:
 private Q_SLOTS:
     void init()
     {
+        if (reader)
+            cleanup(); // what a failed init() left goes before anything new is built
         QTest::failOnWarning(QRegularExpression(".*"));
         bus.reset();
         global_setUsbFrameSize(100);
@@ -91,6 +93,7 @@ private Q_SLOTS:
             hid_close(device);
         device = nullptr;
         delete reader;
+        reader = nullptr;
     }
 
     void frameSizesChangeTogether()

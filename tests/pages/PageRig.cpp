@@ -20,7 +20,9 @@
 #include <QRegularExpression>
 
 namespace {
-constexpr int kReplyIntervalMs = 100;
+// Reply timer: room for a loaded machine; a test that waits for a time-out sets the short one.
+constexpr int kReplyIntervalMs = UsbCommunicateUtil::DefaultReplyInterval;
+constexpr int kShortReplyIntervalMs = 100;
 constexpr int kReadTimeoutMs = 15000;
 } // namespace
 
@@ -35,6 +37,7 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
     gKeyboardConfig.reset(new KeyboardConfigUtil);
     gUsbCommunicateUtil.reset(new UsbCommunicateUtil);
     gUsbCommunicateUtil->setReplyInterval(kReplyIntervalMs);
+    mProtocol = gUsbCommunicateUtil.data();
 
     // The pages' style: the light theme's style sheet gives the pictures their colours.
     QFile sheet(QStringLiteral(":/styles/styles/light.qss"));
@@ -77,7 +80,8 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
 
     SyncConfigUtil read(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString());
     int result = 1;
-    QObject::connect(&read, &SyncConfigUtil::sync_config_result, [&result](bool status, int value) {
+    QObject context;
+    QObject::connect(&read, &SyncConfigUtil::sync_config_result, &context, [&result](bool status, int value) {
         if (!status || value == 100)
             result = status ? 0 : value;
     });
@@ -96,6 +100,9 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
 PageRig::~PageRig()
 {
     delete mStack;
+    // A rig built while this one still lived owns the shared objects now: they stay as they are.
+    if (gUsbCommunicateUtil.data() != mProtocol)
+        return;
     PageDialogs::setDialogRunner({});
     PageDialogs::setMessagePrompter({});
     PageDialogs::setFilePrompter({});
@@ -116,6 +123,11 @@ void PageRig::placePage(QWidget *page, int index)
     mStack->insertWidget(index, page);
     mStack->setCurrentIndex(index);
     mStack->show();
+}
+
+void PageRig::expectTimeouts()
+{
+    gUsbCommunicateUtil->setReplyInterval(kShortReplyIntervalMs);
 }
 
 void PageRig::failOnWarnings()

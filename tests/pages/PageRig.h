@@ -24,6 +24,8 @@ class KeyboardPicture;
 class QDialog;
 class TestDataDir;
 
+class UsbCommunicateUtil;
+
 class PageRig
 {
 public:
@@ -38,6 +40,8 @@ public:
     // Makes every warning fail the running test function, except the offscreen platform's notes
     // that it cannot resize or raise windows. For each test class's init().
     static void failOnWarnings();
+    // A short reply timer, for a test that waits for requests to time out.
+    static void expectTimeouts();
 
     // Whether the keyboard was read and its product loaded; error() says what failed.
     bool ready() const { return mError.isEmpty(); }
@@ -106,6 +110,7 @@ private:
     std::shared_ptr<EmulatedKeyboard> mKeyboard;
     QByteArray mPath;
     QStackedWidget *mStack = nullptr;
+    UsbCommunicateUtil *mProtocol = nullptr; // the shared protocol this rig set up
     QList<int> mDialogAnswers;
     QList<QMessageBox::StandardButton> mMessageAnswers;
     QStringList mFileAnswers;

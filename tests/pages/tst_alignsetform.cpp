@@ -32,6 +32,7 @@ private:
 
     void open(quint16 serial = He104, int frameSize = 128)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(serial, [](EmulatedKeyboardState &state) { state.calibration.state.insert(5, 1); }, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<AlignSetForm>(7);
@@ -184,6 +185,7 @@ private Q_SLOTS:
         QFETCH(QString, toast);
         QFETCH(int, phase);
         open();
+        PageRig::expectTimeouts();
         keyboard().switchAnswer = onRefused ? 1 : 0;
         if (!onRefused) {
             startCalibrating();

@@ -112,6 +112,7 @@ private:
 
     void open(const std::function<void(EmulatedKeyboardState &)> &prepare = bindings)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(SampleProductDatabase::He68Serial, prepare));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
     }

@@ -147,6 +147,7 @@ private:
 
     void open(const std::function<void(EmulatedKeyboardState &)> &prepare, int frameSize = 128)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(He68, prepare, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<HighKeyForm>(4);

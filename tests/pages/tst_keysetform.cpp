@@ -51,6 +51,7 @@ private:
 
     void open(quint16 serial)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(serial, prepareBindings));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<KeySetForm>(2);

@@ -65,6 +65,7 @@ private:
 
     void open(const std::function<void(EmulatedKeyboardState &)> &prepare = prepareLights, int frameSize = 128)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(He104, prepare, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<LightSetForm>(3);

@@ -65,6 +65,7 @@ private:
 
     void open(int frameSize = 128)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(SampleProductDatabase::He104Serial, {}, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         UpdateServer::setBaseAddress(server.baseAddress());
@@ -275,6 +276,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(QStringList, toasts);
         open();
+        PageRig::expectTimeouts();
         if (unanswered)
             rig->keyboard().addReplyFault({ReplyFault::Drop, 0, DataChunk | 0x80, UsbCommunicateUtil::MaxSends});
         rig->answerFiles({write(dataFile(300))});
@@ -313,6 +315,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(int, page);
         open();
+        PageRig::expectTimeouts();
         if (lost)
             rig->keyboard().addReplyFault({ReplyFault::Drop, 0, EmulatedFirmwareCommands::Reset | 0x80, lost});
         rig->answerMessages({confirm ? QMessageBox::Yes : QMessageBox::No, QMessageBox::Ok});

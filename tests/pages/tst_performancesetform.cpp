@@ -52,6 +52,7 @@ private:
     void open(int frameSize = 128, const std::function<void(EmulatedKeyboardState &)> &prepare = tuned,
               quint16 serial = He104)
     {
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(serial, prepare, frameSize));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<PerformanceSetForm>(6);
@@ -150,6 +151,7 @@ private Q_SLOTS:
         QFETCH(QStringList, labels);
         QFETCH(int, marker);
         QFETCH(QRect, picture);
+        rig.reset(); // the old rig goes before the new one is built
         rig.reset(new PageRig(serial, tuned));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         PRODUCT_INFO &product = *gKeyboardConfig->productInfo;
@@ -420,6 +422,7 @@ private Q_SLOTS:
         QFETCH(bool, silent);
         QFETCH(QString, button);
         open();
+        PageRig::expectTimeouts();
         select({W});
         EmulatedHidFaults faults;
         faults.silent = silent;

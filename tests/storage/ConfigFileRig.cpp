@@ -9,6 +9,7 @@
 #include "storage/ImportConfigUtil.h"
 #include "storage/SyncConfigUtil.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -28,20 +29,26 @@ HIGH_KEY_INFO highKey(uchar slot, uchar kind, uchar key, std::initializer_list<u
     return info;
 }
 
-// Starts a worker whose result signal is `signal` and waits for its final result.
+// Starts a worker whose result signal is `signal` and waits for its final result. The results
+// are taken on the main thread, whichever thread emits them.
 template<typename Worker, typename Signal, typename Start>
-Results runWorker(Worker &worker, Signal signal, Start start)
+Results runWorker(Worker &worker, Signal signal, Start start, qint64 *elapsedMs = nullptr)
 {
     Results results;
     bool done = false;
-    QObject::connect(&worker, signal, [&](bool status, int value) {
+    QElapsedTimer clock;
+    QObject receiver;
+    QObject::connect(&worker, signal, &receiver, [&](bool status, int value) {
         results.append({status, value});
+        if (!done && (!status || value == 100) && elapsedMs)
+            *elapsedMs = clock.elapsed();
         done = done || !status || value == 100;
     });
+    clock.start();
     start();
-    (void)QTest::qWaitFor([&] { return done; }, 20000);
+    (void)QTest::qWaitFor([&] { return done; }, 60000);
     // Nothing more comes after the final result.
-    QTest::qWait(ConfigFileRig::Interval * 4);
+    QTest::qWait(200);
     return results;
 }
 
@@ -72,10 +79,14 @@ ConfigFileRig::ConfigFileRig()
     gKeyboardConfig.reset(new KeyboardConfigUtil);
     gUsbCommunicateUtil.reset(new UsbCommunicateUtil);
     gUsbCommunicateUtil->setReplyInterval(Interval);
+    mProtocol = gUsbCommunicateUtil.data();
 }
 
 ConfigFileRig::~ConfigFileRig()
 {
+    // A rig built while this one still lived owns the shared objects now: they stay as they are.
+    if (gUsbCommunicateUtil.data() != mProtocol)
+        return;
     gUsbCommunicateUtil->closeCommunicate();
     gUsbCommunicateUtil.reset();
     gKeyboardConfig.reset();
@@ -89,7 +100,7 @@ std::shared_ptr<EmulatedKeyboard> ConfigFileRig::distinctiveKeyboard()
     EmulatedKeyboardState &state = keyboard->state();
     state.identity.serialNumber = Serial;
     state.identity.version = 0x8105;
-    state.params = KEYBOARD_PARAMS{0xFF, true, 40000, 34, 3, 2, false, true, 1};
+    state.params = KEYBOARD_PARAMS{0xFF, true, 95, 34, 3, 2, false, true, 1};
     state.profiles[2].name = QStringLiteral("MOBA");
     state.currentProfile = 2;
     EmulatedProfile &profile = state.profile();
@@ -147,10 +158,11 @@ Results ConfigFileRig::runExport(const QString &target, const std::function<void
     return runWorker(worker, &ConfigWriteDatabase::config_write_result, [&] { worker.start(); });
 }
 
-Results ConfigFileRig::runImport(const QString &file, bool *keyboardWritten)
+Results ConfigFileRig::runImport(const QString &file, bool *keyboardWritten, qint64 *elapsedMs)
 {
     ImportConfigUtil worker(file);
-    const Results results = runWorker(worker, &ImportConfigUtil::import_config_result, [&] { worker.start(); });
+    const Results results =
+        runWorker(worker, &ImportConfigUtil::import_config_result, [&] { worker.start(); }, elapsedMs);
     if (keyboardWritten)
         *keyboardWritten = worker.isKeyboardWritten();
     return results;

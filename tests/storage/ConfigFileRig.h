@@ -8,6 +8,7 @@
 #include "emulator/EmulatedHidBus.h"
 #include "emulator/EmulatedHighKeyCommands.h"
 #include "emulator/EmulatedKeyboard.h"
+#include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestDataDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -28,7 +29,9 @@ class ConfigFileRig
 {
 public:
     static constexpr quint16 Serial = 0x9A01;
-    static constexpr int Interval = 60; // reply timer, ms
+    // Reply timer: room for a loaded machine; a test that waits for a time-out sets the short one.
+    static constexpr int Interval = UsbCommunicateUtil::DefaultReplyInterval; // ms
+    static constexpr int ShortInterval = 60;                                  // ms
 
     ConfigFileRig();
     ~ConfigFileRig();
@@ -45,7 +48,8 @@ public:
     // Runs a worker to its final result; every result in order. beforeStart runs between the
     // worker's construction and its start.
     Results runExport(const QString &target, const std::function<void()> &beforeStart = {});
-    Results runImport(const QString &file, bool *keyboardWritten = nullptr);
+    // elapsedMs: the time from the start to the final result.
+    Results runImport(const QString &file, bool *keyboardWritten = nullptr, qint64 *elapsedMs = nullptr);
 
     // A path in the test's own folder.
     QString path(const QString &name) const;
@@ -59,4 +63,5 @@ public:
 private:
     TestDataDir mDataDir;
     QTemporaryDir mDir;
+    UsbCommunicateUtil *mProtocol = nullptr; // the shared protocol this rig set up
 };

@@ -86,7 +86,7 @@ private Q_SLOTS:
         QTest::newRow("profile") << "config_table" << "id|configName" << 1 << "1|MOBA";
         QTest::newRow("params") << "params_table"
                                 << "id|reserve|touchOptimize|deadDown|deadUp|pollingRate|shakeLevel|calibration|sportsMode|currentLayer"
-                                << 1 << "1|-1|1|-25536|34|3|2|0|1|1";
+                                << 1 << "1|-1|1|95|34|3|2|0|1|1";
         QTest::newRow("per-key lighting") << "custom_light_table" << "keyItem|light|colorR|colorG|colorB" << 104
                                           << "10|4|200|16|255";
         QTest::newRow("effects") << "effect_light_table" << "item|functionFlag|light|speed|fullColor|colorR|colorG|colorB"

@@ -5,11 +5,17 @@
 #include "model/KeyboardConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ConfigFileDatabase.h"
+#include "storage/ConfigFileGuard.h"
 #include "storage/QAESEncryption.h"
 #include "tests/storage/ConfigFileRig.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 // What the import may change in the model, by identity of the records.
@@ -40,10 +46,10 @@ private:
     QString file(const QString &name) const { return files.filePath(name); }
 
     // Table by table, so that a difference names its table.
-    void compareWithSource(const QMap<QString, QStringList> &tables)
+    static void compareTables(const QMap<QString, QStringList> &tables, const QMap<QString, QStringList> &expected)
     {
-        QCOMPARE(tables.keys(), sourceTables.keys());
-        for (auto it = sourceTables.cbegin(); it != sourceTables.cend(); ++it) {
+        QCOMPARE(tables.keys(), expected.keys());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             const QStringList rows = tables.value(it.key());
             for (int i = 0; i < qMax(rows.size(), it->size()); ++i)
                 QVERIFY2(rows.value(i) == it->value(i),
@@ -72,6 +78,7 @@ private Q_SLOTS:
 
     void init()
     {
+        cleanup(); // what a failed init() left goes before anything new is built
         rig = std::make_unique<ConfigFileRig>();
         keyboard = ConfigFileRig::plainKeyboard();
         QVERIFY(rig->connectAndRead(keyboard));
@@ -101,18 +108,58 @@ private Q_SLOTS:
         QVERIFY(std::is_sorted(values.begin(), values.end()));
 
         // The model holds the file as the keyboard confirmed it ...
-        compareWithSource(exportModel(QStringLiteral("model.aaa")));
+        compareTables(exportModel(QStringLiteral("model.aaa")), sourceTables);
         if (QTest::currentTestFailed())
             return;
         // ... and so does the keyboard, read back block by block.
         QVERIFY(rig->connectAndRead(keyboard));
-        compareWithSource(exportModel(QStringLiteral("keyboard.aaa")));
+        compareTables(exportModel(QStringLiteral("keyboard.aaa")), sourceTables);
         if (QTest::currentTestFailed())
             return;
         // The name went to the active profile only.
         QCOMPARE(keyboard->state().profiles[1].name, QStringLiteral("MOBA"));
         QCOMPARE(keyboard->state().profiles[0].name, QStringLiteral("Profile 1"));
         QCOMPARE(keyboard->state().currentProfile, 1);
+    }
+
+    // A file of the factory keyboard, with blocks emptied or cut short, imported into a keyboard
+    // that holds macros, colours, advanced keys, key and travel settings: what the keyboard can be
+    // told to empty is emptied, and the model shows exactly what the keyboard then holds.
+    void modelHoldsWhatTheKeyboardHolds_data()
+    {
+        QTest::addColumn<QStringList>("statements"); // run on the inner database of the factory file
+        QStringList empty;
+        for (const char *table : {"custom_light_table", "effect_light_table", "keyboard_fn_table", "keyboard_fn1_table",
+                                  "high_key_table", "key_macro_table", "key_trigger_table"})
+            empty << QStringLiteral("DELETE FROM ") + QLatin1String(table);
+        QTest::newRow("empty blocks") << empty;
+        QStringList some;
+        for (const char *table : {"custom_light_table", "keyboard_fn_table", "keyboard_fn1_table", "key_trigger_table"})
+            some << QStringLiteral("DELETE FROM %1 WHERE keyItem % 2 = 0").arg(QLatin1String(table));
+        QTest::newRow("some keys, three slots") << (some << QStringLiteral("DELETE FROM high_key_table WHERE id > 3"));
+    }
+
+    void modelHoldsWhatTheKeyboardHolds()
+    {
+        QFETCH(QStringList, statements);
+        const QString factory = file(QStringLiteral("factory.aaa"));
+        const QString cut = file(QStringLiteral("cut.aaa"));
+        QVERIFY(!exportModel(QStringLiteral("factory.aaa")).isEmpty());
+        QVERIFY(ConfigFileRig::rewrite(factory, cut, statements));
+        const auto full = ConfigFileRig::distinctiveKeyboard();
+        QVERIFY(rig->connectAndRead(full));
+
+        QCOMPARE(rig->runImport(cut).last(), qMakePair(true, 100));
+        const QMap<QString, QStringList> model = exportModel(QStringLiteral("after-model.aaa"));
+        QVERIFY(rig->connectAndRead(full));
+        compareTables(model, exportModel(QStringLiteral("after-keyboard.aaa")));
+        if (QTest::currentTestFailed())
+            return;
+        // The file holds no macro and no advanced key: neither does the keyboard now.
+        for (const auto &macro : full->state().macros)
+            QVERIFY(macro.isEmpty());
+        for (const HIGH_KEY_INFO &key : full->state().profile().highKeys)
+            QCOMPARE(key.item, uchar(0xFF));
     }
 
     void unfitFileChangesNothing_data()
@@ -146,6 +193,38 @@ private Q_SLOTS:
             << -31;
         QTest::newRow("no macro table") << "sql" << QStringList{"DROP TABLE key_macro_table"} << -31;
         QTest::newRow("no travel table") << "sql" << QStringList{"DROP TABLE key_trigger_table"} << -32;
+        // Files made to hang or flood the reader, or to put values on the keyboard it cannot hold.
+        QTest::newRow("recursive view")
+            << "sql"
+            << QStringList{"DROP TABLE key_macro_table",
+                           "CREATE VIEW key_macro_table AS WITH RECURSIVE r(id,macroIndex,item,type,state,lValue,hValue,time) AS "
+                           "(SELECT 1,0,0,1,1,4,0,0 UNION ALL SELECT id + 1,0,0,1,1,4,0,0 FROM r) SELECT * FROM r ORDER BY id DESC"}
+            << -31;
+        QTest::newRow("trigger")
+            << "sql" << QStringList{"CREATE TRIGGER wipe AFTER INSERT ON key_trigger_table BEGIN DELETE FROM key_trigger_table; END"}
+            << -32;
+        QTest::newRow("generated column")
+            << "sql"
+            << QStringList{"DROP TABLE keyboard_fn1_table",
+                           "CREATE TABLE keyboard_fn1_table (keyItem INT, type INT, hValue INT, lValue INT AS (keyItem + 1))"}
+            << -29;
+        QTest::newRow("text for a flag") << "sql" << QStringList{"UPDATE params_table SET touchOptimize = 'maybe'"} << -25;
+        QTest::newRow("polling rate 255") << "sql" << QStringList{"UPDATE params_table SET pollingRate = 255"} << -25;
+        QTest::newRow("blob for a colour") << "sql" << QStringList{"UPDATE custom_light_table SET colorR = x'0102' WHERE keyItem = 10"} << -26;
+        QTest::newRow("negative colour") << "sql" << QStringList{"UPDATE effect_light_table SET colorB = -7"} << -27;
+        QTest::newRow("99999999999 for a key type")
+            << "sql" << QStringList{"UPDATE keyboard_fn_table SET type = 99999999999 WHERE keyItem = 10"} << -28;
+        QTest::newRow("1e300 for a travel") << "sql" << QStringList{"UPDATE key_trigger_table SET quickTrigger = 1e300 WHERE keyItem = 10"} << -32;
+        QTest::newRow("long profile name") << "sql" << QStringList{"UPDATE config_table SET configName = printf('%.100c', 'x')"} << -24;
+        QTest::newRow("advanced key of no kind") << "sql" << QStringList{"UPDATE high_key_table SET attribute = 6 WHERE item = 1"} << -30;
+        QTest::newRow("oversized advanced-key body")
+            << "sql" << QStringList{"UPDATE high_key_table SET data = zeroblob(4096) WHERE item = 1"} << -30;
+        QTest::newRow("15 MiB advanced-key body: too large a file")
+            << "sql" << QStringList{"UPDATE high_key_table SET data = zeroblob(15 * 1024 * 1024) WHERE item = 1"} << -22;
+        QTest::newRow("macro index above 9")
+            << "sql"
+            << QStringList{"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (50,0,1,1,4,0,0)"}
+            << -31;
     }
 
     void unfitFileChangesNothing()
@@ -175,8 +254,10 @@ private Q_SLOTS:
         const ModelBlocks before;
         const int requests = keyboard->requests().size();
         bool written = true;
-        const Results results = rig->runImport(bad, &written);
+        qint64 elapsed = -1;
+        const Results results = rig->runImport(bad, &written, &elapsed);
         QCOMPARE(results.last(), qMakePair(false, code));
+        QVERIFY2(elapsed >= 0 && elapsed < 1000, qPrintable(QString::number(elapsed)));
         QCOMPARE(results.count(results.last()), 1);
         QVERIFY(!written);
         QCOMPARE(keyboard->requests().size(), requests);
@@ -199,6 +280,7 @@ private Q_SLOTS:
         QFETCH(int, dropped);
         QFETCH(int, code);
         QFETCH(bool, written);
+        gUsbCommunicateUtil->setReplyInterval(ConfigFileRig::ShortInterval);
         if (dropped)
             keyboard->addReplyFault(ReplyFault{ReplyFault::Drop, 0, dropped, 99});
         else
@@ -210,6 +292,46 @@ private Q_SLOTS:
         QCOMPARE(results.count(results.last()), 1);
         QCOMPARE(keyboardWritten, written);
         QVERIFY(ModelBlocks() == before);
+    }
+
+    // The reader's limits: a statement that would run for ever is stopped, and stops at once when
+    // its thread is asked to.
+    void endlessQueryIsStopped_data()
+    {
+        QTest::addColumn<bool>("askToStop");
+        QTest::newRow("left alone") << false;
+        QTest::newRow("asked to stop") << true;
+    }
+
+    void endlessQueryIsStopped()
+    {
+        QFETCH(bool, askToStop);
+        std::atomic<bool> started{false};
+        bool failed = false;
+        ConfigFileGuard::Stop reason = ConfigFileGuard::NotStopped;
+        std::unique_ptr<QThread> thread(QThread::create([&] {
+            const QString name = QStringLiteral("endless");
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(QStringLiteral(":memory:"));
+                db.open();
+                const ConfigFileGuard guard(db);
+                QSqlQuery query(db);
+                started = true;
+                failed = !query.exec(QStringLiteral("WITH RECURSIVE r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) "
+                                                    "SELECT x FROM r ORDER BY x DESC LIMIT 1"));
+                reason = guard.stopReason();
+            }
+            QSqlDatabase::removeDatabase(name);
+        }));
+        thread->start();
+        QVERIFY(QTest::qWaitFor([&] { return started.load(); }, 5000));
+        if (askToStop)
+            thread->requestInterruption();
+        QVERIFY(thread->wait(ConfigFileGuard::MaxMilliseconds * 2));
+        QVERIFY(failed);
+        QVERIFY(reason != ConfigFileGuard::NotStopped);
+        QCOMPARE(reason == ConfigFileGuard::Interrupted, askToStop);
     }
 };
 

@@ -1,0 +1,75 @@
+#include "storage/ConfigFileGuard.h"
+
+#include <QDebug>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QThread>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace {
+// Steps between two looks at the limits.
+constexpr int StepsPerCall = 1000;
+
+sqlite3 *handleOf(QSqlDatabase &db)
+{
+    if (!db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+} // namespace
+
+ConfigFileGuard::ConfigFileGuard(QSqlDatabase &db)
+    : mHandle(handleOf(db))
+{
+    mClock.start();
+    if (!mHandle)
+        return;
+    mMemoryAtStart = sqlite3_memory_used();
+    sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, MaxValueBytes);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_progress_handler(mHandle, StepsPerCall, &ConfigFileGuard::onProgress, this);
+    for (const char *pragma : {"PRAGMA query_only = ON", "PRAGMA temp_store = MEMORY", "PRAGMA cache_size = -2048",
+                               "PRAGMA mmap_size = 0", "PRAGMA cell_size_check = ON"}) {
+        QSqlQuery query(db);
+        if (!query.exec(QLatin1String(pragma)))
+            qWarning().noquote() << QStringLiteral("=== ConfigFileGuard %1 失败 ===").arg(QLatin1String(pragma));
+    }
+}
+
+ConfigFileGuard::~ConfigFileGuard()
+{
+    if (mHandle)
+        sqlite3_progress_handler(mHandle, 0, nullptr, nullptr);
+}
+
+int ConfigFileGuard::onProgress(void *guard)
+{
+    return static_cast<ConfigFileGuard *>(guard)->shouldStop() ? 1 : 0;
+}
+
+bool ConfigFileGuard::shouldStop()
+{
+    mSteps += StepsPerCall;
+    Stop stop = NotStopped;
+    if (QThread::currentThread()->isInterruptionRequested())
+        stop = Interrupted;
+    else if (mSteps > MaxSteps)
+        stop = TooManySteps;
+    else if (mClock.elapsed() > MaxMilliseconds)
+        stop = TooLong;
+    else if (sqlite3_memory_used() - mMemoryAtStart > MaxMemoryGrowth)
+        stop = TooMuchMemory;
+    if (stop == NotStopped)
+        return false;
+    // Asked to stop is no fault; any other limit means a file made to hold the reader up.
+    (stop == Interrupted ? qInfo() : qWarning()).noquote() << QStringLiteral("=== ConfigFileGuard 查询已中止 reason={%1} ===").arg(int(stop));
+    mStop = stop;
+    return true;
+}
