@@ -1,6 +1,6 @@
 #include "app/AppServices.h"
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 #include "link/BluetoothManager.h"
 #include "link/UsbHidUtil.h"
 #include "model/KeyboardConfigUtil.h"

@@ -2,11 +2,11 @@
 
 #include "ui_MainWindow.h"
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 #include "app/DeviceManageForm.h"
 #include "app/FirewareManageForm.h"
 #include "app/InstanceServer.h"
-#include "app/QModalProgressDialog.h"
+#include "widgets/QModalProgressDialog.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "link/HidWatcher.h"

@@ -6,7 +6,7 @@
 
 #include "app/DeviceManageForm.h"
 #include "app/QConfigListDelegate.h"
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
 #include "pages/keys/LightSetForm.h"

@@ -1,6 +1,6 @@
 #include "pages/common/TipText.h"
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 #include "model/ToolTipUtil.h"
 
 #include <QWidget>

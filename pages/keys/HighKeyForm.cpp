@@ -1,6 +1,6 @@
 #include "pages/keys/HighKeyForm.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyCodeTables.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"

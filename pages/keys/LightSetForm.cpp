@@ -1,6 +1,6 @@
 #include "pages/keys/LightSetForm.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
 #include "pages/common/PageTitleBar.h"

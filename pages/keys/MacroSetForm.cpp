@@ -1,6 +1,6 @@
 #include "pages/keys/MacroSetForm.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyHelpers.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageTitleBar.h"

@@ -1,6 +1,6 @@
 #include "pages/keys/QHighKeyDialog.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/TipText.h"
 

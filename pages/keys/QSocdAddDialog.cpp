@@ -1,6 +1,6 @@
 #include "pages/keys/QSocdAddDialog.h"
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 #include "pages/common/TipText.h"
 #include "pages/keys/HighKeyLabels.h"
 

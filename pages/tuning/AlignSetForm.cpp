@@ -1,6 +1,6 @@
 #include "pages/tuning/AlignSetForm.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageTitleBar.h"
 #include "pages/tuning/QAdjustKeyLabel.h"

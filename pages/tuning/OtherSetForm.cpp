@@ -1,7 +1,7 @@
 #include "pages/tuning/OtherSetForm.h"
 
-#include "app/QModalProgressDialog.h"
-#include "app/QToastBox.h"
+#include "widgets/QModalProgressDialog.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/ToolTipUtil.h"
 #include "pages/common/PageDialogs.h"

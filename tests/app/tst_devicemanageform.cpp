@@ -6,7 +6,7 @@
 #include "app/DeviceManageForm.h"
 #include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
-#include "app/QCustomProgressDialog.h"
+#include "widgets/QCustomProgressDialog.h"
 #include "emulator/EmulatedProfileCommands.h"
 #include "storage/UpdateServer.h"
 #include "link/BluetoothManager.h"

@@ -3,7 +3,7 @@
 
 #include "tests/app/AppFixture.h"
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"

@@ -1,6 +1,6 @@
 // The prompt window: where the style sheets place it, and how it follows the main window.
 
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 
 #include <QFile>
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/QFirewareItemWidget.h"
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "storage/UpdateServer.h"
 #include "emulator/EmulatedLightingCommands.h"
 #include "model/SystemConfigUtil.h"

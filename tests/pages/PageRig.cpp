@@ -1,6 +1,6 @@
 #include "tests/pages/PageRig.h"
 
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"

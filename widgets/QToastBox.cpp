@@ -1,4 +1,4 @@
-#include "app/QToastBox.h"
+#include "widgets/QToastBox.h"
 
 #include <QLabel>
 #include <QTimer>

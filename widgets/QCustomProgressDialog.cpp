@@ -1,4 +1,4 @@
-#include "app/QCustomProgressDialog.h"
+#include "widgets/QCustomProgressDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/CustomToolTip.h"
+#include "widgets/CustomToolTip.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/QSmartScrollArea.h"
+#include "widgets/QSmartScrollArea.h"
 
 QSmartScrollArea::QSmartScrollArea(QWidget *parent) : QScrollArea(parent)
 {

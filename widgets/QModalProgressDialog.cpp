@@ -1,4 +1,4 @@
-#include "app/QModalProgressDialog.h"
+#include "widgets/QModalProgressDialog.h"
 
 #include <climits>
 
