@@ -1,6 +1,5 @@
 #include "app/AppServices.h"
 
-#include "widgets/CustomToolTip.h"
 #include "link/BluetoothManager.h"
 #include "link/UsbHidUtil.h"
 #include "model/KeyboardConfigUtil.h"
@@ -8,6 +7,7 @@
 #include "model/ToolTipUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ProductDataUtil.h"
+#include "widgets/CustomToolTip.h"
 
 void AppServices::create()
 {

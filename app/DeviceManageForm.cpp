@@ -4,10 +4,7 @@
 #include "app/FirewareManageForm.h"
 #include "app/HidAccessCheck.h"
 #include "app/MainWindow.h"
-#include "widgets/QCustomProgressDialog.h"
 #include "app/QDeviceAddWidget.h"
-#include "widgets/QModalProgressDialog.h"
-#include "widgets/QToastBox.h"
 #include "app/ResourcePackage.h"
 #include "link/BluetoothFrame.h"
 #include "link/BluetoothManager.h"
@@ -19,6 +16,9 @@
 #include "storage/ProductDataUtil.h"
 #include "storage/SyncConfigUtil.h"
 #include "storage/UpdateServer.h"
+#include "widgets/QCustomProgressDialog.h"
+#include "widgets/QModalProgressDialog.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QDir>

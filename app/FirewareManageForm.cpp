@@ -3,12 +3,12 @@
 #include "app/FirewareDownloadThread.h"
 #include "app/HidAccessCheck.h"
 #include "app/QFirewareItemWidget.h"
-#include "widgets/QModalProgressDialog.h"
-#include "widgets/QToastBox.h"
 #include "app/ResourcePackage.h"
 #include "model/AppPaths.h"
 #include "model/SystemConfigUtil.h"
 #include "storage/ProductDataUtil.h"
+#include "widgets/QModalProgressDialog.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QGridLayout>

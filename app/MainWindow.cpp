@@ -2,11 +2,9 @@
 
 #include "ui_MainWindow.h"
 
-#include "widgets/CustomToolTip.h"
 #include "app/DeviceManageForm.h"
 #include "app/FirewareManageForm.h"
 #include "app/InstanceServer.h"
-#include "widgets/QModalProgressDialog.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
 #include "link/HidWatcher.h"
@@ -22,6 +20,8 @@
 #include "pages/tuning/OtherSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/CustomToolTip.h"
+#include "widgets/QModalProgressDialog.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -31,12 +31,11 @@
 #include <QScreen>
 #include <QStandardItemModel>
 #include <QTimer>
-
-#include <utility>
 #include <QWindowStateChangeEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 QStackedWidget *gStackedWidget = nullptr;
 bool gBootFirewareScreenFlag = false;
@@ -382,7 +381,7 @@ void MainWindow::deviceConnected(const QString &)
 {
     if (!takeHotPlugNotice("=== USB插入是，蓝牙设备已经在通讯 ===", "=== USB设备已插入 ==="))
         return;
-    if (mTransferRunning) {
+    if (isTransferRunning()) {
         mHeldPlug = true;
         return;
     }
@@ -397,7 +396,7 @@ void MainWindow::deviceDisconnected(const QString &)
     if (mFirewareForm->noticeDeviceRemoved())
         return;
     // A transfer whose keyboard went fails by itself; the notice is acted on once it has ended.
-    if (mTransferRunning) {
+    if (isTransferRunning()) {
         mHeldUnplug = true;
         return;
     }
@@ -412,7 +411,6 @@ void MainWindow::deviceDisconnected(const QString &)
 
 void MainWindow::keyboardTransferRunning(bool running)
 {
-    mTransferRunning = running;
     setKeyboardBusy(mOtherForm, running);
     setListSelectable(!running);
     ui->configListView->setEnabled(!running);
@@ -425,6 +423,11 @@ void MainWindow::keyboardTransferRunning(bool running)
         deviceDisconnected(QString());
     else if (plugged)
         deviceConnected(QString());
+}
+
+bool MainWindow::isTransferRunning() const
+{
+    return mBusyHolders.contains(mOtherForm);
 }
 
 void MainWindow::on_minButton_clicked()

@@ -79,10 +79,6 @@ public:
     void setKeyboardBusy(const QObject *holder, bool busy);
     bool isKeyboardBusy() const;
 
-Q_SIGNALS:
-    // The keyboard became busy with some work, or the last work on it ended.
-    void keyboardBusyChanged(bool busy);
-
 public Q_SLOTS:
     // The language changed: re-apply the window's texts and read the tooltip texts of the new
     // language (this runs before the pages refresh themselves).
@@ -166,6 +162,8 @@ private:
     void synchConfiguration();
     // A kept change notice is acted on when no work holds the keyboard and a keyboard page shows.
     void takeKeptNotice();
+    // A maintenance-page transfer holds the keyboard.
+    bool isTransferRunning() const;
     // After the re-read that followed an unanswered add or delete: whether the keyboard acted.
     bool keyboardActed(uchar order) const;
     // After a re-read or an import: the list, the model's active profile and the current page
@@ -236,8 +234,7 @@ private:
     int mProfilesBeforeRequest = 0;
 
     QSharedPointer<HidWatcher> mHidWatcher;
-    bool mTransferRunning = false;
-    // Hot-plug notices that came during a transfer.
+    // Hot-plug notices that came during a maintenance-page transfer.
     bool mHeldPlug = false;
     bool mHeldUnplug = false;
 };

@@ -6,7 +6,6 @@
 
 #include "app/DeviceManageForm.h"
 #include "app/QConfigListDelegate.h"
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
 #include "pages/keys/LightSetForm.h"
@@ -15,6 +14,7 @@
 #include "storage/ConfigWriteDatabase.h"
 #include "storage/ImportConfigUtil.h"
 #include "storage/SyncConfigUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QProgressDialog>
@@ -225,11 +225,8 @@ void MainWindow::setKeyboardBusy(const QObject *holder, bool busy)
         mBusyHolders.insert(holder);
     else
         mBusyHolders.remove(holder);
-    if (wasBusy == isKeyboardBusy())
-        return;
-    Q_EMIT keyboardBusyChanged(!wasBusy);
-    // Whoever ended its work finishes its own handling first.
-    if (wasBusy)
+    // Once the last work has ended, whoever ended it finishes its own handling first.
+    if (wasBusy && !isKeyboardBusy())
         QMetaObject::invokeMethod(this, &MainWindow::takeKeptNotice, Qt::QueuedConnection);
 }
 

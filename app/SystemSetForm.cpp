@@ -4,11 +4,11 @@
 #include "app/AutoStart.h"
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
-#include "widgets/QModalProgressDialog.h"
-#include "widgets/QToastBox.h"
 #include "model/SystemConfigUtil.h"
 #include "storage/DownloadManager.h"
 #include "storage/UpdateServer.h"
+#include "widgets/QModalProgressDialog.h"
+#include "widgets/QToastBox.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "pages/common/TipText.h"
 
-#include "widgets/CustomToolTip.h"
 #include "model/ToolTipUtil.h"
+#include "widgets/CustomToolTip.h"
 
 #include <QWidget>
 

@@ -1,6 +1,5 @@
 #include "pages/keys/HighKeyForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyCodeTables.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
@@ -17,6 +16,7 @@
 #include "pages/keys/QSocdAddDialog.h"
 #include "pages/keys/QTglAddDialog.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QGridLayout>

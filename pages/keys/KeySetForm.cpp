@@ -1,6 +1,5 @@
 #include "pages/keys/KeySetForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
 #include "pages/common/PageTitleBar.h"
@@ -8,6 +7,7 @@
 #include "pages/keys/QInputKeyboardWidget.h"
 #include "pages/keys/QKeyKeyboardWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QHBoxLayout>

@@ -1,6 +1,5 @@
 #include "pages/keys/LightSetForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
 #include "pages/common/PageTitleBar.h"
@@ -8,6 +7,7 @@
 #include "pages/keys/QColorChooser.h"
 #include "pages/keys/QLightKeyboardWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QCheckBox>
 #include <QDebug>

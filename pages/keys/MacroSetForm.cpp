@@ -1,12 +1,12 @@
 #include "pages/keys/MacroSetForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyHelpers.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageTitleBar.h"
 #include "pages/common/TipText.h"
 #include "pages/keys/QMacroItemWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "pages/keys/QHighKeyDialog.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/TipText.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QHBoxLayout>

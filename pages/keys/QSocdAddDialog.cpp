@@ -1,8 +1,8 @@
 #include "pages/keys/QSocdAddDialog.h"
 
-#include "widgets/CustomToolTip.h"
 #include "pages/common/TipText.h"
 #include "pages/keys/HighKeyLabels.h"
+#include "widgets/CustomToolTip.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>

@@ -1,11 +1,11 @@
 #include "pages/tuning/AlignSetForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageTitleBar.h"
 #include "pages/tuning/QAdjustKeyLabel.h"
 #include "pages/tuning/QAlignKeyboardWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QHBoxLayout>

@@ -1,7 +1,5 @@
 #include "pages/tuning/OtherSetForm.h"
 
-#include "widgets/QModalProgressDialog.h"
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/ToolTipUtil.h"
 #include "pages/common/PageDialogs.h"
@@ -11,6 +9,8 @@
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/DownloadManager.h"
 #include "storage/UpdateServer.h"
+#include "widgets/QModalProgressDialog.h"
+#include "widgets/QToastBox.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,6 +1,5 @@
 #include "pages/tuning/PerformanceSetForm.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/KeyboardLayout.h"
 #include "pages/common/PageTitleBar.h"
@@ -8,6 +7,7 @@
 #include "pages/tuning/QNatureKeyboardWidget.h"
 #include "pages/tuning/QNatureLabel.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/QToastBox.h"
 
 #include <QCheckBox>
 #include <QDebug>

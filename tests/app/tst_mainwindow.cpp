@@ -2,20 +2,21 @@
 // device, hot-plug notices, the tray and the restart hand-over.
 
 #include "tests/app/AppFixture.h"
+#include "tests/firmware/FirmwareTestKit.h"
 
-#include "widgets/CustomToolTip.h"
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
 #include "app/QFirewareItemWidget.h"
 #include "app/SingleInstance.h"
 #include "app/SystemSetForm.h"
-#include "model/KeyboardConfigUtil.h"
 #include "emulator/SampleProductDatabase.h"
+#include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "pages/tuning/OtherSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/CustomToolTip.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -407,10 +408,10 @@ private Q_SLOTS:
     void unplugNoticeDuringFlash()
     {
         QFETCH(bool, own);
-        QByteArray image(40 + 2000, '\x5A');
-        qToLittleEndian<quint16>(SampleProductDatabase::He104Serial, image.data());
         QVERIFY(QDir().mkpath(mApp.dataDir() + QStringLiteral("/QuillHE104")));
-        QVERIFY(TestFiles::write(mApp.dataDir() + QStringLiteral("/QuillHE104/firmware.bin"), image));
+        QVERIFY(!FirmwareTestKit::writeImage(mApp.dataDir() + QStringLiteral("/QuillHE104/firmware.bin"),
+                                             SampleProductDatabase::He104Serial, FirmwareTestKit::payload(2000))
+                     .isEmpty());
         mApp.plugIn();
         EmulatedHidBus &bus = EmulatedHidBus::instance();
         const QByteArray other = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>(), {64}, "other").first();

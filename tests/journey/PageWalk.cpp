@@ -7,8 +7,6 @@
 #include "app/FirewareManageForm.h"
 #include "app/MainWindow.h"
 #include "app/QFirewareItemWidget.h"
-#include "widgets/QToastBox.h"
-#include "storage/UpdateServer.h"
 #include "emulator/EmulatedLightingCommands.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"
@@ -26,6 +24,8 @@
 #include "pages/tuning/AlignSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
 #include "pages/tuning/QNatureKeyboardWidget.h"
+#include "storage/UpdateServer.h"
+#include "widgets/QToastBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

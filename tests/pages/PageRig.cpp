@@ -1,6 +1,5 @@
 #include "tests/pages/PageRig.h"
 
-#include "widgets/QToastBox.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"
@@ -10,6 +9,7 @@
 #include "storage/ProductDataUtil.h"
 #include "storage/SyncConfigUtil.h"
 #include "tests/support/TestDataDir.h"
+#include "widgets/QToastBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
