@@ -1,6 +1,5 @@
 #include "pages/keys/QDksAddDialog.h"
 
-#include "model/KeyCodeTables.h"
 #include "pages/keys/HighKeyLabels.h"
 #include "pages/keys/QDKSLabel.h"
 
@@ -132,7 +131,6 @@ void QDksAddDialog::storeKey(QLabel *slot, uchar type, uchar hValue, uchar lValu
 bool QDksAddDialog::completeRecord()
 {
     auto &d = mHighKeyInfo.data;
-    bool acts = false;
     for (int action = 0; action < Actions; ++action) {
         uchar mask = 0;
         for (int stage = 0; stage < Stages; ++stage) {
@@ -140,11 +138,6 @@ bool QDksAddDialog::completeRecord()
                 mask |= uchar(1 << stage);
         }
         d[maskByte(action)] = mask;
-        acts = acts || (mask && d[typeByte(action)] != KeyTypeDisabled);
-    }
-    if (!acts) {
-        refuse(tr("请至少设置一个动作：勾选触发位置并选择按键"));
-        return false;
     }
     return true;
 }

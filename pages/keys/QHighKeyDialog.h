@@ -5,8 +5,9 @@
 // never talks to the keyboard: the page runs it modally and, when it was accepted, reads back the
 // record and the status (new binding saved, existing binding saved, delete asked for).
 //
-// Saving first lets the kind complete the record and check it; a binding that would do nothing is
-// refused with a short notice over the dialog, which stays open. A new binding takes the first
+// Saving first lets the kind complete the record from its controls. A record is saved as the user
+// left it, even one without any key function; only the pair kinds check theirs (two different
+// keys), with a short notice over the dialog, which stays open. A new binding takes the first
 // free slot at that moment; when every slot is taken the dialog refuses to save and says so.
 
 #include "model/KeyboardRecords.h"
@@ -43,8 +44,8 @@ protected:
                    QWidget *parent);
 
     // Completes the record from the kind's controls; false, after a notice, when it cannot be
-    // saved as it stands.
-    virtual bool completeRecord() = 0;
+    // saved as it stands. A kind with nothing to complete saves the record as it is.
+    virtual bool completeRecord() { return true; }
     // A centred label of the kind's controls.
     static QLabel *caption(const char *objectName, const QString &text, QWidget *parent);
     // Puts one of the kind's controls into the middle row, after those already there, top-aligned.

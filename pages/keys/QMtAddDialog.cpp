@@ -1,6 +1,5 @@
 #include "pages/keys/QMtAddDialog.h"
 
-#include "model/KeyCodeTables.h"
 #include "model/LittleEndian.h"
 #include "pages/keys/HighKeyLabels.h"
 
@@ -104,11 +103,6 @@ void QMtAddDialog::storeKey(QLabel *slot, uchar type, uchar hValue, uchar lValue
 
 bool QMtAddDialog::completeRecord()
 {
-    auto &d = mHighKeyInfo.data;
-    if (d[3] == KeyTypeDisabled || d[6] == KeyTypeDisabled) {
-        refuse(tr("请选择单击和长按对应的按键"));
-        return false;
-    }
-    LittleEndian::putU16(d.data() + 1, quint16(mTimeProgress->value()));
+    LittleEndian::putU16(mHighKeyInfo.data.data() + 1, quint16(mTimeProgress->value()));
     return true;
 }

@@ -1,6 +1,5 @@
 #include "pages/keys/QTglAddDialog.h"
 
-#include "model/KeyCodeTables.h"
 #include "pages/keys/HighKeyLabels.h"
 
 #include <QLabel>
@@ -36,13 +35,4 @@ void QTglAddDialog::storeKey(QLabel *slot, uchar type, uchar hValue, uchar lValu
     d[0] = type;
     d[1] = lValue;
     d[2] = hValue;
-}
-
-bool QTglAddDialog::completeRecord()
-{
-    if (mHighKeyInfo.data[0] == KeyTypeDisabled) {
-        refuse(tr("请选择触发的按键"));
-        return false;
-    }
-    return true;
 }

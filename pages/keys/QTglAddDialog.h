@@ -14,7 +14,6 @@ public:
     QLabel *triggerLabel() const { return mTriggerLabel; }
 
 protected:
-    bool completeRecord() override;
     void storeKey(QLabel *slot, uchar type, uchar hValue, uchar lValue) override;
 
 private:

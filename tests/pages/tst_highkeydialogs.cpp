@@ -154,6 +154,9 @@ private Q_SLOTS:
                                 << QByteArray::fromHex(saved) << status;
         };
         row("new TGL", 0, 255, 255, "press:triggerLabel pick:1,0,4 save", "0000ff010400" "0000000000000000000000000000", 0);
+        row("new TGL without a key", 0, 255, 255, "save", "0000ffffffff" "0000000000000000000000000000", 0);
+        row("new MT without a hold key", 1, 255, 255, "press:singleLabel pick:1,0,4 save",
+            "0001ffff5000010004ffffff" "0000000000000000", 0);
         row("new MT, tap then hold", 1, 255, 255, "press:singleLabel pick:1,0,4 press:longLabel pick:1,0,5 save",
             "0001ffff5000010004010500" "0000000000000000", 0);
         row("new MT at the slider's start", 1, 255, 255,
@@ -167,6 +170,11 @@ private Q_SLOTS:
         row("MT stored above the range", 1, 4, 255, "save", "040116ffe803010004010500" "0000000000000000", 1);
         row("new DKS, a key for action 2", 2, 255, 255, "press:down3Label pick:1,0,4 save",
             "0002ff" "00ffffff00ffffff0101040000ffffff" "00", 0);
+        row("new DKS without an action", 2, 255, 255, "save", "0002ff" "00ffffff00ffffff00ffffff00ffffff" "00", 0);
+        row("new DKS, a stage without a key", 2, 255, 255, "press:down1Label save",
+            "0002ff" "01ffffff00ffffff00ffffff00ffffff" "00", 0);
+        row("new DKS, a key without a stage", 2, 255, 255, "press:oneLabel pick:1,0,4 save",
+            "0002ff" "0001040000ffffff00ffffff00ffffff" "00", 0);
         row("DKS saved as stored, high mask bits dropped", 2, 1, 255, "save",
             "010214" "0501040000ffffff00ffffff00ffffff" "00", 1);
         row("new RS", 3, 255, 45, "tile:47 save", "00032d2f" "00000000000000000000000000000000", 0);
@@ -202,16 +210,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script");
         QTest::addColumn<bool>("full");
         QTest::addColumn<QString>("notice");
-        const QString noAction = QStringLiteral("请至少设置一个动作：勾选触发位置并选择按键");
-        QTest::newRow("DKS without an action") << 2 << 255 << "save" << false << noAction;
-        QTest::newRow("DKS stage without a key") << 2 << 255 << "press:down1Label save" << false << noAction;
-        QTest::newRow("DKS key without a stage") << 2 << 255 << "press:oneLabel pick:1,0,4 save" << false << noAction;
-        QTest::newRow("MT without a hold key") << 1 << 255 << "press:singleLabel pick:1,0,4 save" << false
-                                               << QStringLiteral("请选择单击和长按对应的按键");
-        QTest::newRow("TGL without a key") << 0 << 255 << "save" << false << QStringLiteral("请选择触发的按键");
         QTest::newRow("SOCD pair of one key") << 5 << 2 << "save" << false << QStringLiteral("按键1和按键2不能是同一个按键");
-        QTest::newRow("no free slot") << 0 << 255 << "press:triggerLabel pick:1,0,4 save" << true
-                                      << QStringLiteral("已绑定 32 个高级键，请先删除不用的高级键");
+        const QString full = QStringLiteral("已绑定 32 个高级键，请先删除不用的高级键");
+        QTest::newRow("no free slot") << 0 << 255 << "press:triggerLabel pick:1,0,4 save" << true << full;
+        QTest::newRow("no free slot for an empty DKS") << 2 << 255 << "save" << true << full;
     }
 
     void refusals()

@@ -272,6 +272,36 @@ private Q_SLOTS:
         QCOMPARE(rig->stack().currentIndex(), 4);
     }
 
+    // A binding saved without any key function is sent as it is, and held like any other.
+    void emptyBindingsAreSent_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("added");
+        QTest::addColumn<QString>("badge");
+        QTest::newRow("TGL") << "tglBtn" << QByteArray::fromHex("00002dffffff") << "key_tgl.png";
+        QTest::newRow("MT") << "mtBtn" << QByteArray::fromHex("00012dff5000ffffffffffff") << "key_mt.png";
+        QTest::newRow("DKS") << "dksBtn" << QByteArray::fromHex("00022d00ffffff00ffffff00ffffff00ffffff")
+                             << "key_dks.png";
+    }
+
+    void emptyBindingsAreSent()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, added);
+        QFETCH(QString, badge);
+        open([](EmulatedKeyboardState &) {});
+        QVERIFY(PageRig::clickButton(page, kind));
+        QVERIFY(PageRig::clickTile(page->keyboard(), KeyZ));
+        const int mark = rig->mark();
+        throughDialog([](QDialog *dialog) { QVERIFY(PageRig::clickButton(dialog, QStringLiteral("saveBtn"))); });
+        confirmed(&UsbCommunicateUtil::usb_receive_add_high_key, [&] { QTest::mouseClick(addCard(), Qt::LeftButton); });
+        QCOMPARE(rig->payloads(AddOrder, mark), QList<QByteArray>{added});
+        QCOMPARE(tableDifferences(rig->profile()), QString());
+        QCOMPARE(rig->layerDifferences(0), QString());
+        QCOMPARE(PageRig::shown(page->keyboard(), KeyZ), badge);
+        QCOMPARE(cards().size(), 1);
+    }
+
     void fullTableAndAReplyDuringTheDialog()
     {
         open(thirtyOneBound);

@@ -725,10 +725,6 @@ Download the update now?</translation>
         <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
         <translation>One key, 1 to 4 functions: each row is an action that fires where it is ticked, pressing down or letting go.</translation>
     </message>
-    <message>
-        <source>请至少设置一个动作：勾选触发位置并选择按键</source>
-        <translation>Set at least one action: tick where it fires and choose its key</translation>
-    </message>
 </context>
 <context>
     <name>QMtAddDialog</name>
@@ -756,10 +752,6 @@ Download the update now?</translation>
         <source>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</source>
         <translation>Telling a tap from a hold takes time, so the tap key fires later than a normal key. Turning on rapid trigger for this key and lowering its reset distance helps, but it stays slower than a normal key.</translation>
     </message>
-    <message>
-        <source>请选择单击和长按对应的按键</source>
-        <translation>Choose the tap key and the hold key</translation>
-    </message>
 </context>
 <context>
     <name>QTglAddDialog</name>
@@ -774,10 +766,6 @@ Download the update now?</translation>
     <message>
         <source>触发</source>
         <translation>Trigger</translation>
-    </message>
-    <message>
-        <source>请选择触发的按键</source>
-        <translation>Choose the key to trigger</translation>
     </message>
 </context>
 <context>

@@ -725,10 +725,6 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
         <translation>Một phím, 1 đến 4 chức năng: mỗi hàng là một hành động, kích hoạt tại các điểm được chọn khi nhấn xuống hoặc nhả ra.</translation>
     </message>
-    <message>
-        <source>请至少设置一个动作：勾选触发位置并选择按键</source>
-        <translation>Hãy đặt ít nhất một hành động: chọn điểm kích hoạt và chọn phím</translation>
-    </message>
 </context>
 <context>
     <name>QMtAddDialog</name>
@@ -756,10 +752,6 @@ Tải bản cập nhật ngay bây giờ?</translation>
         <source>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</source>
         <translation>Cần thời gian để phân biệt nhấn nhanh với nhấn giữ, nên phím nhấn nhanh kích hoạt chậm hơn phím thường. Bật kích hoạt nhanh cho phím này và giảm khoảng cách nhả sẽ cải thiện, nhưng vẫn chậm hơn phím thường.</translation>
     </message>
-    <message>
-        <source>请选择单击和长按对应的按键</source>
-        <translation>Hãy chọn phím nhấn nhanh và phím giữ</translation>
-    </message>
 </context>
 <context>
     <name>QTglAddDialog</name>
@@ -774,10 +766,6 @@ Tải bản cập nhật ngay bây giờ?</translation>
     <message>
         <source>触发</source>
         <translation>Kích hoạt</translation>
-    </message>
-    <message>
-        <source>请选择触发的按键</source>
-        <translation>Hãy chọn phím kích hoạt</translation>
     </message>
 </context>
 <context>

@@ -725,10 +725,6 @@
         <source>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</source>
         <translation>磁轴高级键，可以将一个按键根据按压和松开的程度不同，绑定1至4种功能</translation>
     </message>
-    <message>
-        <source>请至少设置一个动作：勾选触发位置并选择按键</source>
-        <translation>请至少设置一个动作：勾选触发位置并选择按键</translation>
-    </message>
 </context>
 <context>
     <name>QMtAddDialog</name>
@@ -756,10 +752,6 @@
         <source>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</source>
         <translation>由于判断是否为单击需要时间，触发单击按键会比正常按键慢。给此按键开启快速 触发，并降低重置距离会改善，但是仍不如正常按键。</translation>
     </message>
-    <message>
-        <source>请选择单击和长按对应的按键</source>
-        <translation>请选择单击和长按对应的按键</translation>
-    </message>
 </context>
 <context>
     <name>QTglAddDialog</name>
@@ -774,10 +766,6 @@
     <message>
         <source>触发</source>
         <translation>触发</translation>
-    </message>
-    <message>
-        <source>请选择触发的按键</source>
-        <translation>请选择触发的按键</translation>
     </message>
 </context>
 <context>
