@@ -1,8 +1,6 @@
 #include "pages/keys/ColorTextFields.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 
 ColorTextFields::ColorTextFields(QLineEdit *hex, QLineEdit *red, QLineEdit *green, QLineEdit *blue, QObject *parent)
     : QObject(parent), mHex(hex), mChannels{red, green, blue}
@@ -10,10 +8,7 @@ ColorTextFields::ColorTextFields(QLineEdit *hex, QLineEdit *red, QLineEdit *gree
     for (QLineEdit *field : {mHex, red, green, blue}) {
         if (field != mHex)
             field->setMaxLength(3);
-        field->installEventFilter(this);
-        connect(field, &QLineEdit::returnPressed, this, [this, field] { commit(field, true); });
-        // Also on Enter, after returnPressed; then the colour is already taken.
-        connect(field, &QLineEdit::editingFinished, this, [this, field] { commit(field, false); });
+        connect(field, &QLineEdit::returnPressed, this, [this, field] { commit(field); });
     }
 }
 
@@ -27,12 +22,11 @@ QColor ColorTextFields::parseColor(const QString &text)
 
 int ColorTextFields::parseChannel(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^[0-9]{1,3}$"));
-    const QString trimmed = text.trimmed();
-    if (!form.match(trimmed).hasMatch())
-        return -1;
-    const int value = trimmed.toInt();
-    return value <= 255 ? value : -1;
+    bool number = false;
+    const int value = text.trimmed().toInt(&number, 10);
+    if (!number)
+        return 0;
+    return value >= 0 && value <= 255 ? value : -1;
 }
 
 void ColorTextFields::showColor(const QColor &color)
@@ -65,24 +59,13 @@ QColor ColorTextFields::colorOf(QLineEdit *field) const
     return QColor(channels[0], channels[1], channels[2]);
 }
 
-void ColorTextFields::commit(QLineEdit *field, bool onEnter)
+void ColorTextFields::commit(QLineEdit *field)
 {
     const QColor entered = colorOf(field);
     if (!entered.isValid()) {
         showColor(mColor); // refused: back to the colour shown
         return;
     }
-    if (!onEnter && entered == mColor)
-        return;
     showColorBesides(entered, field);
     Q_EMIT colorEntered(entered);
-}
-
-bool ColorTextFields::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        showColor(mColor);
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }

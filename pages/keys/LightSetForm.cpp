@@ -238,8 +238,6 @@ void LightSetForm::retranslate()
     mSpeedPromptLabel->setText(tr("速度"));
     mFullColorLabel->setText(tr("全彩"));
     mColorChooser->retranslate();
-    if (QToolButton *custom = mModeButtons.value(CustomMode))
-        custom->setText(tr("自定义"));
 }
 
 void LightSetForm::refreshLanguageUi()
@@ -390,9 +388,6 @@ void LightSetForm::refreshEffectModeButton(const uchar &mode)
         it.value()->setCheckable(it.key() == mode);
         it.value()->setChecked(it.key() == mode);
     }
-    const bool selectable = mLightKeyboard && mLightKeyboard->isKeyboardEnabled();
-    for (QToolButton *button : {mSelectAllBtn, mInvertBtn, mDeselectAllBtn})
-        button->setEnabled(selectable);
     update();
 }
 
@@ -586,7 +581,7 @@ bool LightSetForm::sendEffectChange(EffectField field)
         light.colorR = uchar(mColor.red());
         light.colorG = uchar(mColor.green());
         light.colorB = uchar(mColor.blue());
-        if (!mColor.isValid() || QColor(record->colorR, record->colorG, record->colorB) == mColor)
+        if (!mColor.isValid())
             return false;
         break;
     }
@@ -651,9 +646,9 @@ void LightSetForm::usb_receive_set_effect_light_language(uchar source, int curre
 {
     if (fromOtherSource(source, "usb_receive_set_effect_light_language") || current < total)
         return;
+    // The names are the keyboard's; the mode buttons take them when the page is entered next.
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->syncEffectLightName();
-    initializeLightEffectMode();
 }
 
 void LightSetForm::usb_receive_select_effect_light(uchar source, int current, int total, int index)

@@ -76,11 +76,4 @@ void QColorSlider::paintEvent(QPaintEvent *)
     painter.setBrush(interpolateColors(t));
     painter.setPen(QPen(Qt::black, kHandlePen));
     painter.drawEllipse(QRect(cx - mHandleRadius, cy - mHandleRadius, 2 * mHandleRadius, 2 * mHandleRadius));
-
-    if (hasFocus()) {
-        // Where the keys go: a thin ring in the highlight colour.
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.75, 0.75, -0.75, -0.75), kCornerRadius, kCornerRadius);
-    }
 }

@@ -28,7 +28,6 @@ public:
     void deselectAllKey();
     // Lets the user select tiles, or not; select all, invert and deselect still reach them.
     void setKeyboardEnable(bool enable);
-    bool isKeyboardEnabled() const { return mEnabled; }
     // The selected key items, ascending.
     QList<uchar> getSelectKey() const;
     // The tiles, in key order.

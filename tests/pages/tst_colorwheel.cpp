@@ -1,6 +1,7 @@
 // The colour wheel (what a press reports, where its edge lies, the marker), the colour slider
 // (its colours, a range change keeps the value, the handle inside the track) and the colour as
-// text (every colour text the framework reads; channels outside 0 to 255 and bad text refused).
+// text (every colour text the framework reads, committed on Return only; channels outside 0 to 255
+// and text that names no colour refused).
 
 #include "pages/keys/ColorTextFields.h"
 #include "pages/keys/QColorPalette.h"
@@ -117,11 +118,16 @@ private Q_SLOTS:
         slider.resize(240, 20);
         slider.setColorRange(Qt::black, Qt::white);
         slider.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&slider));
+        QVERIFY(QTest::qWaitForWindowActive(&slider));
+        slider.clearFocus();
         // At 100 the handle (radius 10) is centred 10 pixels in from the right: white, ringed black.
         const QImage image = slider.grab().toImage();
         QCOMPARE(image.pixelColor(230, 10), QColor(Qt::white));
         QVERIFY(image.pixelColor(220, 10).lightness() < 60);
+        // Keyboard focus draws nothing more.
+        slider.setFocus();
+        QTRY_VERIFY(slider.hasFocus());
+        QCOMPARE(slider.grab().toImage(), image);
     }
 
     void colourText_data()
@@ -149,7 +155,7 @@ private Q_SLOTS:
     void channelText()
     {
         const QList<QPair<QString, int>> cases{{"0", 0}, {"255", 255}, {" 7 ", 7}, {"256", -1},
-                                               {"-1", -1}, {"12a", -1}, {"", -1}};
+                                               {"-1", -1}, {"12a", 0}, {"", 0}};
         for (const auto &[text, value] : cases)
             QCOMPARE(ColorTextFields::parseChannel(text), value);
     }
@@ -160,6 +166,7 @@ private Q_SLOTS:
         QLineEdit hex(&window), red(&window), green(&window), blue(&window);
         ColorTextFields fields(&hex, &red, &green, &blue);
         window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         QSignalSpy entered(&fields, &ColorTextFields::colorEntered);
         fields.showColor(QColor(1, 2, 3));
         const auto all = [&] { return QStringList({hex.text(), red.text(), green.text(), blue.text()}); };
@@ -179,13 +186,19 @@ private Q_SLOTS:
         QCOMPARE(all(), QStringList({"#ffc800", "255", "200", "0"}));
         type(hex, "zz");
         QCOMPARE(hex.text(), QStringLiteral("#ffc800"));
+        QCOMPARE(entered.size(), 2);
+        // Escape is an ordinary key, and leaving a field commits nothing: the text typed stays.
         type(red, "9", Qt::Key_Escape);
-        QCOMPARE(red.text(), QStringLiteral("255"));
+        hex.setFocus();
+        QTRY_VERIFY(hex.hasFocus());
+        QCOMPARE(all(), QStringList({"#ffc800", "9", "200", "0"}));
+        QCOMPARE(entered.size(), 2);
+        type(blue, "x"); // no number counts as 0
+        QCOMPARE(all(), QStringList({"#09c800", "9", "200", "x"}));
         type(hex, "navy");
         QCOMPARE(all(), QStringList({"navy", "0", "0", "128"}));
-        QTest::keyClick(&hex, Qt::Key_Return); // Enter reports the colour again
-        red.setFocus(); // leaving an unchanged field does not
-        QCOMPARE(entered.size(), 4);
+        QTest::keyClick(&hex, Qt::Key_Return); // Return reports the colour again
+        QCOMPARE(entered.size(), 5);
         QCOMPARE(entered.last().first().value<QColor>(), QColor(0, 0, 128));
         QCOMPARE(fields.color(), QColor(0, 0, 128));
     }

@@ -97,6 +97,26 @@ private:
 
     QByteArray effectBytes(const KEYBOARD_EFFECT_LIGHT &effect) { return EmulatedLightingCommands::effectBytes(effect); }
 
+    // Types red into the colour field and leaves it for the red field, which gets a new value and
+    // is left too; then types the colour shown back into the colour field and presses Return.
+    void enterColor()
+    {
+        QVERIFY(QTest::qWaitForWindowActive(page->window()));
+        auto *hex = page->findChild<QLineEdit *>(QStringLiteral("colorEdit"));
+        auto *red = page->findChild<QLineEdit *>(QStringLiteral("rColorEdit"));
+        const auto typeInto = [](QLineEdit *field, const QString &text) {
+            field->setFocus();
+            QTRY_VERIFY(field->hasFocus());
+            field->selectAll();
+            QTest::keyClicks(field, text);
+        };
+        const QString shownColor = hex->text();
+        typeInto(hex, QStringLiteral("red"));
+        typeInto(red, QStringLiteral("9"));
+        typeInto(hex, shownColor);
+        QTest::keyClick(hex, Qt::Key_Return);
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -117,11 +137,19 @@ private Q_SLOTS:
         choose(0); // Static: brightness and colour
         QVERIFY(shown("lightWidget") && !shown("speedWidget") && !shown("fullColorWidget") && shown("colorWidget"));
         QVERIFY(!page->keyboard()->tiles().first()->isEnabled());
+        // The selection buttons still reach the locked tiles.
+        const auto selectedAfter = [this](const char *button) {
+            return PageRig::clickButton(page, QString::fromLatin1(button)) ? page->keyboard()->getSelectKey().size() : -1;
+        };
+        QCOMPARE(selectedAfter("invertBtn"), 104);
+        QCOMPARE(selectedAfter("deselectAllBtn"), 0);
+        QCOMPARE(selectedAfter("selectAllBtn"), 104);
         QVERIFY(PageRig::clickButton(page, QStringLiteral("modeButton0"))); // the mode shown: nothing
         QVERIFY(page->findChild<QAbstractButton *>(QStringLiteral("modeButton0"))->isChecked());
         choose(Custom);
         QVERIFY(shown("lightWidget") && !shown("speedWidget") && shown("colorWidget"));
         QVERIFY(page->keyboard()->tiles().first()->isEnabled());
+        QCOMPARE(page->keyboard()->getSelectKey().size(), 104);
         QTest::qWait(100);
         QCOMPARE(rig->payloads(Select, mark), hex({"00", "ff"}));
     }
@@ -136,6 +164,8 @@ private Q_SLOTS:
         QTest::newRow("speed to the bottom") << 1 << "speed" << QByteArray::fromHex("015001000f00aaff");
         QTest::newRow("full colour on") << 1 << "full" << QByteArray::fromHex("015032010f00aaff");
         QTest::newRow("preset colour") << 1 << "preset" << QByteArray::fromHex("015032000fff0000");
+        // Leaving a field sends nothing; Return sends the colour even when it is the one shown.
+        QTest::newRow("colour shown, typed and entered") << 1 << "enter" << QByteArray::fromHex("015032000f00aaff");
         QTest::newRow("the last effect named, brightness") << 9 << "light" << QByteArray::fromHex("0964320006ff00ff");
     }
 
@@ -155,6 +185,8 @@ private Q_SLOTS:
                 clickEnd("speedSlider", false);
             else if (action == QLatin1String("full"))
                 QTest::mouseClick(page->findChild<QCheckBox *>(QStringLiteral("colorCheckBox")), Qt::LeftButton);
+            else if (action == QLatin1String("enter"))
+                enterColor();
             else
                 QVERIFY(PageRig::clickButton(page, QStringLiteral("colourColorBtn")));
         });
@@ -344,16 +376,27 @@ private Q_SLOTS:
         open();
         choose(1);
         const int mark = rig->mark();
+        const auto buttonTexts = [this] {
+            QStringList texts;
+            for (int mode : {1, int(Custom)})
+                texts << page->findChild<QAbstractButton *>(QStringLiteral("modeButton%1").arg(mode))->text();
+            return texts;
+        };
+        const QStringList before = buttonTexts();
         confirmed(&UsbCommunicateUtil::usb_receive_set_effect_light_language, [&] {
             gSystemConfig->setLanuage(language, qApp);
             page->refreshLanguageUi();
         });
         // Ten names come in two frames, each asked for in the new language.
         QCOMPARE(rig->payloads(EffectNames, mark), (QList<QByteArray>{request, request}));
-        auto *button = page->findChild<QAbstractButton *>(QStringLiteral("modeButton1"));
-        QTRY_COMPARE(button->text(), breathing);
-        QVERIFY(button->isChecked()); // the mode stays shown
         QCOMPARE(text("lightPromptLabel"), QCoreApplication::translate("LightSetForm", "亮度"));
+        // The mode buttons keep their texts, and the mode stays shown, until the page is entered next.
+        QTest::qWait(50);
+        QCOMPARE(buttonTexts(), before);
+        QVERIFY(page->findChild<QAbstractButton *>(QStringLiteral("modeButton1"))->isChecked());
+        page->repaintInterface();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old buttons
+        QCOMPARE(buttonTexts(), QStringList({breathing, QCoreApplication::translate("LightSetForm", "自定义")}));
     }
 
     void noEffectNamesLeaveCustomLightingOnly()
