@@ -42,6 +42,30 @@ bool ResourcePackage::isSafeEntryName(const QString &name)
     return true;
 }
 
+bool ResourcePackage::checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error)
+{
+    if (entries.size() > MaxEntries)
+        return failWith(error, QStringLiteral("%1 entries").arg(entries.size()));
+    quint64 unpacked = 0;
+    for (const QuaZipFileInfo64 &entry : entries) {
+        if (!isSafeEntryName(entry.name))
+            return failWith(error, QStringLiteral("Unsafe entry \"%1\"").arg(entry.name));
+        if (entry.isSymbolicLink())
+            return failWith(error, QStringLiteral("Symbolic link \"%1\"").arg(entry.name));
+        // Compared with what is left of the bound, so that no sum of declared sizes overflows.
+        if (entry.uncompressedSize > quint64(MaxUnpackedBytes) - unpacked)
+            return failWith(error, QStringLiteral("Unpacks to more than %1 bytes at \"%2\"").arg(MaxUnpackedBytes).arg(entry.name));
+        unpacked += entry.uncompressedSize;
+        if (entry.uncompressedSize >= quint64(RatioCheckedFrom) &&
+            entry.uncompressedSize / quint64(MaxCompressionRatio) > entry.compressedSize)
+            return failWith(error, QStringLiteral("Entry \"%1\" unpacks from %2 to %3 bytes")
+                                       .arg(entry.name)
+                                       .arg(entry.compressedSize)
+                                       .arg(entry.uncompressedSize));
+    }
+    return true;
+}
+
 bool ResourcePackage::install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                               QString *error)
 {
@@ -51,16 +75,18 @@ bool ResourcePackage::install(const QString &archivePath, const QString &dataDir
     QuaZip zip(archivePath);
     if (!zip.open(QuaZip::mdUnzip))
         return failWith(error, QStringLiteral("Cannot open %1").arg(archivePath));
+    // The count comes from the directory's end record: too many entries are not even listed.
+    const int count = zip.getEntriesCount();
+    if (count > MaxEntries) {
+        zip.close();
+        return failWith(error, QStringLiteral("%1 entries in %2").arg(count).arg(archivePath));
+    }
     const QList<QuaZipFileInfo64> entries = zip.getFileInfoList64();
     zip.close();
     if (entries.isEmpty())
         return failWith(error, QStringLiteral("Empty package %1").arg(archivePath));
-    for (const QuaZipFileInfo64 &entry : entries) {
-        if (!isSafeEntryName(entry.name))
-            return failWith(error, QStringLiteral("Unsafe entry \"%1\"").arg(entry.name));
-        if (entry.isSymbolicLink())
-            return failWith(error, QStringLiteral("Symbolic link \"%1\"").arg(entry.name));
-    }
+    if (!checkEntries(entries, error))
+        return false;
 
     // Unpacked beside the target, so that putting it in place is a rename.
     if (!QDir().mkpath(dataDir))

@@ -1,15 +1,30 @@
 #pragma once
+#include <QList>
 #include <QString>
 
+struct QuaZipFileInfo64;
+
 // A product's resource package: a zip archive whose entries are the files of the product's folder
-// in the data folder (pictures, firmware image). Installing it checks every entry first (no
-// absolute path, no "..", no symbolic link), unpacks into a temporary folder beside the target and
-// only then moves the folder into place, so a failure leaves no half-filled product folder.
+// in the data folder (pictures, firmware image). Installing it checks the archive's directory
+// first (no absolute path, no "..", no symbolic link, and within the bounds below), unpacks into a
+// temporary folder beside the target and only then moves the folder into place, so a failure
+// leaves no half-filled product folder.
 class ResourcePackage
 {
 public:
+    // What a package may unpack to, checked before anything is written. A product's pictures and
+    // firmware image take a few megabytes in a few dozen files. An entry never unpacks to more than
+    // it declares, so the declared sizes bound what is written.
+    static constexpr int MaxEntries = 4096;
+    static constexpr qint64 MaxUnpackedBytes = 64 * 1024 * 1024;
+    // An entry of at least RatioCheckedFrom bytes that declares more than MaxCompressionRatio times
+    // its stored size is no picture or firmware image but a bomb.
+    static constexpr qint64 RatioCheckedFrom = 1024 * 1024;
+    static constexpr int MaxCompressionRatio = 100;
+
     // Unpacks archivePath into dataDir/folderName. False with a reason in error when the archive
-    // cannot be read, holds an unsafe or no entry, or the folder cannot be put in place.
+    // cannot be read, holds an unsafe or no entry, exceeds a bound, or the folder cannot be put in
+    // place.
     static bool install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                         QString *error = nullptr);
 
@@ -17,4 +32,8 @@ public:
     static bool isSafeEntryName(const QString &name);
     // Whether a product folder name is a single plain path component.
     static bool isSafeFolderName(const QString &name);
+
+private:
+    // Whether the listed entries may be unpacked: safe names, no link, within the bounds.
+    static bool checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error);
 };

@@ -5,6 +5,7 @@
 
 #include "app/DeviceManageForm.h"
 #include "app/HidAccessCheck.h"
+#include "app/ResourcePackage.h"
 #include "app/MainWindow.h"
 #include "emulator/EmulatedProfileCommands.h"
 #include "emulator/SampleProductDatabase.h"
@@ -28,8 +29,8 @@ namespace {
 constexpr int kWaitMs = 8000;
 const QString kDatabasePath = QStringLiteral("/normal/quillbase.db3");
 const QString kPackagePath = QString::fromLatin1(SampleResourcePackage::ServerPath);
-enum Case { Known, PackageMissing, Package404, PackageCutOff, PackageNoArchive, ReadFails, Unknown, UnknownNotDue,
-            UnknownEverywhere, DownloadNoDatabase };
+enum Case { Known, PackageMissing, Package404, PackageCutOff, PackageNoArchive, PackageTooLarge, PackageTooManyEntries,
+            PackageAbsurdRatio, ReadFails, Unknown, UnknownNotDue, UnknownEverywhere, DownloadNoDatabase };
 } // namespace
 
 class TestDeviceManageForm : public QObject
@@ -53,6 +54,33 @@ class TestDeviceManageForm : public QObject
     {
         mPage->repaintInterface(true);
         QTRY_VERIFY_WITH_TIMEOUT(page() == MainWindow::KeyPage || !toasts().isEmpty(), kWaitMs);
+    }
+
+    // A package past one of the installation's bounds, small on disk: its entries compress well.
+    static QByteArray boundBreakingPackage(int which)
+    {
+        QList<TestFiles::ZipEntry> entries;
+        if (which == PackageTooLarge) {
+            // Entries each too small for their ratio to count, together just over the bound.
+            const QByteArray part(ResourcePackage::RatioCheckedFrom - 1, '\0');
+            for (qint64 i = 0; i <= ResourcePackage::MaxUnpackedBytes / part.size(); ++i)
+                entries.append({QStringLiteral("light/part%1.bin").arg(i), part});
+        } else if (which == PackageTooManyEntries) {
+            for (int i = 0; i <= ResourcePackage::MaxEntries; ++i)
+                entries.append({QString::number(i), QByteArray()});
+        } else {
+            entries.append({QStringLiteral("firmware.bin"), QByteArray(ResourcePackage::RatioCheckedFrom, '\0')});
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("package.zip"));
+        return TestFiles::writeZip(file, entries) ? TestFiles::read(file) : QByteArray();
+    }
+
+    QStringList dataFolderEntries() const
+    {
+        QStringList entries = QDir(mApp.dataDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        entries.removeAll(QString::fromLatin1(SampleResourcePackage::FolderName));
+        return entries;
     }
 
     // Puts a product database in place, as a download would.
@@ -103,8 +131,10 @@ private Q_SLOTS:
 
     // Connecting ends on the key page or with a toast. A missing resource package is downloaded (in
     // a private folder; a file planted under its name in the shared one stays) and unpacked first; an
-    // unknown keyboard has the database downloaded again when due. A failure closes the link (not a
-    // failed download) and leaves no box, no product folder, the old database.
+    // unknown keyboard has the database downloaded again when due. A package that would unpack to too
+    // much, of too many entries or an absurd compression ratio is refused before anything is
+    // written. A failure closes the link (not a failed download) and leaves no box, no product
+    // folder, nothing else in the data folder, the old database.
     void connecting_data()
     {
         QTest::addColumn<int>("which");
@@ -118,8 +148,12 @@ private Q_SLOTS:
         QTest::newRow("package missing") << int(PackageMissing) << QString() << package << none;
         QTest::newRow("package 404") << int(Package404) << notFound << package << QStringList{"onUpdateError"};
         QTest::newRow("package cut off") << int(PackageCutOff) << notFound << package << QStringList{"onUpdateError"};
-        QTest::newRow("package no archive") << int(PackageNoArchive) << QStringLiteral("资源包解压失败") << package
-                                            << QStringList{"资源包解压失败", "资源包安装失败"};
+        const QString refused = QStringLiteral("资源包解压失败");
+        const QStringList refusedWarnings = {"资源包解压失败", "资源包安装失败"};
+        QTest::newRow("package no archive") << int(PackageNoArchive) << refused << package << refusedWarnings;
+        QTest::newRow("package too large") << int(PackageTooLarge) << refused << package << refusedWarnings;
+        QTest::newRow("package of too many entries") << int(PackageTooManyEntries) << refused << package << refusedWarnings;
+        QTest::newRow("package of an absurd ratio") << int(PackageAbsurdRatio) << refused << package << refusedWarnings;
         QTest::newRow("read fails") << int(ReadFails) << QStringLiteral("读取配置失败") << none << QStringList{"读取配置失败"};
         QTest::newRow("unknown") << int(Unknown) << QString() << database << none;
         QTest::newRow("unknown, not due") << int(UnknownNotDue) << noMatch << none << none;
@@ -134,7 +168,7 @@ private Q_SLOTS:
         QFETCH(QString, toast);
         QFETCH(QStringList, requests);
         QFETCH(QStringList, warnings);
-        if (which >= PackageMissing && which <= PackageNoArchive)
+        if (which >= PackageMissing && which <= PackageAbsurdRatio)
             QDir(productFolder()).removeRecursively();
         if (which == Package404)
             mServer.remove(kPackagePath);
@@ -142,6 +176,11 @@ private Q_SLOTS:
             mServer.serveCutOff(kPackagePath, mPackage, 100);
         if (which == PackageNoArchive)
             mServer.serve(kPackagePath, "no archive");
+        if (which >= PackageTooLarge && which <= PackageAbsurdRatio) {
+            const QByteArray package = boundBreakingPackage(which);
+            QVERIFY(!package.isEmpty());
+            mServer.serve(kPackagePath, package);
+        }
         if (which >= Unknown)
             QVERIFY(installDatabase(mDatabaseWithoutKeyboard));
         if (which == Unknown || which >= UnknownEverywhere)
@@ -154,6 +193,7 @@ private Q_SLOTS:
         EmulatedHidFaults faults;
         faults.silent = which == ReadFails;
         mApp.plugIn(faults);
+        const QStringList dataEntries = dataFolderEntries();
 
         connectAndWait();
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
@@ -163,7 +203,8 @@ private Q_SLOTS:
             QCOMPARE(gUsbCommunicateUtil->checkCommunicateState(), toast.isEmpty());
         QCOMPARE(bool(gKeyboardConfig->productInfo), which < PackageNoArchive || which == Unknown);
         QVERIFY(!mPage->promptBox() && !mPage->syncWorker());
-        QCOMPARE(QFileInfo(productFolder()).isDir(), which < Package404 || which > PackageNoArchive);
+        QCOMPARE(QFileInfo(productFolder()).isDir(), which < Package404 || which > PackageAbsurdRatio);
+        QCOMPARE(dataFolderEntries(), dataEntries);
         QVERIFY(gProductDataUtil->getProductInfoById(SampleProductDatabase::He68Serial));
         QCOMPARE(TestFiles::read(mApp.tempDir() + QStringLiteral("/quillhe104.zip")), QByteArray("planted"));
         QVERIFY(mApp.downloadFolders().isEmpty());

@@ -1,9 +1,12 @@
-// The prompt window: where the style sheets place it, and how it follows the main window.
+// The prompt window: where the style sheets place it, and how it follows the main window. The
+// toast: it goes by itself.
 
 #include "widgets/CustomToolTip.h"
+#include "widgets/QToastBox.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QtTest>
 
@@ -79,6 +82,18 @@ private Q_SLOTS:
         tip.restoreMinimized();
         tip.windowsChange();
         QVERIFY(!tip.isVisible());
+    }
+
+    // A toast shows its text over its parent and closes and deletes itself after its duration.
+    void toastClosesItselfAfterItsDuration()
+    {
+        QWidget window;
+        window.show();
+        QPointer<QToastBox> toast = new QToastBox(&window, QStringLiteral("已保存"), 300);
+        toast->show();
+        QVERIFY(toast->isVisible());
+        QCOMPARE(toast->findChild<QLabel *>()->text(), QStringLiteral("已保存"));
+        QTRY_VERIFY_WITH_TIMEOUT(!toast, 5000);
     }
 };
 

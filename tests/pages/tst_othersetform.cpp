@@ -258,42 +258,63 @@ private Q_SLOTS:
         QVERIFY(!page->progressDialog());
     }
 
-    // A transfer whose answers are lost fails; one whose page is left goes on to its end. Either
-    // way the window hears when it starts and when it ends.
+    // A transfer whose answers are lost fails, an image also when only its end command goes
+    // unanswered: the failure notice shows and the progress box closes. One whose page is left goes
+    // on to its end. Either way the window hears when it starts and when it ends, and so holds the
+    // keyboard no longer.
     void failedOrLeft_data()
     {
-        QTest::addColumn<bool>("unanswered");
-        QTest::addColumn<int>("sends");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("unanswered"); // the order whose answers are lost; 0: none
+        QTest::addColumn<int>("sends");      // frames of that order (of data chunks when none)
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("toasts"); // over the window
-        QTest::newRow("answers lost") << true << UsbCommunicateUtil::MaxSends << QStringList{"下载固件数据失败！"} << QStringList{};
-        QTest::newRow("page left") << false << 4 << QStringList{} << QStringList{"固件数据下载成功！"};
+        const int data = FirewareTransfer::FirewareData;
+        QTest::newRow("answers lost") << data << int(DataChunk) << UsbCommunicateUtil::MaxSends
+                                      << QStringList{"下载固件数据失败！"} << QStringList{};
+        QTest::newRow("image end unanswered") << int(FirewareTransfer::KeyboardImage) << int(EmulatedFirmwareCommands::KeyboardEnd)
+                                              << UsbCommunicateUtil::MaxSends << QStringList{"下载固件失败！"} << QStringList{};
+        QTest::newRow("page left") << data << 0 << 4 << QStringList{} << QStringList{"固件数据下载成功！"};
     }
     void failedOrLeft()
     {
-        QFETCH(bool, unanswered);
+        QFETCH(int, kind);
+        QFETCH(int, unanswered);
         QFETCH(int, sends);
         QFETCH(QStringList, messages);
         QFETCH(QStringList, toasts);
         open();
         PageRig::expectTimeouts();
         if (unanswered)
-            rig->keyboard().addReplyFault({ReplyFault::Drop, 0, DataChunk | 0x80, UsbCommunicateUtil::MaxSends});
-        rig->answerFiles({write(dataFile(300))});
+            rig->keyboard().addReplyFault({ReplyFault::Drop, 0, unanswered | 0x80, UsbCommunicateUtil::MaxSends});
         QSignalSpy running(page, &OtherSetForm::keyboardTransferRunning);
         const int mark = rig->mark();
-        QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
+        if (kind == FirewareTransfer::FirewareData) {
+            rig->answerFiles({write(dataFile(300))});
+            QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
+        } else {
+            const QByteArray file = image(300);
+            server.serve(ImagePath, file);
+            offer(QStringLiteral("0.1.0.6"), QCryptographicHash::hash(file, QCryptographicHash::Md5).toHex());
+            rig->answerMessages({QMessageBox::Yes, QMessageBox::Yes});
+            QVERIFY(PageRig::clickButton(page, QStringLiteral("syncFireBtn")));
+            QTRY_VERIFY(!running.isEmpty());
+        }
+        const int asked = int(rig->shownMessages().size()); // the questions before the transfer
         QVERIFY(page->progressDialog());
         if (!unanswered)
             page->exitInterface();
-        QTRY_VERIFY(!page->transfer()->isRunning());
+        QTRY_COMPARE(running.size(), 2);
         QTest::qWait(4 * 100);
-        QCOMPARE(rig->payloads(DataChunk, mark).size(), sends);
-        QCOMPARE(keyboard().data.ended, !unanswered);
-        QCOMPARE(rig->shownMessages(), messages);
+        QVERIFY(!page->transfer()->isRunning());
+        QCOMPARE(rig->payloads(unanswered ? uchar(unanswered) : DataChunk, mark).size(), sends);
+        // Data whose chunks go unanswered is not complete; an end command whose answer is lost has
+        // reached the keyboard.
+        QCOMPARE(kind == FirewareTransfer::FirewareData ? keyboard().data.ended : keyboard().keyboard.ended,
+                 unanswered != DataChunk);
+        QCOMPARE(rig->shownMessages().mid(asked), messages);
         QCOMPARE(PageRig::toasts(page->window()), toasts);
         QVERIFY(!page->progressDialog());
-        QCOMPARE(running.size(), 2);
         QVERIFY(running.first().first().toBool() && !running.last().first().toBool());
     }
 

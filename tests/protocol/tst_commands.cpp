@@ -440,6 +440,27 @@ private Q_SLOTS:
         for (int code : {-1, -5, -19, -57})
             QVERIFY(U::getErrorMessage(code) != other);
     }
+
+    // The failure codes' own texts, a few of each group.
+    void errorTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("frame not received") << -1 << "指定帧没收到";
+        QTest::newRow("checksum") << -2 << "chksum错误";
+        QTest::newRow("unrecognised command") << -3 << "不识别的命令";
+        QTest::newRow("read time-out") << -20 << "读取USB超时";
+        QTest::newRow("product model mismatch") << -23 << "产品型号不匹配";
+        QTest::newRow("firmware file") << -55 << "打开文件失败";
+        QTest::newRow("firmware receive") << -57 << "接收数据失败";
+    }
+
+    void errorTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        QCOMPARE(U::getErrorMessage(code), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCommands)

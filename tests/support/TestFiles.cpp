@@ -1,5 +1,8 @@
 #include "tests/support/TestFiles.h"
 
+#include <quazip.h>
+#include <quazipfile.h>
+
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -17,6 +20,25 @@ bool TestFiles::write(const QString &path, const QByteArray &data)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+bool TestFiles::writeZip(const QString &path, const QList<ZipEntry> &entries)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const ZipEntry &entry : entries) {
+        QuaZipFile file(&zip);
+        QuaZipNewInfo info(entry.name);
+        info.externalAttr = entry.symlink ? (0120777u << 16) : 0;
+        if (!file.open(QIODevice::WriteOnly, info) || file.write(entry.data) != entry.data.size())
+            return false;
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
 }
 
 bool TestFiles::redirectTempFolder(const QString &folder)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,10 +10,19 @@ class QWidget;
 class TestFiles
 {
 public:
+    // One entry of an archive written by writeZip.
+    struct ZipEntry {
+        QString name;
+        QByteArray data;
+        bool symlink = false;
+    };
+
     // The whole file; empty when it cannot be read.
     static QByteArray read(const QString &path);
     // Writes the file whole, creating its folder; false when that failed.
     static bool write(const QString &path, const QByteArray &data);
+    // Writes a zip archive entry by entry (compressed), whatever the names; false when that failed.
+    static bool writeZip(const QString &path, const QList<ZipEntry> &entries);
     // Makes folder (created) the system's temporary folder for the rest of the run, so that
     // downloads and the single-instance segment stay inside the test's own folder.
     static bool redirectTempFolder(const QString &folder);

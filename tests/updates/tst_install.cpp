@@ -8,9 +8,6 @@
 #include "emulator/SampleResourcePackage.h"
 #include "tests/support/TestFiles.h"
 
-#include <quazip.h>
-#include <quazipfile.h>
-
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -45,30 +42,7 @@ public:
     bool startDetached(const QString &, const QStringList &) override { return false; }
 };
 
-struct ZipEntry {
-    QString name;
-    QByteArray data;
-    bool symlink = false;
-};
-
-// An archive written entry by entry, whatever the names.
-bool writeZip(const QString &path, const QList<ZipEntry> &entries)
-{
-    QFile::remove(path);
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const ZipEntry &entry : entries) {
-        QuaZipFile file(&zip);
-        QuaZipNewInfo info(entry.name);
-        info.externalAttr = entry.symlink ? (0120777u << 16) : 0;
-        if (!file.open(QIODevice::WriteOnly, info) || file.write(entry.data) != entry.data.size())
-            return false;
-        file.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
-}
+using ZipEntry = TestFiles::ZipEntry;
 } // namespace
 Q_DECLARE_METATYPE(ZipEntry)
 
@@ -119,7 +93,7 @@ private Q_SLOTS:
         const QString replaced = root + (mac ? QStringLiteral("/Applications/Quillomatrix.app") : QStringLiteral("/bin/Quillomatrix"));
         const QString program = mac ? replaced + QStringLiteral("/Contents/MacOS/Quillomatrix") : replaced;
         QVERIFY(TestFiles::write(program, "old"));
-        QVERIFY(packaged.isEmpty() || writeZip(root + QStringLiteral("/update.zip"), {{packaged, "new"}}));
+        QVERIFY(packaged.isEmpty() || TestFiles::writeZip(root + QStringLiteral("/update.zip"), {{packaged, "new"}}));
         const bool stillMounted = failing == QLatin1String("hdiutil") && failingAt == 2;
         if (!installed)
             expectWarning("安装更新失败");
@@ -155,8 +129,8 @@ private Q_SLOTS:
         installer.setUpdateFolder(path(QStringLiteral("again/update")));
         installer.setProgramPath(program);
         const QString package = path(QStringLiteral("again/update.zip"));
-        QVERIFY(writeZip(package, {{QStringLiteral("Quillomatrix"), "first"}}) && installer.install(package));
-        QVERIFY(writeZip(package, {{QStringLiteral("readme.txt"), "second"}}));
+        QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("Quillomatrix"), "first"}}) && installer.install(package));
+        QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("readme.txt"), "second"}}));
         expectWarning("安装更新失败");
         QVERIFY(!installer.install(package));
         QVERIFY(installer.installedProgram().isEmpty() && !installer.errorString().isEmpty());
@@ -192,7 +166,7 @@ private Q_SLOTS:
         QVERIFY(QDir(data).removeRecursively() && TestFiles::write(data + QStringLiteral("/QuillHE104/stale.txt"), "stale"));
         const bool sample = entries.isEmpty();
         QVERIFY(sample ? SampleResourcePackage::writeArchive(archive)
-                       : writeZip(archive, entries.first().name.isEmpty() ? QList<ZipEntry>() : entries));
+                       : TestFiles::writeZip(archive, entries.first().name.isEmpty() ? QList<ZipEntry>() : entries));
         if (!sample)
             expectWarning("资源包安装失败");
         QString error;
