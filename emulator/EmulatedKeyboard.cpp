@@ -69,6 +69,8 @@ QList<EmulatedReport> EmulatedKeyboard::handleOutputFrame(const QByteArray &byte
     }
     mRequests.append(request);
     ++mRequestCounts[request.order()];
+    if (takeIgnoreFault(request.order()))
+        return {};
     const auto handler = mHandlers.constFind(request.order());
     if (handler == mHandlers.constEnd()) {
         ++mUnhandled;
@@ -82,13 +84,26 @@ QList<EmulatedReport> EmulatedKeyboard::handleOutputFrame(const QByteArray &byte
     return out;
 }
 
+bool EmulatedKeyboard::takeIgnoreFault(uchar order)
+{
+    const int code = uchar(order | 0x80);
+    for (qsizetype i = 0; i < mFaults.size(); ++i) {
+        if (mFaults[i].kind != ReplyFault::Ignore || (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != code))
+            continue;
+        if (--mFaults[i].times <= 0)
+            mFaults.removeAt(i);
+        return true;
+    }
+    return false;
+}
+
 void EmulatedKeyboard::applyFaults(const KeyboardFrame &frame, int frameSize, QList<EmulatedReport> &out)
 {
     EmulatedReport report{KeyboardFrameCodec::encode(frame, frameSize), 0};
     if (report.bytes.isEmpty())
         return; // a handler's payload that does not fit is never sent
     for (qsizetype i = 0; i < mFaults.size(); ++i) {
-        if (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != frame.code)
+        if (mFaults[i].kind == ReplyFault::Ignore || (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != frame.code))
             continue;
         const ReplyFault fault = mFaults[i];
         if (--mFaults[i].times <= 0)
@@ -107,6 +122,8 @@ void EmulatedKeyboard::applyFaults(const KeyboardFrame &frame, int frameSize, QL
             break;
         case ReplyFault::WrongLength:
             report.bytes[5] = char(fault.value);
+            break;
+        case ReplyFault::Ignore:
             break;
         }
         break; // one fault per frame

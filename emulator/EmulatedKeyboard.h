@@ -48,8 +48,10 @@ using KeyboardCommandHandler =
     std::function<void(EmulatedKeyboardState &state, const KeyboardRequest &request, KeyboardReplies &replies)>;
 
 // Something done to outgoing reply frames, for the next `times` frames whose code matches.
+// Ignore acts on requests instead: the next `times` requests whose answer would carry that code
+// are taken but neither carried out nor answered, as by a keyboard that missed them.
 struct ReplyFault {
-    enum Kind { Drop, Delay, Duplicate, WrongCode, WrongLength };
+    enum Kind { Drop, Delay, Duplicate, WrongCode, WrongLength, Ignore };
     Kind kind = Drop;
     int value = 0;          // Delay: milliseconds; WrongCode: the code sent; WrongLength: the length byte
     int onlyCode = -1;      // reply code the fault applies to, -1 for any
@@ -92,6 +94,8 @@ public:
     QList<KeyboardRequest> requests() const;
 
 private:
+    // Whether an Ignore fault takes the request of this order code (and is used up by it).
+    bool takeIgnoreFault(uchar order);
     void applyFaults(const KeyboardFrame &frame, int frameSize, QList<EmulatedReport> &out);
 
     mutable std::mutex mMutex;

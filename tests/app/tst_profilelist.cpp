@@ -1,7 +1,7 @@
 // The main window's profile list through the emulated keyboard beyond what a user's journey does
 // (tests/journey): the keyboard's own change notice, replies of other requesters, a keyboard that
-// answers late or stops answering, work that holds the keyboard, and unplugging during an export
-// or import.
+// answers late, misses a request or stops answering, work that holds the keyboard, and unplugging
+// during an export or import.
 
 #include "tests/app/AppFixture.h"
 
@@ -12,6 +12,7 @@
 #include "pages/common/PageDialogs.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
+#include "widgets/QToastBox.h"
 
 #include <QListView>
 #include <QProgressDialog>
@@ -191,6 +192,63 @@ private Q_SLOTS:
         QCOMPARE(keyboard().profiles.size(), before + change);
         verifyAgreement();
         QCOMPARE(toasts(), QStringList());
+    }
+
+    // An add or delete that the keyboard missed (neither carried out nor answered): the re-read
+    // shows the profiles it still holds and the user hears of the failure. Nothing of the
+    // time-out is left over: the next request that is answered is taken as done without a
+    // failure notice, and the keyboard's change notice is acted on again.
+    void unansweredRequestIsReadBack_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("toast");
+        QTest::addColumn<QString>("then"); // a button clicked next, "notice", or nothing
+        const int add = EmulatedProfileCommands::AddProfile;
+        const int del = EmulatedProfileCommands::DeleteProfile;
+        const QString added = QStringLiteral("增加配置表失败！");
+        const QString deleted = QStringLiteral("删除配置表失败！");
+        QTest::newRow("add") << "addButton" << add << added << QString();
+        QTest::newRow("delete") << "deButton" << del << deleted << QString();
+        QTest::newRow("add, then a delete") << "addButton" << add << added << "deButton";
+        QTest::newRow("delete, then an add") << "deButton" << del << deleted << "addButton";
+        QTest::newRow("add, then a notice") << "addButton" << add << added << "notice";
+        QTest::newRow("delete, then a notice") << "deButton" << del << deleted << "notice";
+    }
+    void unansweredRequestIsReadBack()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, order);
+        QFETCH(QString, toast);
+        QFETCH(QString, then);
+        gUsbCommunicateUtil->setReplyInterval(50);
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, order | 0x80, 1});
+        const QStringList before = keyboardNames();
+        const int reads = mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam);
+        click(button.toLatin1().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
+        QCOMPARE(toasts(), QStringList{toast});
+        QCOMPARE(mApp.keyboard().requestCount(uchar(order)), 1);
+        QCOMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam), reads + 1);
+        QCOMPARE(keyboardNames(), before);
+        verifyAgreement();
+        QVERIFY(!mWindow->isKeyboardBusy());
+        if (then.isEmpty())
+            return;
+
+        qDeleteAll(mWindow->findChildren<QToastBox *>()); // the notice was seen
+        gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
+        if (then == QLatin1String("notice")) {
+            EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+            QTRY_COMPARE_WITH_TIMEOUT(int(gKeyboardConfig->currentConfigIndex), 2, kWaitMs);
+        } else {
+            const qsizetype count = before.size() + (then == QLatin1String("addButton") ? 1 : -1);
+            click(then.toLatin1().constData());
+            QTRY_VERIFY_WITH_TIMEOUT(idle() && listNames().size() == count, kWaitMs);
+        }
+        verifyAgreement();
+        QCOMPARE(toasts(), QStringList());
+        QVERIFY(!mWindow->isKeyboardBusy());
     }
 
     // Something happens while work holds the keyboard, waiting for its answer: nothing else is

@@ -51,6 +51,7 @@ private Q_SLOTS:
         QTest::newRow("delayed") << echo << int(ReplyFault::Delay) << 150 << -1 << QStringList{"150 fab5020300020a0b"};
         QTest::newRow("wrong code") << echo << int(ReplyFault::WrongCode) << 0xE2 << -1 << QStringList{"0 fae2020300020a0b"};
         QTest::newRow("wrong length") << echo << int(ReplyFault::WrongLength) << 200 << -1 << QStringList{"0 fab5020300c80a0b"};
+        QTest::newRow("request ignored") << echo << int(ReplyFault::Ignore) << 0 << 0xB5 << QStringList();
         QTest::newRow("other tag") << padded("fb350101 0000") << -1 << 0 << -1 << QStringList();
         QTest::newRow("byte four set") << padded("fa350101 0100") << -1 << 0 << -1 << QStringList();
         QTest::newRow("length past the frame") << padded("fa350101 003b") << -1 << 0 << -1 << QStringList();

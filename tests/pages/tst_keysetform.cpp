@@ -49,10 +49,10 @@ private:
     std::unique_ptr<PageRig> rig;
     KeySetForm *page = nullptr;
 
-    void open(quint16 serial)
+    void open(quint16 serial, const std::function<void(EmulatedKeyboardState &)> &prepare = prepareBindings)
     {
         rig.reset(); // the old rig goes before the new one is built
-        rig.reset(new PageRig(serial, prepareBindings));
+        rig.reset(new PageRig(serial, prepare));
         QVERIFY2(rig->ready(), qPrintable(rig->error()));
         page = rig->showPage<KeySetForm>(2);
     }
@@ -235,6 +235,39 @@ private Q_SLOTS:
             QCOMPARE(table[slot]->item, uchar(slot == key - 30 ? 255 : slot));
         QCOMPARE(rig->payloads(0x25, mark), QList<QByteArray>());
         QCOMPARE(rig->layerDifferences(0), QString());
+    }
+
+    // The Space's second sensor is one key of an RS, OKS or SOCD pair; the Space takes a new
+    // function on both sensors, and the pair keeps its slot.
+    void replacingAPairKeyKeepsItsSlot_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("RS") << 3;
+        QTest::newRow("OKS") << 4;
+        QTest::newRow("SOCD") << 5;
+    }
+
+    void replacingAPairKeyKeepsItsSlot()
+    {
+        QFETCH(int, kind);
+        const uchar slot = 4;
+        const uchar first = 50;
+        const uchar second = SampleProductDatabase::He104SpaceSecond;
+        open(He104, [&](EmulatedKeyboardState &state) {
+            prepareBindings(state);
+            EmulatedHighKeyCommands::bind(state, EmulatedHighKeyCommands::record(slot, uchar(kind), first, {second, 1}));
+        });
+        QCOMPARE(gKeyboardConfig->getKeyboardKeyInfo(0, second)->lValue, slot);
+        const int mark = rig->mark();
+        QVERIFY(PageRig::clickTile(page->keyboard(), SampleProductDatabase::He104Space));
+        confirmed(&UsbCommunicateUtil::usb_receive_set_keyboard_config, [&] { pickOn(0, 0); });
+        QCOMPARE(rig->payloads(SetKeys, mark).size(), 2); // both sensors
+        QCOMPARE(rig->layerDifferences(0), QString());
+        const auto &record = gKeyboardConfig->keyboardHighKeyList[slot];
+        QCOMPARE(record->item, slot);
+        QCOMPARE(int(record->attribute), kind);
+        QCOMPARE(record->keyItem, first);
+        QCOMPARE(rig->payloads(0x25, mark), QList<QByteArray>());
     }
 
     void answerActsOnTheRequestsLayerAndLastFrame()
