@@ -593,6 +593,25 @@ int readDatabase(QSqlDatabase &db, int serialNumber, ConfigFileContent *content,
     }
     return ConfigFileDatabase::Ok;
 }
+
+// Reads the database file at path through a read-only connection that is closed again on return.
+int readDatabaseFile(const QString &path, int serialNumber, ConfigFileContent *content,
+                     const ConfigFileDatabase::Progress &progress)
+{
+    Connection connection(path, true);
+    if (!connection.isOpen())
+        return ConfigFileDatabase::ErrorOpenDatabase;
+    // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
+    const ConfigFileGuard guard(connection.db());
+    if (!guard.isActive())
+        return ConfigFileDatabase::ErrorOpenDatabase;
+    progress(3);
+    ConfigFileContent read;
+    const int result = readDatabase(connection.db(), serialNumber, &read, progress);
+    if (result == ConfigFileDatabase::Ok)
+        *content = read;
+    return result;
+}
 } // namespace
 
 QByteArray ConfigFileDatabase::cipherKey()
@@ -665,18 +684,10 @@ int ConfigFileDatabase::importDatabase(const QByteArray &plain, int serialNumber
     if (!temporary.open() || temporary.write(plain) != plain.size() || !temporary.flush())
         return ErrorOpenDatabase;
     temporary.close();
-
-    Connection connection(temporary.fileName(), true);
-    if (!connection.isOpen())
-        return ErrorOpenDatabase;
-    // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
-    const ConfigFileGuard guard(connection.db());
-    if (!guard.isActive())
-        return ErrorOpenDatabase;
-    progress(3);
-    ConfigFileContent read;
-    const int result = readDatabase(connection.db(), serialNumber, &read, progress);
-    if (result == Ok)
-        *content = read;
+    const int result = readDatabaseFile(temporary.fileName(), serialNumber, content, progress);
+    // A read-only connection leaves the files SQLite made beside the database (the write-ahead log
+    // and its index of a file in WAL mode): they go with the copy, whatever the outcome.
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
+        QFile::remove(temporary.fileName() + QLatin1String(suffix));
     return result;
 }

@@ -61,7 +61,8 @@ public:
     // A file is taken only when each of its ten tables is a plain table with the format's columns
     // (no view, no trigger, no computed column) and every value has its column's type and a value
     // the keyboard model and the commands take; otherwise it fails with that table's code (-31 for
-    // the macros). The reading is bounded (ConfigFileGuard) and stops when its thread is asked to.
+    // the macros). The reading is bounded (ConfigFileGuard) and stops when its thread is asked to;
+    // nothing of its temporary copy is left behind.
     static constexpr int NoProduct = -1;
     static int importFile(const QString &path, int serialNumber, ConfigFileContent *content,
                           const Progress &progress);

@@ -67,6 +67,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
+        // The import's temporary files go to a folder of this test's own.
+        QVERIFY(TestFiles::redirectTempFolder(file(QStringLiteral("tmp"))));
         rig = std::make_unique<ConfigFileRig>();
         QVERIFY(rig->connectAndRead(ConfigFileRig::distinctiveKeyboard()));
         source = file(QStringLiteral("source.aaa"));
@@ -262,6 +264,33 @@ private Q_SLOTS:
         QVERIFY(!written);
         QCOMPARE(keyboard->requests().size(), requests);
         QVERIFY(ModelBlocks() == before);
+    }
+
+    // Nothing of an import stays in the temporary folder, whatever its outcome: a file in WAL mode
+    // has SQLite make a log and its index beside the copy it reads.
+    void importLeavesNoTemporaryFile_data()
+    {
+        QTest::addColumn<QStringList>("statements"); // run on the inner database of the source
+        QTest::addColumn<int>("value");              // of the final result
+        const QString wal = QStringLiteral("PRAGMA journal_mode = WAL");
+        QTest::newRow("WAL file imported") << QStringList{wal} << 100;
+        QTest::newRow("WAL file refused") << QStringList{wal, "UPDATE params_table SET pollingRate = 255"} << -25;
+        QTest::newRow("WAL file of another product")
+            << QStringList{wal, "UPDATE product_table SET serialNumber = 1234"} << -23;
+    }
+
+    void importLeavesNoTemporaryFile()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(int, value);
+        const QString wal = file(QStringLiteral("wal.aaa"));
+        QVERIFY(ConfigFileRig::rewrite(source, wal, statements));
+        const auto entries = [] {
+            return QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = entries();
+        QCOMPARE(rig->runImport(wal).last().second, value);
+        QCOMPARE(entries(), before);
     }
 
     void keyboardFailingMidWayIsReported_data()
