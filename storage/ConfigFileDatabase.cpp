@@ -33,8 +33,11 @@ QString temporaryTemplate()
 enum TableId { Product, Config, Params, CustomLight, EffectLight, NormalKeys, FnKeys, HighKeys, Macros, Triggers, TableCount };
 
 // What a column may hold: an integer from min to max, a text of at most max characters, or a
-// blob of at most max bytes. The ranges are what the keyboard model's fields and the commands
-// that carry them take; numbers that the file stores signed may come in either form.
+// blob of at most max bytes. The ranges are the widths of the keyboard model's fields and of the
+// commands that carry them, so that whatever a keyboard reported, and the export wrote, is taken
+// back; numbers that the file stores signed may come in either form. Narrower ranges hold only
+// where no keyboard can hold anything else: the structure of the tables and the settings whose
+// every value is listed.
 struct Column {
     enum Kind { Int, Text, Blob };
     const char *name;
@@ -57,15 +60,14 @@ constexpr Column text(const char *name, qint64 max) { return {name, Column::Text
 const Column ProductColumns[] = {signedU16("serialNumber"), signedU16("version"), text("customerName", 40),
                                  text("productName", 30), text("logoName", 10)};
 const Column ConfigColumns[] = {rowId("id"), text("configName", 40)};
-// Dead zones 0 to 1.00 mm, polling rates 8K to 1K, debounce low to high.
-const Column ParamsColumns[] = {rowId("id"),           signedU8("reserve"),     flag("touchOptimize"),
-                                range("deadDown", 0, 100), range("deadUp", 0, 100), range("pollingRate", 0, 3),
-                                range("shakeLevel", 0, 2), flag("calibration"),  flag("sportsMode"),
+// Polling rates 8K to 1K and debounce low to high are all a keyboard can be set to.
+const Column ParamsColumns[] = {rowId("id"),           signedU8("reserve"),      flag("touchOptimize"),
+                                signedU16("deadDown"), signedU16("deadUp"),      range("pollingRate", 0, 3),
+                                range("shakeLevel", 0, 2), flag("calibration"), flag("sportsMode"),
                                 signedU8("currentLayer")};
 const Column CustomLightColumns[] = {u8("keyItem"), u8("light"), u8("colorR"), u8("colorG"), u8("colorB")};
-// functionFlag: bits 0 to 3 only.
-const Column EffectLightColumns[] = {u8("item"),      range("functionFlag", 0, 0x0F), u8("light"),  u8("speed"),
-                                     u8("fullColor"), u8("colorR"), u8("colorG"), u8("colorB")};
+const Column EffectLightColumns[] = {u8("item"),      u8("functionFlag"), u8("light"),  u8("speed"),
+                                     u8("fullColor"), u8("colorR"),       u8("colorG"), u8("colorB")};
 const Column KeyColumns[] = {u8("keyItem"), u8("type"), u8("hValue"), u8("lValue")};
 const Column HighKeyColumns[] = {rowId("id"), u8("item"), u8("attribute"),
                                  {"data", Column::Blob, 0, ConfigFileContent::HighKeyDataSize}};
@@ -73,7 +75,7 @@ const Column MacroColumns[] = {rowId("id"),
                                range("macroIndex", 0, ConfigFileContent::MacroCount - 1),
                                range("item", 0, ConfigFileContent::MaxMacroActions - 1),
                                u8("type"),
-                               flag("state"),
+                               u8("state"),
                                u8("lValue"),
                                u8("hValue"),
                                u16("time")};
@@ -400,20 +402,16 @@ bool readAll(QSqlDatabase &db, TableId id, const QString &order, int maxRows, QL
     return selectRows(query, Tables[id], maxRows, rows);
 }
 
-// The fields of a placed advanced key that have a range of their own: an MT hold time of 10 to
-// 1000 ms and a SOCD mode of 0 to 3. A free slot carries nothing.
-bool isPlausibleHighKey(const HIGH_KEY_INFO &key)
+// An advanced key has a place in the keyboard's table: a slot below 32 or none (255), and one of
+// the six kinds (a free slot may also carry 255 as its kind). The bytes of its body are what the
+// keyboard reported: the editing dialogs' ranges are not the keyboard's.
+bool fitsSlotTable(const HIGH_KEY_INFO &key)
 {
     constexpr uchar FreeSlot = 0xFF;
+    constexpr uchar LastKind = 5; // SOCD
     if (key.item == FreeSlot)
-        return key.attribute <= 5 || key.attribute == FreeSlot;
-    if (key.item >= ConfigFileContent::MaxHighKeys || key.attribute > 5)
-        return false;
-    if (key.attribute == 1) {
-        const int holdTime = key.data[1] | (key.data[2] << 8);
-        return holdTime >= 10 && holdTime <= 1000;
-    }
-    return key.attribute != 5 || key.data[1] <= 3;
+        return key.attribute <= LastKind || key.attribute == FreeSlot;
+    return key.item < ConfigFileContent::MaxHighKeys && key.attribute <= LastKind;
 }
 
 // The ten macros from one read of the whole table, action by action in item order.
@@ -478,7 +476,7 @@ bool readTable(QSqlDatabase &db, TableId id, ConfigFileContent *c)
         case HighKeys: {
             HIGH_KEY_INFO key;
             if (!ConfigFileContent::unpackHighKey(toU8(r[1]), toU8(r[2]), r[3].toByteArray(), &key)
-                || !isPlausibleHighKey(key)) {
+                || !fitsSlotTable(key)) {
                 failureLog() << "=== ConfigFileDatabase high_key_table 高级键不合法 ===";
                 return false;
             }
@@ -593,6 +591,25 @@ int readDatabase(QSqlDatabase &db, int serialNumber, ConfigFileContent *content,
     }
     return ConfigFileDatabase::Ok;
 }
+
+// Reads the database file at path through a read-only connection that is closed again on return.
+int readDatabaseFile(const QString &path, int serialNumber, ConfigFileContent *content,
+                     const ConfigFileDatabase::Progress &progress)
+{
+    Connection connection(path, true);
+    if (!connection.isOpen())
+        return ConfigFileDatabase::ErrorOpenDatabase;
+    // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
+    const ConfigFileGuard guard(connection.db());
+    if (!guard.isActive())
+        return ConfigFileDatabase::ErrorOpenDatabase;
+    progress(3);
+    ConfigFileContent read;
+    const int result = readDatabase(connection.db(), serialNumber, &read, progress);
+    if (result == ConfigFileDatabase::Ok)
+        *content = read;
+    return result;
+}
 } // namespace
 
 QByteArray ConfigFileDatabase::cipherKey()
@@ -665,18 +682,10 @@ int ConfigFileDatabase::importDatabase(const QByteArray &plain, int serialNumber
     if (!temporary.open() || temporary.write(plain) != plain.size() || !temporary.flush())
         return ErrorOpenDatabase;
     temporary.close();
-
-    Connection connection(temporary.fileName(), true);
-    if (!connection.isOpen())
-        return ErrorOpenDatabase;
-    // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
-    const ConfigFileGuard guard(connection.db());
-    if (!guard.isActive())
-        return ErrorOpenDatabase;
-    progress(3);
-    ConfigFileContent read;
-    const int result = readDatabase(connection.db(), serialNumber, &read, progress);
-    if (result == Ok)
-        *content = read;
+    const int result = readDatabaseFile(temporary.fileName(), serialNumber, content, progress);
+    // A read-only connection leaves the files SQLite made beside the database (the write-ahead log
+    // and its index of a file in WAL mode): they go with the copy, whatever the outcome.
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
+        QFile::remove(temporary.fileName() + QLatin1String(suffix));
     return result;
 }

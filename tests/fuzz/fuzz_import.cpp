@@ -123,10 +123,10 @@ void checkLimits(const ConfigFileContent &c)
     for (const auto &macro : c.macros)
         fits = fits && macro.size() <= ConfigFileContent::MaxMacroActions;
     // Settings the keyboard has only a few values for.
-    fits = fits && c.params.pollingRate <= 3 && c.params.shakeLevel <= 2 && c.params.deadDown <= 100
-           && c.params.deadUp <= 100;
+    fits = fits && c.params.pollingRate <= 3 && c.params.shakeLevel <= 2;
     for (const HIGH_KEY_INFO &key : c.highKeys)
-        fits = fits && (key.item < ConfigFileContent::MaxHighKeys || key.item == 0xFF);
+        fits = fits && (key.item < ConfigFileContent::MaxHighKeys || key.item == 0xFF)
+               && (key.attribute <= 5 || (key.item == 0xFF && key.attribute == 0xFF));
     if (!fits)
         std::abort();
 }

@@ -67,6 +67,8 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
+        // The import's temporary files go to a folder of this test's own.
+        QVERIFY(TestFiles::redirectTempFolder(file(QStringLiteral("tmp"))));
         rig = std::make_unique<ConfigFileRig>();
         QVERIFY(rig->connectAndRead(ConfigFileRig::distinctiveKeyboard()));
         source = file(QStringLiteral("source.aaa"));
@@ -137,6 +139,8 @@ private Q_SLOTS:
         for (const char *table : {"custom_light_table", "keyboard_fn_table", "keyboard_fn1_table", "key_trigger_table"})
             some << QStringLiteral("DELETE FROM %1 WHERE keyItem % 2 = 0").arg(QLatin1String(table));
         QTest::newRow("some keys, three slots") << (some << QStringLiteral("DELETE FROM high_key_table WHERE id > 3"));
+        QTest::newRow("an effect the model lacks")
+            << QStringList{"INSERT INTO effect_light_table VALUES ((SELECT MAX(item) + 3 FROM effect_light_table), 7, 2, 3, 1, 4, 5, 6)"};
     }
 
     void modelHoldsWhatTheKeyboardHolds()
@@ -160,6 +164,51 @@ private Q_SLOTS:
             QVERIFY(macro.isEmpty());
         for (const HIGH_KEY_INFO &key : full->state().profile().highKeys)
             QCOMPARE(key.item, uchar(0xFF));
+    }
+
+    // A keyboard may hold what no editing control sets: its own file gives it all back.
+    void ownExportImportsAgain_data()
+    {
+        QTest::addColumn<int>("holdTime");   // ms, of the MT key in slot 1
+        QTest::addColumn<int>("deadZone");   // 0.01 mm, pressing and lifting
+        QTest::addColumn<bool>("oddBytes");  // SOCD mode 7, a macro action in state 2, effect flags 0xF0
+        QTest::newRow("MT held 1500 ms") << 1500 << 0 << false;
+        QTest::newRow("MT held 5 ms") << 5 << 0 << false;
+        QTest::newRow("dead zones of 1.50 mm") << 80 << 150 << false;
+        QTest::newRow("bytes beyond their lists") << 80 << 0 << true;
+    }
+
+    void ownExportImportsAgain()
+    {
+        QFETCH(int, holdTime);
+        QFETCH(int, deadZone);
+        QFETCH(bool, oddBytes);
+        const auto held = ConfigFileRig::distinctiveKeyboard();
+        EmulatedKeyboardState &state = held->state();
+        QList<HIGH_KEY_INFO> &table = EmulatedHighKeyCommands::slotTable(state.profile());
+        QCOMPARE(table[1].attribute, uchar(1)); // MT
+        table[1].data[1] = uchar(holdTime);
+        table[1].data[2] = uchar(holdTime >> 8);
+        state.params.deadDown = state.params.deadUp = quint16(deadZone);
+        if (oddBytes) {
+            QCOMPARE(table[6].attribute, uchar(5)); // SOCD
+            table[6].data[1] = 7;
+            state.macros[0][0].state = 2;
+            state.profile().effects[3].functionFlag = 0xF0;
+        }
+        QVERIFY(rig->connectAndRead(held));
+        const QMap<QString, QStringList> exported = exportModel(QStringLiteral("own.aaa"));
+        QVERIFY(!exported.isEmpty());
+
+        QVERIFY(rig->connectAndRead(keyboard));
+        QCOMPARE(rig->runImport(file(QStringLiteral("own.aaa"))).last(), qMakePair(true, 100));
+        const HIGH_KEY_INFO &mt = EmulatedHighKeyCommands::slotTable(keyboard->state().profile())[1];
+        QCOMPARE(mt.data[1] | mt.data[2] << 8, holdTime);
+        QCOMPARE(int(keyboard->state().params.deadDown), deadZone);
+        QCOMPARE(int(keyboard->state().params.deadUp), deadZone);
+        // Everything else the file holds, as a fresh read of the keyboard gives it.
+        QVERIFY(rig->connectAndRead(keyboard));
+        compareTables(exportModel(QStringLiteral("own-imported.aaa")), exported);
     }
 
     void unfitFileChangesNothing_data()
@@ -191,6 +240,11 @@ private Q_SLOTS:
             << "sql"
             << QStringList{"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (9,20,1,0,4,0,0)"}
             << -31;
+        QTest::newRow("21 macro actions, one number twice")
+            << "sql"
+            << QStringList{"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (9,5,1,0,4,0,0)"}
+            << -31;
+        QTest::newRow("advanced key in slot 32") << "sql" << QStringList{"UPDATE high_key_table SET item = 32 WHERE item = 1"} << -30;
         QTest::newRow("no macro table") << "sql" << QStringList{"DROP TABLE key_macro_table"} << -31;
         QTest::newRow("no travel table") << "sql" << QStringList{"DROP TABLE key_trigger_table"} << -32;
         // Files made to hang or flood the reader, or to put values on the keyboard it cannot hold.
@@ -262,6 +316,33 @@ private Q_SLOTS:
         QVERIFY(!written);
         QCOMPARE(keyboard->requests().size(), requests);
         QVERIFY(ModelBlocks() == before);
+    }
+
+    // Nothing of an import stays in the temporary folder, whatever its outcome: a file in WAL mode
+    // has SQLite make a log and its index beside the copy it reads.
+    void importLeavesNoTemporaryFile_data()
+    {
+        QTest::addColumn<QStringList>("statements"); // run on the inner database of the source
+        QTest::addColumn<int>("value");              // of the final result
+        const QString wal = QStringLiteral("PRAGMA journal_mode = WAL");
+        QTest::newRow("WAL file imported") << QStringList{wal} << 100;
+        QTest::newRow("WAL file refused") << QStringList{wal, "UPDATE params_table SET pollingRate = 255"} << -25;
+        QTest::newRow("WAL file of another product")
+            << QStringList{wal, "UPDATE product_table SET serialNumber = 1234"} << -23;
+    }
+
+    void importLeavesNoTemporaryFile()
+    {
+        QFETCH(QStringList, statements);
+        QFETCH(int, value);
+        const QString wal = file(QStringLiteral("wal.aaa"));
+        QVERIFY(ConfigFileRig::rewrite(source, wal, statements));
+        const auto entries = [] {
+            return QDir(QDir::tempPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = entries();
+        QCOMPARE(rig->runImport(wal).last().second, value);
+        QCOMPARE(entries(), before);
     }
 
     void keyboardFailingMidWayIsReported_data()
