@@ -36,8 +36,7 @@ enum TableId { Product, Config, Params, CustomLight, EffectLight, NormalKeys, Fn
 // blob of at most max bytes. The ranges are the widths of the keyboard model's fields and of the
 // commands that carry them, so that whatever a keyboard reported, and the export wrote, is taken
 // back; numbers that the file stores signed may come in either form. Narrower ranges hold only
-// where no keyboard can hold anything else: the structure of the tables and the settings whose
-// every value is listed.
+// where no keyboard can hold anything else: the structure of the tables.
 struct Column {
     enum Kind { Int, Text, Blob };
     const char *name;
@@ -60,10 +59,11 @@ constexpr Column text(const char *name, qint64 max) { return {name, Column::Text
 const Column ProductColumns[] = {signedU16("serialNumber"), signedU16("version"), text("customerName", 40),
                                  text("productName", 30), text("logoName", 10)};
 const Column ConfigColumns[] = {rowId("id"), text("configName", 40)};
-// Polling rates 8K to 1K and debounce low to high are all a keyboard can be set to.
-const Column ParamsColumns[] = {rowId("id"),           signedU8("reserve"),      flag("touchOptimize"),
-                                signedU16("deadDown"), signedU16("deadUp"),      range("pollingRate", 0, 3),
-                                range("shakeLevel", 0, 2), flag("calibration"), flag("sportsMode"),
+// A keyboard may report a polling rate or debounce level that no button of the performance page
+// names; the page sends it back unchanged, so the export writes it and the import takes it back.
+const Column ParamsColumns[] = {rowId("id"),           signedU8("reserve"),    flag("touchOptimize"),
+                                signedU16("deadDown"), signedU16("deadUp"),    signedU8("pollingRate"),
+                                signedU8("shakeLevel"), flag("calibration"),   flag("sportsMode"),
                                 signedU8("currentLayer")};
 const Column CustomLightColumns[] = {u8("keyItem"), u8("light"), u8("colorR"), u8("colorG"), u8("colorB")};
 const Column EffectLightColumns[] = {u8("item"),      u8("functionFlag"), u8("light"),  u8("speed"),

@@ -122,8 +122,6 @@ void checkLimits(const ConfigFileContent &c)
                 && c.fnKeys.size() <= ConfigFileContent::MaxEntries && c.triggers.size() <= ConfigFileContent::MaxEntries;
     for (const auto &macro : c.macros)
         fits = fits && macro.size() <= ConfigFileContent::MaxMacroActions;
-    // Settings the keyboard has only a few values for.
-    fits = fits && c.params.pollingRate <= 3 && c.params.shakeLevel <= 2;
     for (const HIGH_KEY_INFO &key : c.highKeys)
         fits = fits && (key.item < ConfigFileContent::MaxHighKeys || key.item == 0xFF)
                && (key.attribute <= 5 || (key.item == 0xFF && key.attribute == 0xFF));

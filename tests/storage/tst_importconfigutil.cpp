@@ -171,7 +171,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("holdTime");   // ms, of the MT key in slot 1
         QTest::addColumn<int>("deadZone");   // 0.01 mm, pressing and lifting
-        QTest::addColumn<bool>("oddBytes");  // SOCD mode 7, a macro action in state 2, effect flags 0xF0
+        QTest::addColumn<bool>("oddBytes");  // SOCD mode 7, a macro action in state 2, effect flags 0xF0,
+                                             // polling rate 5 and debounce 4 (no page button names them)
         QTest::newRow("MT held 1500 ms") << 1500 << 0 << false;
         QTest::newRow("MT held 5 ms") << 5 << 0 << false;
         QTest::newRow("dead zones of 1.50 mm") << 80 << 150 << false;
@@ -195,6 +196,8 @@ private Q_SLOTS:
             table[6].data[1] = 7;
             state.macros[0][0].state = 2;
             state.profile().effects[3].functionFlag = 0xF0;
+            state.params.pollingRate = 5;
+            state.params.shakeLevel = 4;
         }
         QVERIFY(rig->connectAndRead(held));
         const QMap<QString, QStringList> exported = exportModel(QStringLiteral("own.aaa"));
@@ -263,7 +266,7 @@ private Q_SLOTS:
                            "CREATE TABLE keyboard_fn1_table (keyItem INT, type INT, hValue INT, lValue INT AS (keyItem + 1))"}
             << -29;
         QTest::newRow("text for a flag") << "sql" << QStringList{"UPDATE params_table SET touchOptimize = 'maybe'"} << -25;
-        QTest::newRow("polling rate 255") << "sql" << QStringList{"UPDATE params_table SET pollingRate = 255"} << -25;
+        QTest::newRow("polling rate wider than a byte") << "sql" << QStringList{"UPDATE params_table SET pollingRate = 256"} << -25;
         QTest::newRow("blob for a colour") << "sql" << QStringList{"UPDATE custom_light_table SET colorR = x'0102' WHERE keyItem = 10"} << -26;
         QTest::newRow("negative colour") << "sql" << QStringList{"UPDATE effect_light_table SET colorB = -7"} << -27;
         QTest::newRow("99999999999 for a key type")
@@ -326,7 +329,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("value");              // of the final result
         const QString wal = QStringLiteral("PRAGMA journal_mode = WAL");
         QTest::newRow("WAL file imported") << QStringList{wal} << 100;
-        QTest::newRow("WAL file refused") << QStringList{wal, "UPDATE params_table SET pollingRate = 255"} << -25;
+        QTest::newRow("WAL file refused") << QStringList{wal, "UPDATE params_table SET pollingRate = 256"} << -25;
         QTest::newRow("WAL file of another product")
             << QStringList{wal, "UPDATE product_table SET serialNumber = 1234"} << -23;
     }
