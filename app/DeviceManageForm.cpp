@@ -224,14 +224,19 @@ void DeviceManageForm::usb_receive_connect_wireless_device(uchar state)
         mReadKept = mOtherWork && mOtherWork();
         if (!mReadKept)
             synchConfiguration();
-    } else if (gStackedWidget) {
-        gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
-        gStackedWidget->show();
+    } else {
+        // A keyboard that went again is not read.
+        mReadKept = false;
+        if (gStackedWidget) {
+            gStackedWidget->setCurrentIndex(MainWindow::DevicePage);
+            gStackedWidget->show();
+        }
     }
 }
 
 void DeviceManageForm::synchConfiguration()
 {
+    mReadKept = false;
     releaseWorker();
     mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString(),
                                      nullptr);
@@ -261,10 +266,8 @@ void DeviceManageForm::setOtherWorkCheck(std::function<bool()> busy)
 
 void DeviceManageForm::takeKeptRead()
 {
-    if (!mReadKept || (mOtherWork && mOtherWork()))
-        return;
-    mReadKept = false;
-    synchConfiguration();
+    if (mReadKept && !(mOtherWork && mOtherWork()))
+        synchConfiguration();
 }
 
 SyncConfigUtil *DeviceManageForm::syncWorker() const
@@ -460,6 +463,7 @@ void DeviceManageForm::protocol_device_disconnected()
 
 void DeviceManageForm::returnToUsb()
 {
+    mReadKept = false; // the link the kept read was for closes
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->closeCommunicate();
     if (gSystemConfig)

@@ -127,7 +127,7 @@ void UsbCommunicateUtil::endRequestOnClose()
     if (!mAwaitingReply || !mWaitReply)
         return;
     // A request still waiting for its answer ends with the link, once; its requester hears so
-    // after this call returns, as it would have from the timer, unless a new request has begun
+    // after this call returns, as it would have from the timer, unless it has begun a new request
     // meanwhile (on a link opened again), which would take the error for its own.
     mAwaitingReply = false;
     reportGivenUpLater(mSource, mLastSendOrder, true);
@@ -139,7 +139,7 @@ void UsbCommunicateUtil::reportGivenUpLater(uchar source, uchar order, bool unle
     QMetaObject::invokeMethod(
         this,
         [this, source, order, request, unlessReplaced] {
-            if (!unlessReplaced || request == mRequestSerial)
+            if (!unlessReplaced || request == mRequestSerial || source != mSource)
                 Q_EMIT usb_communicate_error(source, order, ErrorNoReply);
         },
         Qt::QueuedConnection);

@@ -296,7 +296,8 @@ private:
     // The link closes: the timer stops, and a request still waiting for its answer is given up.
     void endRequestOnClose();
     // Tells a requester after the current call returns that its request was given up (-2);
-    // with unlessReplaced, only when no other request has begun by then.
+    // with unlessReplaced, only when the same requester has begun no other request by then (it
+    // would take the error for its new one; another requester's request leaves it due).
     void reportGivenUpLater(uchar source, uchar order, bool unlessReplaced);
     void retryCommunicate();
     // After a reply was handled: sends the next frame when the chain is still the same request.

@@ -251,8 +251,6 @@ private Q_SLOTS:
         QVERIFY(!gUsbCommunicateUtil->checkCommunicateState() && !mPage->promptBox());
     }
 
-    // The package is unpacked for the product that asked for it, even when another product's
-    // keyboard has taken the model meanwhile; the key page is then not opened for the newcomer.
     // A read replaced by a new one (the keyboard announces its wireless device again) hears no
     // more replies, not even one already on its way: only the new read goes on.
     void replacedReadHearsNoMoreReplies()
@@ -266,6 +264,33 @@ private Q_SLOTS:
         QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::GetProfiles), listReads + 1);
     }
 
+    // A wireless keyboard that connects while other work holds the keyboard is read once the work
+    // has ended, unless it has gone again meanwhile.
+    void keptReadFollowsItsKeyboard_data()
+    {
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("keyboard stays") << false;
+        QTest::newRow("keyboard gone") << true;
+    }
+
+    void keptReadFollowsItsKeyboard()
+    {
+        QFETCH(bool, gone);
+        mApp.plugIn();
+        connectAndWait();
+        bool busy = true;
+        mPage->setOtherWorkCheck([&busy] { return busy; });
+        QMetaObject::invokeMethod(mPage.get(), "usb_receive_connect_wireless_device", Q_ARG(uchar, 1));
+        if (gone)
+            QMetaObject::invokeMethod(mPage.get(), "usb_receive_connect_wireless_device", Q_ARG(uchar, 0));
+        QVERIFY(!mPage->syncWorker());
+        busy = false;
+        mPage->takeKeptRead();
+        QCOMPARE(mPage->syncWorker() != nullptr, !gone);
+    }
+
+    // The package is unpacked for the product that asked for it, even when another product's
+    // keyboard has taken the model meanwhile; the key page is then not opened for the newcomer.
     void packageGoesToTheProductThatAskedForIt()
     {
         mServer.serveSlow(kPackagePath, mPackage, 10, 100);

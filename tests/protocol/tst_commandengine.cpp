@@ -235,15 +235,34 @@ private Q_SLOTS:
         QCOMPARE(errors->count(), 1);
     }
 
+    // The request waiting when the link closes ends once; a request its own requester begins at
+    // once on a link opened again replaces it, another requester's does not.
+    void closingTheLinkEndsTheRequest_data()
+    {
+        QTest::addColumn<int>("next"); // source of a request begun at once on the reopened link; -1 none
+        QTest::addColumn<Emissions>("heard");
+        QTest::newRow("nothing follows") << -1 << Emissions{failure(Sync, 0xDE, -2)};
+        QTest::newRow("another requester follows") << int(Page) << Emissions{failure(Sync, 0xDE, -2)};
+        QTest::newRow("its requester follows") << int(Sync) << Emissions{};
+    }
+
     void closingTheLinkEndsTheRequest()
     {
+        QFETCH(int, next);
+        QFETCH(Emissions, heard);
         U &engine = open();
         link->silence();
         QSignalSpy replies(&engine, &U::usb_receive_whole_param);
         engine.usb_get_whole_param(Sync, true);
         engine.closeCommunicate();
         link->deliver(0xDE, hex("00000100")); // handed on after the link closed
-        QTRY_COMPARE(signalsOf(*errors), Emissions{failure(Sync, 0xDE, -2)});
+        if (next >= 0) {
+            engine.openCommunicate(0);
+            engine.communicateDevice();
+            engine.usb_get_product_info(uchar(next), false);
+        }
+        QTest::qWait(Interval / 2);
+        QCOMPARE(signalsOf(*errors), heard);
         QCOMPARE(replies.count(), 0);
     }
 
