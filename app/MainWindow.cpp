@@ -132,6 +132,8 @@ MainWindow::~MainWindow()
     closeInstanceServer();
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->disconnect(this);
+    // A read, export or import under way ends with the window: an export's thread is waited for.
+    stopWorkers();
     // The device page goes after this window's own members: it may no longer report to them.
     mDeviceForm->disconnect(this);
     delete mProgressDialog.data();

@@ -304,16 +304,12 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error)
         synchConfiguration();
         return;
     }
-    switch (order) {
-    case 0xD5: returnToActiveProfile(); break;
-    case kRenameReply:
-        showToast(profileFailureText(order));
+    if (order == 0xD5)
+        returnToActiveProfile();
+    else if (const QString text = profileFailureText(order); !text.isEmpty())
+        showToast(text);
+    if (order == kRenameReply)
         initializeListView(mConfigRow); // the edited name goes back to the keyboard's
-        break;
-    case kAddReply:
-    case kDeleteReply: showToast(profileFailureText(order)); break;
-    default: break;
-    }
     setListSelectable(true);
     setKeyboardBusy(this, false);
 }

@@ -17,6 +17,32 @@ bool failWith(QString *error, const QString &reason)
         *error = reason;
     return false;
 }
+
+// Whether the listed entries may be unpacked: safe names, no link, within the bounds. (Their
+// count was checked before they were listed.)
+bool checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error)
+{
+    quint64 unpacked = 0;
+    for (const QuaZipFileInfo64 &entry : entries) {
+        if (!ResourcePackage::isSafeEntryName(entry.name))
+            return failWith(error, QStringLiteral("Unsafe entry \"%1\"").arg(entry.name));
+        if (entry.isSymbolicLink())
+            return failWith(error, QStringLiteral("Symbolic link \"%1\"").arg(entry.name));
+        // Compared with what is left of the bound, so that no sum of declared sizes overflows.
+        if (entry.uncompressedSize > quint64(ResourcePackage::MaxUnpackedBytes) - unpacked)
+            return failWith(error, QStringLiteral("Unpacks to more than %1 bytes at \"%2\"")
+                                       .arg(ResourcePackage::MaxUnpackedBytes)
+                                       .arg(entry.name));
+        unpacked += entry.uncompressedSize;
+        if (entry.uncompressedSize >= quint64(ResourcePackage::RatioCheckedFrom) &&
+            entry.uncompressedSize / quint64(ResourcePackage::MaxCompressionRatio) > entry.compressedSize)
+            return failWith(error, QStringLiteral("Entry \"%1\" unpacks from %2 to %3 bytes")
+                                       .arg(entry.name)
+                                       .arg(entry.compressedSize)
+                                       .arg(entry.uncompressedSize));
+    }
+    return true;
+}
 } // namespace
 
 bool ResourcePackage::isSafeFolderName(const QString &name)
@@ -38,30 +64,6 @@ bool ResourcePackage::isSafeEntryName(const QString &name)
     for (const QString &part : parts) {
         if (part == QLatin1String(".."))
             return false;
-    }
-    return true;
-}
-
-bool ResourcePackage::checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error)
-{
-    if (entries.size() > MaxEntries)
-        return failWith(error, QStringLiteral("%1 entries").arg(entries.size()));
-    quint64 unpacked = 0;
-    for (const QuaZipFileInfo64 &entry : entries) {
-        if (!isSafeEntryName(entry.name))
-            return failWith(error, QStringLiteral("Unsafe entry \"%1\"").arg(entry.name));
-        if (entry.isSymbolicLink())
-            return failWith(error, QStringLiteral("Symbolic link \"%1\"").arg(entry.name));
-        // Compared with what is left of the bound, so that no sum of declared sizes overflows.
-        if (entry.uncompressedSize > quint64(MaxUnpackedBytes) - unpacked)
-            return failWith(error, QStringLiteral("Unpacks to more than %1 bytes at \"%2\"").arg(MaxUnpackedBytes).arg(entry.name));
-        unpacked += entry.uncompressedSize;
-        if (entry.uncompressedSize >= quint64(RatioCheckedFrom) &&
-            entry.uncompressedSize / quint64(MaxCompressionRatio) > entry.compressedSize)
-            return failWith(error, QStringLiteral("Entry \"%1\" unpacks from %2 to %3 bytes")
-                                       .arg(entry.name)
-                                       .arg(entry.compressedSize)
-                                       .arg(entry.uncompressedSize));
     }
     return true;
 }

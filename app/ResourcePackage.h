@@ -1,8 +1,5 @@
 #pragma once
-#include <QList>
 #include <QString>
-
-struct QuaZipFileInfo64;
 
 // A product's resource package: a zip archive whose entries are the files of the product's folder
 // in the data folder (pictures, firmware image). Installing it checks the archive's directory
@@ -32,8 +29,4 @@ public:
     static bool isSafeEntryName(const QString &name);
     // Whether a product folder name is a single plain path component.
     static bool isSafeFolderName(const QString &name);
-
-private:
-    // Whether the listed entries may be unpacked: safe names, no link, within the bounds.
-    static bool checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error);
 };

@@ -84,17 +84,22 @@ QList<EmulatedReport> EmulatedKeyboard::handleOutputFrame(const QByteArray &byte
     return out;
 }
 
-bool EmulatedKeyboard::takeIgnoreFault(uchar order)
+std::optional<ReplyFault> EmulatedKeyboard::takeFault(int code, bool ignoring)
 {
-    const int code = uchar(order | 0x80);
     for (qsizetype i = 0; i < mFaults.size(); ++i) {
-        if (mFaults[i].kind != ReplyFault::Ignore || (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != code))
+        const ReplyFault fault = mFaults[i];
+        if ((fault.kind == ReplyFault::Ignore) != ignoring || (fault.onlyCode >= 0 && fault.onlyCode != code))
             continue;
         if (--mFaults[i].times <= 0)
             mFaults.removeAt(i);
-        return true;
+        return fault;
     }
-    return false;
+    return std::nullopt;
+}
+
+bool EmulatedKeyboard::takeIgnoreFault(uchar order)
+{
+    return takeFault(uchar(order | 0x80), true).has_value();
 }
 
 void EmulatedKeyboard::applyFaults(const KeyboardFrame &frame, int frameSize, QList<EmulatedReport> &out)
@@ -102,31 +107,26 @@ void EmulatedKeyboard::applyFaults(const KeyboardFrame &frame, int frameSize, QL
     EmulatedReport report{KeyboardFrameCodec::encode(frame, frameSize), 0};
     if (report.bytes.isEmpty())
         return; // a handler's payload that does not fit is never sent
-    for (qsizetype i = 0; i < mFaults.size(); ++i) {
-        if (mFaults[i].kind == ReplyFault::Ignore || (mFaults[i].onlyCode >= 0 && mFaults[i].onlyCode != frame.code))
-            continue;
-        const ReplyFault fault = mFaults[i];
-        if (--mFaults[i].times <= 0)
-            mFaults.removeAt(i);
-        switch (fault.kind) {
+    // One fault per frame.
+    if (const std::optional<ReplyFault> fault = takeFault(frame.code, false)) {
+        switch (fault->kind) {
         case ReplyFault::Drop:
             return;
         case ReplyFault::Delay:
-            report.delayMs = fault.value;
+            report.delayMs = fault->value;
             break;
         case ReplyFault::Duplicate:
             out.append(report);
             break;
         case ReplyFault::WrongCode:
-            report.bytes[1] = char(fault.value);
+            report.bytes[1] = char(fault->value);
             break;
         case ReplyFault::WrongLength:
-            report.bytes[5] = char(fault.value);
+            report.bytes[5] = char(fault->value);
             break;
-        case ReplyFault::Ignore:
+        case ReplyFault::Ignore: // taken before the request is carried out
             break;
         }
-        break; // one fault per frame
     }
     out.append(report);
 }

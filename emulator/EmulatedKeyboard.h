@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 // One decoded request and the frame size of the interface it came through.
 struct KeyboardRequest {
@@ -94,6 +95,8 @@ public:
     QList<KeyboardRequest> requests() const;
 
 private:
+    // Uses up one time of the first fault for a frame of code: of kind Ignore, or of any other.
+    std::optional<ReplyFault> takeFault(int code, bool ignoring);
     // Whether an Ignore fault takes the request of this order code (and is used up by it).
     bool takeIgnoreFault(uchar order);
     void applyFaults(const KeyboardFrame &frame, int frameSize, QList<EmulatedReport> &out);

@@ -13,7 +13,8 @@
 // (true, 100) when the keyboard and the model hold the file's configuration, or (false, code):
 // -21..-32 for a file that cannot be used (nothing was sent: keyboard and model are untouched),
 // or the protocol's error (-1, -2, -3, -4, -200, a Bluetooth code). After a failure for which
-// isKeyboardWritten() is true the keyboard holds part of the file while the model is unchanged:
+// isKeyboardWritten() is true the keyboard holds part of the file while the model is unchanged,
+// but for the macros the keyboard has already cleared (its answer empties them in the model too):
 // the caller reads the configuration again (SyncConfigUtil, ScopeConfigInfo).
 //
 // After (true, 100) the model holds what a fresh read of the keyboard would give: a macro the file
