@@ -93,12 +93,13 @@ bool EmulatedHighKeyCommands::decode(const QByteArray &wire, HIGH_KEY_INFO *out)
     if (wire.size() < 2)
         return false;
     const int length = wireLength(uchar(wire[1]));
-    if (length == 0 || wire.size() < length)
+    if (wire.size() < length)
         return false;
     HIGH_KEY_INFO info;
     info.item = uchar(wire[0]);
     info.attribute = uchar(wire[1]);
-    info.keyItem = uchar(wire[2]);
+    if (length > 2)
+        info.keyItem = uchar(wire[2]);
     for (int i = 3; i < length; ++i)
         info.data[size_t(i - 3)] = uchar(wire[i]);
     if (info.attribute == KindMt)
@@ -131,12 +132,13 @@ void EmulatedHighKeyCommands::install(EmulatedKeyboard &keyboard)
         const int frame = request.frame.frame;
         if (payload.isEmpty() || payload.size() % WireSize != 0 || frame < 1 || frame > request.frame.total)
             return;
+        // Each slot keeps the record as it came, a free one with whatever kind it carries, one of
+        // a kind the keyboard does not know with its slot and kind only.
         QList<HIGH_KEY_INFO> records;
         for (int at = 0; at < payload.size(); at += WireSize) {
-            HIGH_KEY_INFO info = freeSlot();
-            const QByteArray wire = payload.mid(at, WireSize);
-            if (uchar(wire[0]) != FreeItem && !decode(wire, &info))
-                return; // a record of an unknown kind spoils the frame
+            HIGH_KEY_INFO info;
+            if (!decode(payload.mid(at, WireSize), &info))
+                return;
             records.append(info);
         }
         QList<HIGH_KEY_INFO> &table = slotTable(state.profile());

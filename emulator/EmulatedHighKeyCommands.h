@@ -42,7 +42,7 @@ public:
     // The 19-byte wire record, zero behind the bytes of its kind; the MT tap function goes
     // out as type, lValue, hValue.
     static QByteArray encode(const HIGH_KEY_INFO &info);
-    // A record from wire bytes; false when the bytes are fewer than the kind carries or the
-    // kind is unknown.
+    // A record from wire bytes; false when the bytes are fewer than the kind carries. A kind the
+    // keyboard does not know gives its slot and kind only.
     static bool decode(const QByteArray &wire, HIGH_KEY_INFO *out);
 };

@@ -45,6 +45,12 @@ bool EmulatedKeyboard::hasHandler(uchar order) const
     return mHandlers.contains(order);
 }
 
+KeyboardCommandHandler EmulatedKeyboard::handler(uchar order) const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mHandlers.value(order);
+}
+
 void EmulatedKeyboard::addReplyFault(const ReplyFault &fault)
 {
     std::lock_guard<std::mutex> lock(mMutex);

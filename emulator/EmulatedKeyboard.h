@@ -74,6 +74,8 @@ public:
 
     void setHandler(uchar order, KeyboardCommandHandler handler);
     bool hasHandler(uchar order) const;
+    // The handler of an order code (empty when none), for a test to wrap.
+    KeyboardCommandHandler handler(uchar order) const;
 
     // The keyboard's memory. Handlers run on the thread that writes; touch it from the test while
     // no write is in progress.

@@ -402,16 +402,15 @@ bool readAll(QSqlDatabase &db, TableId id, const QString &order, int maxRows, QL
     return selectRows(query, Tables[id], maxRows, rows);
 }
 
-// An advanced key has a place in the keyboard's table: a slot below 32 or none (255), and one of
-// the six kinds (a free slot may also carry 255 as its kind). The bytes of its body are what the
-// keyboard reported: the editing dialogs' ranges are not the keyboard's.
+// An advanced key has a place in the keyboard's table: a slot below 32 or none (255). Its kind
+// is taken as the keyboard reported it: a free slot keeps whatever kind it was left with, and a
+// kind this program does not know goes back with its slot and kind only (unpackHighKey leaves its
+// body zero). The bytes of a body are what the keyboard reported: the editing dialogs' ranges are
+// not the keyboard's.
 bool fitsSlotTable(const HIGH_KEY_INFO &key)
 {
     constexpr uchar FreeSlot = 0xFF;
-    constexpr uchar LastKind = 5; // SOCD
-    if (key.item == FreeSlot)
-        return key.attribute <= LastKind || key.attribute == FreeSlot;
-    return key.item < ConfigFileContent::MaxHighKeys && key.attribute <= LastKind;
+    return key.item < ConfigFileContent::MaxHighKeys || key.item == FreeSlot;
 }
 
 // The ten macros from one read of the whole table, action by action in item order.

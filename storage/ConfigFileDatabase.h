@@ -61,7 +61,7 @@ public:
     // A file is taken only when each of its ten tables is a plain table with the format's columns
     // (no view, no trigger, no computed column) and every value has its column's type and fits the
     // width of its field in the keyboard model and on the wire, and the structure of the keyboard's
-    // tables (slots, kinds, macro numbers, action counts, capacities). Otherwise it fails with
+    // tables (slots, macro numbers, action counts, capacities). Otherwise it fails with
     // that table's code (-31 for the macros). Whatever the export wrote from a keyboard's report
     // is taken. The reading is bounded (ConfigFileGuard) and stops when its thread is asked to;
     // nothing of its temporary copy is left behind.

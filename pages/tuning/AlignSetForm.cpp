@@ -32,6 +32,8 @@ AlignSetForm::AlignSetForm(QWidget *parent) : QWidget(parent)
     qInfo().noquote() << "=== 校准设置页面初始化 ===";
     mSaveTimer = new QTimer(this);
     mSaveTimer->setSingleShot(true);
+    // A coarse timer may end the pause up to a twentieth early.
+    mSaveTimer->setTimerType(Qt::PreciseTimer);
     mSaveTimer->setInterval(SavePauseMs);
     connect(mSaveTimer, &QTimer::timeout, this, &AlignSetForm::sendSave);
     buildForm();

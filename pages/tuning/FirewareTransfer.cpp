@@ -57,9 +57,7 @@ FirewareTransfer::Refusal FirewareTransfer::start(Kind kind, const QString &path
     mChunk = gUsbFrameEffectSize;
     mSize = mFile.size();
     const QByteArray header = mFile.read(HeaderSize);
-    Refusal refusal = mChunk <= 0 ? LinkClosed : kind == KeyboardImage ? prepareImage(header) : prepareData(header);
-    if (refusal == Accepted && mTotal > MaxFrames)
-        refusal = TooManyFrames;
+    const Refusal refusal = mChunk <= 0 ? LinkClosed : kind == KeyboardImage ? prepareImage(header) : prepareData(header);
     if (refusal != Accepted) {
         qInfo().noquote() << QStringLiteral("=== FirewareTransfer 拒绝发送 kind={%1};size={%2};reason={%3} ===")
                                  .arg(kind)
@@ -86,7 +84,7 @@ FirewareTransfer::Refusal FirewareTransfer::prepareImage(const QByteArray &heade
     mHead8 = wordAt(header, 8);
     mPos = HeaderSize;
     mTotal = int(qMin<qint64>(chunksOf(mSize - HeaderSize, mChunk), MaxFrames + 1));
-    return Accepted;
+    return mTotal > MaxFrames ? TooManyFrames : Accepted;
 }
 
 FirewareTransfer::Refusal FirewareTransfer::prepareData(const QByteArray &header)
@@ -95,11 +93,16 @@ FirewareTransfer::Refusal FirewareTransfer::prepareData(const QByteArray &header
         return Mismatch;
     if (header.size() < HeaderSize)
         return CannotOpen;
-    if (mSize - HeaderSize != qint64(wordAt(header, kDataLengthAt)) || payloadSum(mFile) != wordAt(header, kDataSumAt))
+    // What the size alone decides comes first: the sum reads the whole file, on the window's thread.
+    if (mSize - HeaderSize != qint64(wordAt(header, kDataLengthAt)))
         return Mismatch;
     mPos = 0;
     // The header frame, then the payload's chunks; an empty payload still gets one (empty) frame.
     mTotal = int(qMin<qint64>(1 + qMax<qint64>(1, chunksOf(mSize - HeaderSize, mChunk)), MaxFrames + 1));
+    if (mTotal > MaxFrames)
+        return TooManyFrames;
+    if (payloadSum(mFile) != wordAt(header, kDataSumAt))
+        return Mismatch;
     return Accepted;
 }
 

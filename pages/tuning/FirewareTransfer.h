@@ -10,10 +10,11 @@
 //   payload in chunks (frames 2 on); there is no end command.
 //
 // The chunk is the payload of one frame of the open link, taken when the transfer starts. A file
-// that cannot be sent as it is (see Refusal) is refused before anything goes out. Progress runs
-// from 0 to 99 while frames remain and reaches 100 once, at the end. A transfer ends exactly once,
-// with finished(true) or, when a request of it failed, finished(false); abandon() ends it
-// silently. Replies that come when no transfer of their kind is waiting for them are ignored.
+// that cannot be sent as it is (see Refusal) is refused before anything goes out, and one whose
+// size alone rules it out without being read through. Progress runs from 0 to 99 while frames
+// remain and reaches 100 once, at the end. A transfer ends exactly once, with finished(true) or,
+// when a request of it failed, finished(false); abandon() ends it silently. Replies that come
+// when no transfer of their kind is waiting for them are ignored.
 
 #include <QFile>
 #include <QObject>

@@ -5,7 +5,7 @@
 // that mutations reach the tables); clear, the file as it would lie on disk. At start seeds are
 // put into the corpus folder: a configuration of a made-up keyboard, exported by the real writer,
 // as a plain database with small pages, and variants of it made to hang the reader or to carry
-// values no keyboard holds.
+// values no keyboard holds, and one holding an advanced key of a kind the program does not know.
 
 #include "storage/ConfigFileDatabase.h"
 
@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -45,6 +46,7 @@ QList<Seed> seeds()
          {"UPDATE params_table SET pollingRate = 255", "UPDATE effect_light_table SET colorB = -7",
           "UPDATE keyboard_fn_table SET type = 99999999999"}},
         {"seed-oversized-blob", {"UPDATE high_key_table SET data = zeroblob(4096) WHERE id = 1"}},
+        {"seed-unknown-kind", {"UPDATE high_key_table SET attribute = 9 WHERE id = 2"}},
         {"seed-macro-index-50",
          {"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (50,0,1,1,4,0,0)"}},
     };
@@ -122,9 +124,11 @@ void checkLimits(const ConfigFileContent &c)
                 && c.fnKeys.size() <= ConfigFileContent::MaxEntries && c.triggers.size() <= ConfigFileContent::MaxEntries;
     for (const auto &macro : c.macros)
         fits = fits && macro.size() <= ConfigFileContent::MaxMacroActions;
+    // Any kind is taken; one this program does not know goes to the keyboard with a zero body.
     for (const HIGH_KEY_INFO &key : c.highKeys)
         fits = fits && (key.item < ConfigFileContent::MaxHighKeys || key.item == 0xFF)
-               && (key.attribute <= 5 || (key.item == 0xFF && key.attribute == 0xFF));
+               && (key.attribute <= 5
+                   || (key.keyItem == 0 && std::all_of(key.data.begin(), key.data.end(), [](uchar b) { return b == 0; })));
     if (!fits)
         std::abort();
 }

@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QtTest>
 
+#include <atomic>
+#include <memory>
+
 namespace {
 constexpr quint16 He104 = SampleProductDatabase::He104Serial;
 constexpr uchar GetState = EmulatedCalibrationCommands::GetState;
@@ -117,16 +120,27 @@ private Q_SLOTS:
         QCOMPARE(tile(49)->getDownDepth(), 0);
         QCOMPARE(tile(10)->getKeyStatus(), QAdjustKeyLabel::StatusPassed);
 
-        // Saving: the report goes off, and the store follows the keyboard's confirmation after the pause.
-        QElapsedTimer clock;
-        clock.start();
-        qint64 offAt = -1;
-        QObject context;
-        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::usb_receive_report_calibration_switch, &context,
-                [&] { offAt = clock.elapsed(); });
+        // Saving: the report goes off, and the store follows the keyboard's confirmation after the
+        // pause. Timed on the keyboard: from the switch, before it answers, to the store request.
+        struct Times {
+            QElapsedTimer clock;
+            std::atomic<qint64> switched{-1};
+            std::atomic<qint64> stored{-1};
+        };
+        const auto times = std::make_shared<Times>();
+        times->clock.start();
+        for (uchar order : {SetReport, Save}) {
+            const KeyboardCommandHandler handler = rig->keyboard().handler(order);
+            rig->keyboard().setHandler(order, [handler, times, order](EmulatedKeyboardState &state, const KeyboardRequest &request,
+                                                                    KeyboardReplies &replies) {
+                (order == Save ? times->stored : times->switched) = times->clock.nsecsElapsed();
+                handler(state, request, replies);
+            });
+        }
         QVERIFY(PageRig::clickButton(page, QStringLiteral("alignSaveButton")));
         QTRY_COMPARE(keyboard().saves, 1);
-        QVERIFY2(clock.elapsed() - offAt >= AlignSetForm::SavePauseMs, qPrintable(QString::number(clock.elapsed() - offAt)));
+        const qint64 pause = times->stored - times->switched;
+        QVERIFY2(times->switched >= 0 && pause >= AlignSetForm::SavePauseMs * 1000000LL, qPrintable(QString::number(pause)));
         QTRY_COMPARE(page->phase(), AlignSetForm::Idle);
         QVERIFY(shown("alignStartButton"));
         QCOMPARE(rig->payloads(GetState, mark), QList<QByteArray>(stateFrames, QByteArray()));

@@ -11,6 +11,7 @@
 #include "tests/support/TestHttpServer.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -76,10 +77,13 @@ private:
         server.serve(Description, "<firmware><version>" + version.toUtf8() + "</version><description>fixes</description><md5>"
                                       + md5 + "</md5><url>" + server.url(ImagePath).toEncoded() + "</url></firmware>");
     }
-    QString write(const QByteArray &bytes)
+    // The bytes, then zeros up to size (a sparse file: nothing is written for them).
+    QString write(const QByteArray &bytes, qint64 size = 0)
     {
         const QString path = files.filePath(QStringLiteral("file%1.bin").arg(++written));
         TestFiles::write(path, bytes);
+        if (size > bytes.size())
+            QFile::resize(path, size);
         return path;
     }
     EmulatedFirmware &keyboard() { return rig->keyboard().state().firmware; }
@@ -231,13 +235,26 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("frameSize");
         QTest::addColumn<int>("refusal");
+        QTest::addColumn<qint64>("size");      // the file's size when above the bytes' (zeros behind them)
+        QTest::addColumn<QString>("message"); // shown for a data file
         const int image_ = FirewareTransfer::KeyboardImage;
         const int data = FirewareTransfer::FirewareData;
-        QTest::newRow("image of its header only") << image_ << image(0) << 128 << int(FirewareTransfer::NoPayload);
-        QTest::newRow("image of 65536 frames") << image_ << image(65535 * 58 + 1) << 64 << int(FirewareTransfer::TooManyFrames);
-        QTest::newRow("data shorter than its header") << data << QByteArray(20, '\0') << 128 << int(FirewareTransfer::Mismatch);
-        QTest::newRow("data longer than it says") << data << dataFile(300, -1) << 128 << int(FirewareTransfer::Mismatch);
-        QTest::newRow("data of another sum") << data << dataFile(300, 0, 1) << 128 << int(FirewareTransfer::Mismatch);
+        const QString mismatch = QStringLiteral("固件数据不匹配！");
+        const qint64 asWritten = 0;
+        QTest::newRow("image of its header only")
+            << image_ << image(0) << 128 << int(FirewareTransfer::NoPayload) << asWritten << QString();
+        QTest::newRow("image of 65536 frames")
+            << image_ << image(65535 * 58 + 1) << 64 << int(FirewareTransfer::TooManyFrames) << asWritten << QString();
+        QTest::newRow("data shorter than its header")
+            << data << QByteArray(20, '\0') << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
+        QTest::newRow("data longer than it says")
+            << data << dataFile(300, -1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
+        QTest::newRow("data of another sum")
+            << data << dataFile(300, 0, 1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
+        // Its header gives its length and the sum of its zeros: only its size rules it out.
+        const qint64 huge = 2LL << 30;
+        QTest::newRow("data of 2 GiB") << data << dataFile(0, int(huge - 40)) << 128 << int(FirewareTransfer::TooManyFrames)
+                                       << huge << QStringLiteral("下载固件数据失败！");
     }
     void refusals()
     {
@@ -245,14 +262,20 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(int, frameSize);
         QFETCH(int, refusal);
+        QFETCH(qint64, size);
+        QFETCH(QString, message);
         open(frameSize);
-        const QString path = write(bytes);
+        const QString path = write(bytes, size);
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(int(page->transfer()->start(FirewareTransfer::Kind(kind), path)), refusal);
         if (kind == FirewareTransfer::FirewareData) {
             rig->answerFiles({path});
             QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
-            QCOMPARE(rig->shownMessages(), QStringList{"固件数据不匹配！"});
+            QCOMPARE(rig->shownMessages(), QStringList{message});
         }
+        // Refused at once: the file is not read through.
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!page->transfer()->isRunning());
         QVERIFY(rig->payloads(ImageChunk, 0).isEmpty() && rig->payloads(DataChunk, 0).isEmpty());
         QVERIFY(!page->progressDialog());

@@ -173,10 +173,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("deadZone");   // 0.01 mm, pressing and lifting
         QTest::addColumn<bool>("oddBytes");  // SOCD mode 7, a macro action in state 2, effect flags 0xF0,
                                              // polling rate 5 and debounce 4 (no page button names them)
-        QTest::newRow("MT held 1500 ms") << 1500 << 0 << false;
-        QTest::newRow("MT held 5 ms") << 5 << 0 << false;
-        QTest::newRow("dead zones of 1.50 mm") << 80 << 150 << false;
-        QTest::newRow("bytes beyond their lists") << 80 << 0 << true;
+        QTest::addColumn<int>("slotAction"); // 1: slot 7 holds an advanced key of kind 9; 2: the model
+                                             // deleted the RS key of slot 3 (as the advanced-key page does)
+        QTest::newRow("MT held 1500 ms") << 1500 << 0 << false << 0;
+        QTest::newRow("MT held 5 ms") << 5 << 0 << false << 0;
+        QTest::newRow("dead zones of 1.50 mm") << 80 << 150 << false << 0;
+        QTest::newRow("bytes beyond their lists") << 80 << 0 << true << 0;
+        QTest::newRow("advanced key of kind 9") << 80 << 0 << false << 1;
+        QTest::newRow("advanced key deleted") << 80 << 0 << false << 2;
     }
 
     void ownExportImportsAgain()
@@ -184,6 +188,7 @@ private Q_SLOTS:
         QFETCH(int, holdTime);
         QFETCH(int, deadZone);
         QFETCH(bool, oddBytes);
+        QFETCH(int, slotAction);
         const auto held = ConfigFileRig::distinctiveKeyboard();
         EmulatedKeyboardState &state = held->state();
         QList<HIGH_KEY_INFO> &table = EmulatedHighKeyCommands::slotTable(state.profile());
@@ -199,7 +204,13 @@ private Q_SLOTS:
             state.params.pollingRate = 5;
             state.params.shakeLevel = 4;
         }
+        if (slotAction == 1)
+            table[7] = EmulatedHighKeyCommands::record(7, 9, 40, {1, 2, 3});
         QVERIFY(rig->connectAndRead(held));
+        if (slotAction == 1)
+            QCOMPARE(gKeyboardConfig->keyboardHighKeyList.at(7)->attribute, uchar(9));
+        if (slotAction == 2)
+            gKeyboardConfig->delHighKey(3);
         const QMap<QString, QStringList> exported = exportModel(QStringLiteral("own.aaa"));
         QVERIFY(!exported.isEmpty());
 
@@ -273,15 +284,16 @@ private Q_SLOTS:
             << "sql" << QStringList{"UPDATE keyboard_fn_table SET type = 99999999999 WHERE keyItem = 10"} << -28;
         QTest::newRow("1e300 for a travel") << "sql" << QStringList{"UPDATE key_trigger_table SET quickTrigger = 1e300 WHERE keyItem = 10"} << -32;
         QTest::newRow("long profile name") << "sql" << QStringList{"UPDATE config_table SET configName = printf('%.100c', 'x')"} << -24;
-        QTest::newRow("advanced key of no kind") << "sql" << QStringList{"UPDATE high_key_table SET attribute = 6 WHERE item = 1"} << -30;
         QTest::newRow("oversized advanced-key body")
             << "sql" << QStringList{"UPDATE high_key_table SET data = zeroblob(4096) WHERE item = 1"} << -30;
         QTest::newRow("15 MiB advanced-key body: too large a file")
             << "sql" << QStringList{"UPDATE high_key_table SET data = zeroblob(15 * 1024 * 1024) WHERE item = 1"} << -22;
-        QTest::newRow("macro index above 9")
-            << "sql"
-            << QStringList{"INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) VALUES (50,0,1,1,4,0,0)"}
-            << -31;
+        for (int index : {10, 50})
+            QTest::addRow("macro index %d", index)
+                << "sql"
+                << QStringList{QStringLiteral("INSERT INTO key_macro_table (macroIndex,item,type,state,lValue,hValue,time) "
+                                              "VALUES (%1,0,1,1,4,0,0)").arg(index)}
+                << -31;
     }
 
     void unfitFileChangesNothing()
