@@ -1,5 +1,6 @@
 #include "app/FileDownloadUtil.h"
 
+#include "storage/DownloadLimits.h"
 #include "storage/FileTransfer.h"
 
 #include <QDebug>
@@ -27,7 +28,8 @@ void FileDownloadUtil::download(const int &type, const QUrl &url, const QString 
         return;
     }
     mType = type;
-    const QString refused = mTransfer->start(url, filePath);
+    const qint64 maxBytes = type == ProductDatabase ? DownloadLimits::ProductDatabase : DownloadLimits::ResourcePackage;
+    const QString refused = mTransfer->start(url, filePath, maxBytes);
     if (!refused.isEmpty())
         Q_EMIT download_error(type, refused);
 }

@@ -6,7 +6,8 @@
 class FileTransfer;
 
 // The device page's downloader: one file at a time into a local file, every report tagged with
-// the type the caller gave the transfer (0 product database, 1 resource package). It becomes idle
+// the type the caller gave the transfer (0 product database, 1 resource package), which also gives
+// the bound of the transfer (see DownloadLimits). It becomes idle
 // before it reports the end, so a receiver may start the next transfer from inside the report.
 class FileDownloadUtil : public QObject
 {

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
 #include "model/SystemConfigUtil.h"
+#include "storage/DownloadLimits.h"
 #include "storage/DownloadManager.h"
 #include "storage/UpdateServer.h"
 #include "widgets/QModalProgressDialog.h"
@@ -411,7 +412,7 @@ void SystemSetForm::onUpdateAvailable(VersionInfo info)
         return;
     }
     mDownloadDialog = newProgressDialog(tr("正在下载更新..."), 100);
-    mDownloadManager->download(info.url, mUpdateDir->filePath(QStringLiteral("update.zip")));
+    mDownloadManager->download(info.url, mUpdateDir->filePath(QStringLiteral("update.zip")), DownloadLimits::ApplicationPackage);
 }
 
 void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTotal)
@@ -419,15 +420,11 @@ void SystemSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesT
     QModalProgressDialog::showTransfer(mDownloadDialog, bytesReceived, bytesTotal);
 }
 
-bool SystemSetForm::verifyPackage(const QString &filePath, const QString &md5)
-{
-    return UpdateChecker::verifyDigest(filePath, md5);
-}
-
 void SystemSetForm::onDownloadFinished(QString filePath)
 {
     closeDownloadDialog();
-    if (!verifyPackage(filePath, mOfferedUpdate.md5)) {
+    // The digest was taken as the package arrived: the window does not wait for a second reading.
+    if (!UpdateChecker::digestMatches(mDownloadManager->digest(), mOfferedUpdate.md5)) {
         qWarning() << "=== 更新包校验失败" << filePath << "===";
         QFile::remove(filePath);
         showToast(tr("下载文件校验失败"));

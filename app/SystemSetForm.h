@@ -50,9 +50,6 @@ public:
     // in tests).
     void setProcessRunner(std::shared_ptr<ProcessRunner> runner);
 
-    // True when the file can be read whole and its MD5 digest equals md5 (hexadecimal, any case).
-    static bool verifyPackage(const QString &filePath, const QString &md5);
-
 public Q_SLOTS:
     // The language changed: re-apply the page's translated texts.
     void refreshLanguageUi();

@@ -10,9 +10,9 @@ DownloadManager::DownloadManager(QObject *parent)
     connect(mTransfer, &FileTransfer::error, this, &DownloadManager::error);
 }
 
-void DownloadManager::download(const QUrl &url, const QString &filePath)
+void DownloadManager::download(const QUrl &url, const QString &filePath, qint64 maxBytes)
 {
-    const QString refused = mTransfer->start(url, filePath);
+    const QString refused = mTransfer->start(url, filePath, maxBytes);
     if (!refused.isEmpty())
         Q_EMIT error(refused);
 }
@@ -25,4 +25,9 @@ void DownloadManager::cancel()
 bool DownloadManager::isRunning() const
 {
     return mTransfer->isRunning();
+}
+
+QString DownloadManager::digest() const
+{
+    return mTransfer->digest();
 }

@@ -13,9 +13,12 @@ class DownloadManager : public QObject
 public:
     explicit DownloadManager(QObject *parent = nullptr);
 
-    void download(const QUrl &url, const QString &filePath);
+    // Downloads at most maxBytes (see DownloadLimits); a longer body fails the transfer.
+    void download(const QUrl &url, const QString &filePath, qint64 maxBytes);
     void cancel();
     bool isRunning() const;
+    // The MD5 digest, upper-case hexadecimal, of the last file it finished, taken as the data came.
+    QString digest() const;
 
 Q_SIGNALS:
     void progress(qlonglong bytesReceived, qlonglong bytesTotal);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QCryptographicHash>
 #include <QFile>
 #include <QObject>
 #include <QString>
@@ -7,9 +8,12 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 class QNetworkRequest;
+class TransferWatch;
 
-// One GET request written into a local file as the data arrive: the common work of the two
-// downloaders. A transfer that fails leaves no file behind. One transfer at a time.
+// One GET request written into a local file as the data arrive, its MD5 digest taken on the way:
+// the common work of the two downloaders. A transfer that brings too little for too long (see
+// TransferWatch), more than its bound or more than it announced fails, and a transfer that fails
+// leaves no file behind. One transfer at a time.
 class FileTransfer : public QObject
 {
     Q_OBJECT
@@ -18,21 +22,21 @@ public:
     // transfer from inside the report), or after it.
     enum class IdleWhen { BeforeReport, AfterReport };
 
-    // Seconds without any data after which a transfer is given up.
-    static constexpr int StallTimeoutMs = 30000;
-
     explicit FileTransfer(IdleWhen idleWhen, QObject *parent = nullptr);
     ~FileTransfer() override;
 
     bool isRunning() const;
-    // Starts a transfer. Returns an empty text when it started, else the reason ("Another download
-    // in progress", "Cannot open file for writing"); nothing is reported then.
-    QString start(const QUrl &url, const QString &filePath);
+    // Starts a transfer of at most maxBytes. Returns an empty text when it started, else the reason
+    // ("Another download in progress", "Cannot open file for writing"); nothing is reported then.
+    QString start(const QUrl &url, const QString &filePath, qint64 maxBytes);
     // Aborts the running transfer; it ends with an error report.
     void cancel();
 
-    // A GET request as every download of the program sends it.
-    static QNetworkRequest request(const QUrl &url);
+    // The MD5 digest, upper-case hexadecimal, of the file of the last transfer that finished.
+    QString digest() const;
+
+    // The failure text of a transfer refused for its size.
+    static const char *const TooLargeError;
 
 Q_SIGNALS:
     void progress(qlonglong bytesReceived, qlonglong bytesTotal);
@@ -42,12 +46,15 @@ Q_SIGNALS:
 private:
     void readAvailable();
     void replyFinished();
-    // Writes data to the file; false when the file refused it.
+    // Writes data to the file and into the digest; false when the file refused it.
     bool store(const QByteArray &data);
 
     IdleWhen mIdleWhen;
     QNetworkAccessManager *mManager = nullptr;
     QNetworkReply *mReply = nullptr;
+    TransferWatch *mWatch = nullptr;
     QFile mFile;
+    QCryptographicHash mHash{QCryptographicHash::Md5};
+    QString mDigest;
     bool mWriteFailed = false;
 };

@@ -1,14 +1,15 @@
 #include "storage/UpdateChecker.h"
 
-#include "storage/FileTransfer.h"
+#include "storage/DownloadLimits.h"
+#include "storage/TransferWatch.h"
 
-#include <QCryptographicHash>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringList>
 #include <QXmlStreamReader>
+
+#include <memory>
 
 UpdateChecker::UpdateChecker(QObject *parent) : QObject(parent), mManager(new QNetworkAccessManager(this))
 {
@@ -17,8 +18,21 @@ UpdateChecker::UpdateChecker(QObject *parent) : QObject(parent), mManager(new QN
 
 void UpdateChecker::checkForUpdate(const QUrl &url)
 {
-    QNetworkReply *reply = mManager->get(FileTransfer::request(url));
-    connect(reply, &QNetworkReply::finished, this, [this, reply] { replyFinished(reply); });
+    QNetworkReply *reply = mManager->get(QNetworkRequest(url));
+    auto *watch = new TransferWatch(reply, DownloadLimits::VersionDescription);
+    auto body = std::make_shared<QByteArray>();
+    connect(reply, &QNetworkReply::readyRead, this, [reply, watch, body] {
+        const QByteArray data = reply->readAll();
+        if (watch->take(data.size()))
+            body->append(data);
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, watch, body] {
+        // An aborted reply is closed: nothing is left to read.
+        const QByteArray rest = reply->isOpen() ? reply->readAll() : QByteArray();
+        if (watch->take(rest.size()))
+            body->append(rest);
+        replyFinished(reply, *body, watch->outcome() == TransferWatch::Outcome::TooLarge);
+    });
 }
 
 VersionInfo UpdateChecker::versionInfo() const
@@ -26,19 +40,38 @@ VersionInfo UpdateChecker::versionInfo() const
     return mVersionInfo;
 }
 
-void UpdateChecker::replyFinished(QNetworkReply *reply)
+void UpdateChecker::replyFinished(QNetworkReply *reply, const QByteArray &body, bool tooLarge)
 {
     reply->deleteLater();
-    if (reply->error() != QNetworkReply::NoError) {
+    // A reply past its bound is no version description at all.
+    if (!tooLarge && reply->error() != QNetworkReply::NoError) {
         Q_EMIT checkError(reply->errorString());
         return;
     }
-    mVersionInfo = parseVersionInfo(reply->readAll());
-    if (!mVersionInfo.version.isEmpty() && mVersionInfo.url.isValid())
+    if (!tooLarge)
+        mVersionInfo = parseVersionInfo(body);
+    if (!tooLarge && !mVersionInfo.version.isEmpty() && mVersionInfo.url.isValid())
         Q_EMIT updateAvailable(mVersionInfo);
     else
         Q_EMIT checkError(QStringLiteral("Invalid version info format"));
 }
+
+namespace {
+// A description as long as the user is shown: a longer one ends with its last whole line within
+// the bound, or at the bound when that line is longer than the bound.
+QString shownDescription(const QString &text)
+{
+    if (text.size() <= DownloadLimits::ShownDescription)
+        return text;
+    qsizetype end = text.lastIndexOf(QLatin1Char('\n'), DownloadLimits::ShownDescription);
+    if (end <= 0) {
+        end = DownloadLimits::ShownDescription;
+        if (text.at(end - 1).isHighSurrogate())
+            --end;
+    }
+    return text.left(end);
+}
+} // namespace
 
 VersionInfo UpdateChecker::parseVersionInfo(const QByteArray &xml)
 {
@@ -51,7 +84,7 @@ VersionInfo UpdateChecker::parseVersionInfo(const QByteArray &xml)
         if (name == QLatin1String("version"))
             info.version = reader.readElementText();
         else if (name == QLatin1String("description"))
-            info.description = reader.readElementText();
+            info.description = shownDescription(reader.readElementText());
         else if (name == QLatin1String("md5"))
             info.md5 = reader.readElementText().toUpper();
         else if (name == QLatin1String("url"))
@@ -101,14 +134,8 @@ int UpdateChecker::compareVersions(const QString &a, const QString &b)
     return 0;
 }
 
-bool UpdateChecker::verifyDigest(const QString &filePath, const QString &md5)
+bool UpdateChecker::digestMatches(const QString &digest, const QString &md5)
 {
     const QString expected = md5.trimmed();
-    QFile file(filePath);
-    if (expected.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return false;
-    QCryptographicHash hash(QCryptographicHash::Md5);
-    if (!hash.addData(&file) || !file.atEnd())
-        return false;
-    return QString::fromLatin1(hash.result().toHex()).compare(expected, Qt::CaseInsensitive) == 0;
+    return !digest.isEmpty() && !expected.isEmpty() && digest.compare(expected, Qt::CaseInsensitive) == 0;
 }

@@ -7,6 +7,7 @@
 #include "pages/tuning/FirewareTransfer.h"
 #include "pages/tuning/FirewareVersion.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "storage/DownloadLimits.h"
 #include "storage/DownloadManager.h"
 #include "storage/UpdateServer.h"
 #include "widgets/QModalProgressDialog.h"
@@ -231,7 +232,7 @@ void OtherSetForm::onUpdateAvailable(VersionInfo info)
     }
     openProgress(tr("正在下载更新..."));
     const QString name = QFileInfo(info.url.path()).completeBaseName() + QStringLiteral(".bin");
-    mDownloadManager->download(info.url, mDownloadDir->filePath(name));
+    mDownloadManager->download(info.url, mDownloadDir->filePath(name), DownloadLimits::FirewareImage);
 }
 
 void OtherSetForm::onUpdateError(QString error)
@@ -250,7 +251,7 @@ void OtherSetForm::onDownloadProgress(qlonglong bytesReceived, qlonglong bytesTo
 void OtherSetForm::onDownloadFinished(QString filePath)
 {
     closeProgress();
-    if (!UpdateChecker::verifyDigest(filePath, mVersionInfo.md5)) {
+    if (!UpdateChecker::digestMatches(mDownloadManager->digest(), mVersionInfo.md5)) {
         qInfo().noquote() << QStringLiteral("=== OtherSetForm 固件校验失败 %1 ===").arg(filePath);
         QFile::remove(filePath);
         showToast(tr("下载文件校验失败"));

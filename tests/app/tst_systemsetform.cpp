@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/ProcessRunner.h"
 #include "app/SystemSetForm.h"
+#include "storage/TransferWatch.h"
 #include "storage/UpdateServer.h"
 #include "model/SystemConfigUtil.h"
 #include "tests/support/TestFiles.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QSemaphore>
 #include <QStackedWidget>
+#include <QTcpServer>
 #include <QThread>
 #include <QToolButton>
 #include <QtTest>
@@ -84,6 +86,7 @@ class TestSystemSetForm : public QObject
     AppFixture mApp;
     std::unique_ptr<ProbeSettings> mPage;
     TestHttpServer mServer;
+    QTcpServer mSilent; // accepts connections and never answers
     QByteArray mPackage = QByteArray("update package ").repeated(4000);
 
     template <typename T>
@@ -105,6 +108,8 @@ private Q_SLOTS:
         QVERIFY(mServer.listen());
         UpdateServer::setBaseAddress(mServer.baseAddress());
         mServer.serveSlow(kPackagePath, mPackage, 2, 110);
+        QVERIFY(mSilent.listen(QHostAddress::LocalHost));
+        mServer.serveRedirect(QStringLiteral("/normal/silent.zip"), QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(mSilent.serverPort())));
     }
 
     void init()
@@ -116,7 +121,11 @@ private Q_SLOTS:
         mPage = std::make_unique<ProbeSettings>();
     }
 
-    void cleanup() { mPage.reset(); }
+    void cleanup()
+    {
+        mPage.reset();
+        TransferWatch::setWindow(TransferWatch::DefaultWindowMs);
+    }
 
     void backReturnsToTheKeyboardPageOnly_data()
     {
@@ -197,10 +206,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("packagePath"); // empty: no version description
         QTest::addColumn<QByteArray>("md5");
         QTest::addColumn<QString>("toast");
-        QTest::newRow("no version") << QString() << QByteArray() << QStringLiteral("更新错误: ");
-        QTest::newRow("package 404") << QStringLiteral("/normal/missing.zip") << QByteArray() << QStringLiteral("更新错误: ");
-        QTest::newRow("package cut off") << QStringLiteral("/normal/cut.zip") << QByteArray() << QStringLiteral("更新错误: ");
-        QTest::newRow("digest mismatch") << kPackagePath << QByteArray(32, 'A') << QStringLiteral("下载文件校验失败");
+        QTest::addColumn<bool>("shortWindow"); // a transfer must bring its minimum within a second
+        const QString error = QStringLiteral("更新错误: ");
+        QTest::newRow("no version") << QString() << QByteArray() << error << false;
+        QTest::newRow("package 404") << QStringLiteral("/normal/missing.zip") << QByteArray() << error << false;
+        QTest::newRow("package cut off") << QStringLiteral("/normal/cut.zip") << QByteArray() << error << false;
+        QTest::newRow("package never comes") << QStringLiteral("/normal/silent.zip") << QByteArray() << error << true;
+        QTest::newRow("digest mismatch") << kPackagePath << QByteArray(32, 'A') << QStringLiteral("下载文件校验失败") << false;
     }
 
     void updateErrors()
@@ -208,13 +220,16 @@ private Q_SLOTS:
         QFETCH(QString, packagePath);
         QFETCH(QByteArray, md5);
         QFETCH(QString, toast);
+        QFETCH(bool, shortWindow);
+        if (shortWindow)
+            TransferWatch::setWindow(1000);
         mServer.serveCutOff(QStringLiteral("/normal/cut.zip"), mPackage, 1000);
         serveVersion("1.2.0.0", md5, packagePath);
         if (packagePath.isEmpty())
             mServer.remove(QStringLiteral("/normal/ver_mac.xml"));
         AppFixture::expectWarning(md5.isEmpty() ? QStringLiteral("=== 更新错误: ") : QStringLiteral("=== 更新包校验失败 "));
         checkVersion();
-        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::toastTexts(mPage.get()).size(), 1, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::toastTexts(mPage.get()).size(), 1, 4 * kWaitMs);
         QVERIFY(TestFiles::toastTexts(mPage.get()).first().startsWith(toast));
         QCOMPARE(mPage->questions.size(), int(!packagePath.isEmpty()));
         QVERIFY(!mPage->downloadDialog());

@@ -10,7 +10,7 @@
 namespace {
 QByteArray reason(int status)
 {
-    const QHash<int, QByteArray> reasons = {{200, "OK"}, {403, "Forbidden"}, {404, "Not Found"}, {500, "Internal Server Error"}};
+    const QHash<int, QByteArray> reasons = {{200, "OK"}, {302, "Found"}, {403, "Forbidden"}, {404, "Not Found"}, {500, "Internal Server Error"}};
     return reasons.value(status, "Status");
 }
 } // namespace
@@ -56,14 +56,21 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QString path = requestLine.size() >= 2 ? QUrl::fromEncoded(requestLine.at(1)).path(QUrl::FullyEncoded) : QString();
     mRequests.append(path);
-    respond(socket, mRoutes.value(path, Response{404, reason(404)}));
+    respond(socket, path, mRoutes.value(path, Response{404, reason(404)}));
 }
 
-void TestHttpServer::respond(QTcpSocket *socket, const Response &response)
+void TestHttpServer::respond(QTcpSocket *socket, const QString &path, const Response &response)
 {
-    socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status)
-                  + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\nContent-Length: "
-                  + QByteArray::number(response.body.size()) + "\r\n\r\n");
+    const QByteArray status = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status)
+                              + "\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+    if (response.mode == Response::Stream) {
+        socket->write(status + (response.announced < 0 ? QByteArray() : "Content-Length: " + QByteArray::number(response.announced) + "\r\n")
+                      + "Transfer-Encoding: chunked\r\n\r\n");
+        stream(socket, path, response);
+        return;
+    }
+    socket->write(status + (response.location.isEmpty() ? QByteArray() : "Location: " + response.location + "\r\n")
+                  + "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n\r\n");
     if (response.mode != Response::Slow) {
         // A cut-off answer ends before the announced body is complete.
         socket->write(response.mode == Response::CutOff ? response.body.left(response.sentBytes) : response.body);
@@ -87,4 +94,26 @@ void TestHttpServer::respond(QTcpSocket *socket, const Response &response)
     sendPiece();
     if (*offset < response.body.size())
         timer->start(response.chunkIntervalMs);
+}
+
+void TestHttpServer::stream(QTcpSocket *socket, const QString &path, const Response &response)
+{
+    static constexpr qint64 kPiece = 64 * 1024;
+    auto done = std::make_shared<bool>(false);
+    const auto more = [this, socket, path, done, total = response.streamBytes] {
+        if (*done || socket->bytesToWrite() > 0)
+            return;
+        qint64 &sent = mStreamed[path];
+        if (sent >= total) {
+            *done = true;
+            socket->write("0\r\n\r\n");
+            socket->disconnectFromHost();
+            return;
+        }
+        const qint64 size = qMin(kPiece, total - sent);
+        socket->write(QByteArray::number(size, 16) + "\r\n" + QByteArray(size, 'x') + "\r\n");
+        sent += size;
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    more();
 }

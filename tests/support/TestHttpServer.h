@@ -1,7 +1,8 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for the download tests: each path answers with a body as a
-// whole, cut off mid-stream, in slow chunks, or with an error status; every other path is 404.
-// Requests are counted per path. One request per connection ("Connection: close").
+// whole, cut off mid-stream, in slow chunks, as a chunked stream sent as fast as the client takes
+// it, as a redirect, or with an error status; every other path is 404. Requests are counted per
+// path. One request per connection ("Connection: close").
 
 #include <QByteArray>
 #include <QHash>
@@ -19,13 +20,16 @@ class TestHttpServer : public QObject
     Q_OBJECT
 public:
     struct Response {
-        enum Mode { Whole, CutOff, Slow };
+        enum Mode { Whole, CutOff, Slow, Stream };
         int status = 200;
         QByteArray body;
         Mode mode = Whole;
         int sentBytes = 0;       // CutOff: bytes sent before the connection is dropped
         int chunks = 1;          // Slow: number of pieces
         int chunkIntervalMs = 0; // Slow: pause between pieces
+        qint64 streamBytes = 0;    // Stream: bytes in all
+        qint64 announced = -1;     // Stream: the length announced, if any
+        QByteArray location = {};  // a redirect's target
     };
 
     explicit TestHttpServer(QObject *parent = nullptr);
@@ -49,6 +53,23 @@ public:
     {
         serve(path, Response{200, body, Response::Slow, 0, qMax(1, chunks), intervalMs});
     }
+    // A chunked body of streamBytes, each piece written once the client took the one before,
+    // announcing the length given (none when negative).
+    void serveStream(const QString &path, qint64 streamBytes, qint64 announced = -1)
+    {
+        Response response;
+        response.mode = Response::Stream;
+        response.streamBytes = streamBytes;
+        response.announced = announced;
+        serve(path, response);
+    }
+    void serveRedirect(const QString &path, const QUrl &target)
+    {
+        Response response;
+        response.status = 302;
+        response.location = target.toEncoded();
+        serve(path, response);
+    }
     void serveStatus(const QString &path, int status);
     void remove(const QString &path) { mRoutes.remove(path); }
 
@@ -56,14 +77,18 @@ public:
     int totalRequests() const { return int(mRequests.size()); }
     // Request paths in arrival order.
     QStringList requests() const { return mRequests; }
-    void clearCounts() { mRequests.clear(); }
+    void clearCounts() { mRequests.clear(); mStreamed.clear(); }
+    // Body bytes of streams on path handed to the connection so far.
+    qint64 streamedBytes(const QString &path) const { return mStreamed.value(path); }
 
 private:
     void accept();
     void readRequest(QTcpSocket *socket);
-    void respond(QTcpSocket *socket, const Response &response);
+    void respond(QTcpSocket *socket, const QString &path, const Response &response);
+    void stream(QTcpSocket *socket, const QString &path, const Response &response);
 
     QTcpServer *mServer = nullptr;
     QHash<QString, Response> mRoutes;
     QStringList mRequests;
+    QHash<QString, qint64> mStreamed;
 };

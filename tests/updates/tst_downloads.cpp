@@ -1,11 +1,15 @@
-// The update helpers: the numeric version comparison, and downloads from a local HTTP server.
+// The update helpers: the numeric version comparison, and checks and downloads from a local HTTP
+// server, a hostile one among them.
 
 #include "storage/DownloadManager.h"
 #include "app/FileDownloadUtil.h"
+#include "storage/DownloadLimits.h"
+#include "storage/TransferWatch.h"
 #include "storage/UpdateChecker.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -15,10 +19,23 @@
 
 namespace {
 constexpr int kWaitMs = 5000;
+// The window within which a transfer must bring its minimum, shortened; and a wait long enough
+// for a few windows on a loaded machine.
+constexpr int kWindowMs = 2000;
+constexpr int kHostileWaitMs = 20000;
+// The bound of the downloads from the hostile server, and what it sends past it.
+constexpr qint64 kBound = 256 * 1024;
+constexpr qint64 kEndless = 256 * 1024 * 1024;
 
 QByteArray body(int size)
 {
     return QByteArray("0123456789abcdef").repeated(size / 16 + 1).left(size);
+}
+
+// A version description file that offers a version, of about size bytes.
+QByteArray versionFile(int size = 0)
+{
+    return "<v><version>9</version><url>http://x/</url><description>" + body(size) + "</description></v>";
 }
 
 // Serves one body in pieces, each sent a while after the client has reported all it got: the
@@ -67,18 +84,33 @@ class TestDownloads : public QObject
     Q_OBJECT
 
     TestHttpServer mServer;
+    QTcpServer mSilent; // accepts connections and never answers
     QTemporaryDir mDir;
 
     QString target(const QString &name) const { return mDir.filePath(name); }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(mServer.listen()); }
+    void initTestCase()
+    {
+        QVERIFY(mServer.listen() && mSilent.listen(QHostAddress::LocalHost));
+        const QUrl silent(QStringLiteral("http://127.0.0.1:%1/silent").arg(mSilent.serverPort()));
+        mServer.serveRedirect(QStringLiteral("/redirect-silent"), silent);
+        mServer.serveSlow(QStringLiteral("/trickle"), versionFile(2000), 200, 50);
+        mServer.serveStream(QStringLiteral("/endless"), kEndless);
+        mServer.serveStream(QStringLiteral("/announced-large"), kEndless, kBound + 1);
+        mServer.serveStream(QStringLiteral("/longer-than-announced"), kEndless, 1000);
+        QVERIFY(TestFiles::write(target(QStringLiteral("local.xml")), versionFile()));
+        mServer.serveRedirect(QStringLiteral("/redirect-file"), QUrl::fromLocalFile(target(QStringLiteral("local.xml"))));
+        mServer.serveRedirect(QStringLiteral("/redirect-data"), QUrl(QStringLiteral("data:,") + QString::fromLatin1(versionFile())));
+    }
 
     void init()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
         mServer.clearCounts();
     }
+
+    void cleanup() { TransferWatch::setWindow(TransferWatch::DefaultWindowMs); }
 
     void versionsCompareNumerically_data()
     {
@@ -149,10 +181,76 @@ private Q_SLOTS:
             server.reported(bytes);
         });
         QSignalSpy finished(&manager, &DownloadManager::finished);
-        manager.download(QUrl(QStringLiteral("http://127.0.0.1:%1/paced.zip").arg(server.server.serverPort())), target(QStringLiteral("slow.zip")));
+        manager.download(QUrl(QStringLiteral("http://127.0.0.1:%1/paced.zip").arg(server.server.serverPort())),
+                         target(QStringLiteral("slow.zip")), DownloadLimits::ApplicationPackage);
         QVERIFY(finished.wait(kWaitMs));
         QCOMPARE(received, (QList<qlonglong>{1001, 2002, 3000}));
         QCOMPARE(TestFiles::read(target(QStringLiteral("slow.zip"))), data);
+        QCOMPARE(manager.digest(), QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex().toUpper()));
+    }
+
+    // A server that keeps a check or a download open, or sends without end, past the bound or
+    // past what it announced, or redirects off the web: the transfer fails (no file left) having
+    // taken in little of what the server had.
+    void hostileServerEndsTransfer_data()
+    {
+        QTest::addColumn<bool>("check");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("error"); // empty: any
+        QTest::newRow("download redirected to a silent server") << false << "/redirect-silent" << QString();
+        QTest::newRow("download trickles") << false << "/trickle" << QString();
+        QTest::newRow("download past its bound") << false << "/endless" << QString();
+        QTest::newRow("download announced past its bound") << false << "/announced-large" << QString();
+        QTest::newRow("download past its announced length") << false << "/longer-than-announced" << QString();
+        QTest::newRow("download redirected to a file") << false << "/redirect-file" << QString();
+        QTest::newRow("download redirected to data") << false << "/redirect-data" << QString();
+        QTest::newRow("check redirected to a silent server") << true << "/redirect-silent" << QString();
+        QTest::newRow("check trickles") << true << "/trickle" << QString();
+        QTest::newRow("check past its cap") << true << "/endless" << "Invalid version info format";
+        QTest::newRow("check redirected to a file") << true << "/redirect-file" << QString();
+        QTest::newRow("check redirected to data") << true << "/redirect-data" << QString();
+    }
+
+    void hostileServerEndsTransfer()
+    {
+        QFETCH(bool, check);
+        QFETCH(QString, route);
+        QFETCH(QString, error);
+        TransferWatch::setWindow(kWindowMs);
+        DownloadManager manager;
+        UpdateChecker checker;
+        QSignalSpy failed(&manager, &DownloadManager::error);
+        QSignalSpy finished(&manager, &DownloadManager::finished);
+        QSignalSpy checkFailed(&checker, &UpdateChecker::checkError);
+        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
+        const QString file = target(QStringLiteral("hostile.bin"));
+        if (check)
+            checker.checkForUpdate(mServer.url(route));
+        else
+            manager.download(mServer.url(route), file, kBound);
+        QSignalSpy &failure = check ? checkFailed : failed;
+        QTRY_COMPARE_WITH_TIMEOUT(failure.count() + finished.count() + offered.count(), 1, kHostileWaitMs);
+        QCOMPARE(failure.count(), 1);
+        if (!error.isEmpty())
+            QCOMPARE(failure.at(0).at(0).toString(), error);
+        QVERIFY(!QFile::exists(file) && !manager.isRunning());
+        // What the connections hold at most, far below what the server had to send.
+        QVERIFY(mServer.streamedBytes(route) < kEndless / 8);
+    }
+
+    // A long description is cut at a line, well before its end.
+    void longDescriptionIsCut()
+    {
+        const QByteArray description = QByteArray("a short line\n").repeated(60000);
+        mServer.serve(QStringLiteral("/long.xml"), "<v><version>2</version><description>" + description
+                                                       + "</description><url>http://x/</url></v>");
+        UpdateChecker checker;
+        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
+        checker.checkForUpdate(mServer.url(QStringLiteral("/long.xml")));
+        QVERIFY(offered.wait(kWaitMs));
+        const QByteArray shown = offered.at(0).at(0).value<VersionInfo>().description.toUtf8();
+        QVERIFY(!shown.isEmpty() && shown.size() < description.size() / 4);
+        QVERIFY(description.startsWith(shown + '\n'));
     }
 
 };

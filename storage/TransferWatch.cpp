@@ -1,0 +1,69 @@
+#include "storage/TransferWatch.h"
+
+#include <QNetworkReply>
+#include <QTimer>
+
+#include <atomic>
+
+namespace {
+std::atomic<int> gWindowMs{TransferWatch::DefaultWindowMs};
+}
+
+TransferWatch::TransferWatch(QNetworkReply *reply, qint64 maxBytes)
+    : QObject(reply), mReply(reply), mTimer(new QTimer(this)), mMaxBytes(maxBytes)
+{
+    // The network layer reads no further ahead than this: what the server sends waits in the
+    // connection, not in memory.
+    reply->setReadBufferSize(ReadBufferBytes);
+    connect(reply, &QNetworkReply::metaDataChanged, this, &TransferWatch::checkAnnouncedLength);
+    connect(reply, &QNetworkReply::finished, mTimer, &QTimer::stop);
+    connect(mTimer, &QTimer::timeout, this, &TransferWatch::checkRate);
+    mTimer->start(window());
+}
+
+void TransferWatch::setWindow(int ms)
+{
+    gWindowMs = ms;
+}
+
+int TransferWatch::window()
+{
+    return gWindowMs;
+}
+
+bool TransferWatch::take(qint64 bytes)
+{
+    if (mOutcome != Outcome::Running)
+        return false;
+    mTaken += bytes;
+    bool announced = false;
+    const qint64 length = mReply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    if (mTaken > mMaxBytes || (announced && mTaken > length)) {
+        stop(Outcome::TooLarge);
+        return false;
+    }
+    return true;
+}
+
+void TransferWatch::checkAnnouncedLength()
+{
+    bool announced = false;
+    const qint64 length = mReply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    if (announced && length > mMaxBytes && mOutcome == Outcome::Running)
+        stop(Outcome::TooLarge);
+}
+
+void TransferWatch::checkRate()
+{
+    if (mTaken - mTakenAtTick < MinBytesPerWindow)
+        stop(Outcome::Stalled);
+    mTakenAtTick = mTaken;
+}
+
+void TransferWatch::stop(Outcome outcome)
+{
+    mOutcome = outcome;
+    mTimer->stop();
+    if (mReply->isRunning())
+        mReply->abort();
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include <QObject>
+
+class QNetworkReply;
+class QTimer;
+
+// Keeps one network reply from running for good or growing without end. A reply that brings fewer
+// than MinBytesPerWindow bytes within a window (a server that never answers, after a redirect as
+// well, or a body that stalls or trickles) is aborted, and so is one that announces or brings more
+// than its bound, or more than the length it announced. The watch is a child of the reply.
+class TransferWatch : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Outcome { Running, Stalled, TooLarge };
+
+    static constexpr int DefaultWindowMs = 30000;
+    static constexpr qint64 MinBytesPerWindow = 1024;
+    // Bytes the network layer keeps for a reply before its owner reads them.
+    static constexpr qint64 ReadBufferBytes = 256 * 1024;
+
+    // Starts watching at once: the window runs from the request on.
+    TransferWatch(QNetworkReply *reply, qint64 maxBytes);
+
+    // Counts bytes the owner took from the reply. False, with the reply aborted, when they pass
+    // the bound or the announced length.
+    bool take(qint64 bytes);
+    Outcome outcome() const { return mOutcome; }
+
+    // The window of the watches made from now on; tests shorten it.
+    static void setWindow(int ms);
+    static int window();
+
+private:
+    void checkAnnouncedLength();
+    void checkRate();
+    void stop(Outcome outcome);
+
+    QNetworkReply *mReply = nullptr;
+    QTimer *mTimer = nullptr;
+    qint64 mMaxBytes = 0;
+    qint64 mTaken = 0;
+    qint64 mTakenAtTick = 0;
+    Outcome mOutcome = Outcome::Running;
+};
