@@ -165,6 +165,32 @@ private Q_SLOTS:
         QCOMPARE(page(), int(MainWindow::FirewarePage));
     }
 
+    void f12ReachesTheShownSettings_data()
+    {
+        QTest::addColumn<bool>("groundClicked");
+        QTest::newRow("opened by a click") << false;
+        QTest::newRow("then its ground clicked") << true;
+    }
+
+    // Opened with the mouse, the settings page hears F12 typed on the window at once.
+    void f12ReachesTheShownSettings()
+    {
+        QFETCH(bool, groundClicked);
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
+        QTest::mouseClick(child<QPushButton>("settingButton"), Qt::LeftButton);
+        QCOMPARE(page(), int(MainWindow::SettingsPage));
+        QWidget *settings = gStackedWidget->currentWidget();
+        if (groundClicked) {
+            const QPoint ground = settings->rect().bottomRight() - QPoint(4, 4);
+            QCOMPARE(settings->childAt(ground), nullptr);
+            QTest::mouseClick(settings, Qt::LeftButton, {}, ground);
+        }
+        QTest::keyClick(mWindow->windowHandle(), Qt::Key_F12);
+        QCOMPARE(page(), int(MainWindow::FirewarePage));
+        QVERIFY(gBootFirewareScreenFlag);
+    }
+
     // The left column per page: the device page shows its button and the choice of link (not on
     // the first view), the settings and firmware pages only their buttons, the keyboard pages the
     // profiles, with delete only for two or more. The firmware button needs F12 and no keyboard page.
