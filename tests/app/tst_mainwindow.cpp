@@ -13,6 +13,7 @@
 #include "emulator/SampleProductDatabase.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/keys/QRsAddDialog.h"
 #include "pages/tuning/OtherSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
@@ -189,6 +190,37 @@ private Q_SLOTS:
         QTest::keyClick(mWindow->windowHandle(), Qt::Key_F12);
         QCOMPARE(page(), int(MainWindow::FirewarePage));
         QVERIFY(gBootFirewareScreenFlag);
+    }
+
+    void promptStaysForTheProgramsOwnDialog_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("the dialog in front") << "" << true;
+        QTest::newRow("the program minimized") << "minimize" << false;
+        QTest::newRow("another program in front") << "elsewhere" << false;
+    }
+
+    // An RS dialog shows its prompt when it opens and keeps it while it is in front of the main
+    // window; the prompt goes when the program is minimized or another program comes in front.
+    void promptStaysForTheProgramsOwnDialog()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, shown);
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
+        QRsAddDialog dialog(KeyboardConfigUtil::NoItem, 0, mWindow.get());
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        dialog.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        QVERIFY(!mWindow->isActiveWindow());
+        if (then == QLatin1String("minimize"))
+            mWindow->showMinimized();
+        else if (then == QLatin1String("elsewhere"))
+            QApplication::setActiveWindow(nullptr);
+        QCOMPARE(gCustomToolTip->isVisible(), shown);
+        QCOMPARE(gCustomToolTip->getText().isEmpty(), false);
     }
 
     // The left column per page: the device page shows its button and the choice of link (not on
