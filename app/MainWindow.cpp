@@ -23,6 +23,7 @@
 #include "widgets/CustomToolTip.h"
 #include "widgets/QModalProgressDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QMenu>
@@ -476,7 +477,12 @@ void MainWindow::changeEvent(QEvent *event)
     const char *message = nullptr;
     if (event->type() == QEvent::ActivationChange) {
         const bool active = isActiveWindow();
-        follow = active ? &CustomToolTip::restoreMinimized : &CustomToolTip::changeMinimized;
+        // One of the program's own windows in front (a dialog showing a prompt) keeps the prompt;
+        // it goes when another program comes in front.
+        if (active)
+            follow = &CustomToolTip::restoreMinimized;
+        else if (!QApplication::activeWindow())
+            follow = &CustomToolTip::changeMinimized;
         message = active ? "Window is now active" : "Window is now inactive";
     } else if (event->type() == QEvent::WindowStateChange) {
         const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();
@@ -494,7 +500,7 @@ void MainWindow::changeEvent(QEvent *event)
         }
     }
     if (message) {
-        if (CustomToolTip *tip = gCustomToolTip.data())
+        if (CustomToolTip *tip = gCustomToolTip.data(); tip && follow)
             (tip->*follow)();
         qDebug("%s", message);
     }

@@ -86,6 +86,8 @@ SystemSetForm::SystemSetForm(QWidget *parent) : QWidget(parent)
     buildForm();
     loadSettings();
     mBackButton->setFocusPolicy(Qt::NoFocus);
+    // A click on the page's ground gives it the focus back.
+    setFocusPolicy(Qt::ClickFocus);
 
     mRunner = std::make_shared<ProcessRunner>();
     mUpdateChecker = new UpdateChecker(this);
@@ -304,6 +306,13 @@ void SystemSetForm::keyPressEvent(QKeyEvent *event)
         gStackedWidget->setCurrentIndex(MainWindow::FirewarePage);
         gStackedWidget->show();
     }
+}
+
+void SystemSetForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!isAncestorOf(window()->focusWidget()))
+        setFocus(Qt::OtherFocusReason);
 }
 
 void SystemSetForm::on_backButton_clicked()

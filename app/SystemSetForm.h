@@ -56,6 +56,9 @@ public Q_SLOTS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // The shown page takes the keyboard focus unless one of its controls has it, so that its keys
+    // (F12) reach it without the user first moving the focus.
+    void showEvent(QShowEvent *event) override;
 
     // The page's questions to the user; replaced by tests.
     virtual bool askQuestion(const QString &title, const QString &text);

@@ -74,6 +74,13 @@ void EmulatedProgram::prepareDataFolder()
     const QString dataFile = data.filePath(QStringLiteral("firmware_data_sample.bin"));
     if (!QFileInfo::exists(dataFile))
         writeFile(dataFile, sampleFirmwareData());
+    // The tooltip texts of every language, as the build puts them beside the program.
+    const QDir tips(QStringLiteral(":/sample/tips"));
+    for (const QString &name : tips.entryList(QDir::Files)) {
+        const QString target = data.filePath(name);
+        if (!QFileInfo::exists(target) && QFile::copy(tips.filePath(name), target))
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+    }
 }
 
 EmulatedProgram::EmulatedProgram(QObject *window, QObject *parent) : QObject(parent), mWindow(window)

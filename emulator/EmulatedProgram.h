@@ -1,11 +1,12 @@
 #pragma once
 // The start-up of the emulated keyboard program (Quillomatrix-emulated): the program itself, built
 // from the same sources, with the HID library replaced by the emulated bus. Before the services
-// start, the data folder gets the sample product database and the sample keyboard's resource
-// package with a firmware image when they are missing; once the window is up, the sample keyboard
-// is plugged in. The signals SIGUSR1 and SIGUSR2 unplug it and plug it in again. With
-// QUILLOMATRIX_DRIVER set to a folder, the program takes commands from the pipe "commands" in it
-// (see ScreenshotDriver), one of which, "press <key> <depth>", presses a key of the keyboard.
+// start, the data folder gets the sample product database, the sample keyboard's resource
+// package with a firmware image and the tooltip texts when they are missing; once the window is
+// up, the sample keyboard is plugged in. The signals SIGUSR1 and SIGUSR2 unplug it and plug it in
+// again. With QUILLOMATRIX_DRIVER set to a folder, the program takes commands from the pipe
+// "commands" in it (see ScreenshotDriver), one of which, "press <key> <depth>", presses a key of
+// the keyboard.
 //
 // While the keyboard calibrates, a simulated user presses its keys one after another (not when
 // driven: then only "press" moves keys). Unless an update server is set, the program serves the

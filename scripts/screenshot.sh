@@ -6,7 +6,7 @@
 # through its command pipe (emulator/ScreenshotDriver.h) and saves a picture of every editing
 # page state: keys-<layer>-<picker>-<theme>-<language>.png, highkeys-<kind>-... for the advanced
 # keys' dialogs and highkeys-page-... for the advanced-key page with a binding of each kind, the
-# lighting page: light-<effect|custom>-<theme>-<language>.png, the macro page with a recorded
+# lighting page: light-<none|effect|custom>-<theme>-<language>.png, the macro page with a recorded
 # macro: macro-<theme>-<language>.png, the performance page:
 # performance-selected-<theme>-<language>.png, calibration with keys pressed and passed: align-...,
 # the maintenance page: other-..., the factory reset's question and notice: reset-question-... and
@@ -201,8 +201,11 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     drive click dksBtn
     shoot highkeys-page
 
-    # The macro page with a recorded macro (Ctrl+C, then A) and its first step chosen.
+    # The macro page with M2, then M3 chosen (only M3 drawn chosen), a macro recorded in M3
+    # (Ctrl+C, then A) and its first step chosen.
     drive click macroButton
+    drive click macro2Btn
+    drive click macro3Btn
     drive click startRecordBtn
     for step in "down Key_Control 37" "down Key_C 54" "up Key_C 54" "up Key_Control 37" \
                 "down Key_A 38" "up Key_A 38"; do
@@ -221,10 +224,12 @@ for theme in ${QUILL_SCREENSHOT_THEMES:-light dark}; do
     done
     shoot performance-selected
 
-    # The lighting page: an effect with every setting, then per-key mode with keys painted (W, A,
-    # S, D red; F1 to F4 blue; Esc green) and Q and E selected.
+    # The lighting page: no mode chosen yet, an effect with every setting, then per-key mode with
+    # keys painted (W, A, S, D red; F1 to F4 blue; Esc green) and Q and E selected.
     drive click lightButton
     drive await modeButton1
+    sleep "$settle"
+    shoot light-none
     drive click modeButton1
     shoot light-effect
     drive click modeButton255

@@ -1,6 +1,6 @@
 #include "widgets/CustomToolTip.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -35,6 +35,12 @@ void CustomToolTip::showTip(const QString &text, QWidget *widget)
     if (!widget)
         return;
     mWidget = widget;
+    if (widget->window() != mWidgetWindow) {
+        if (mWidgetWindow)
+            mWidgetWindow->removeEventFilter(this);
+        mWidgetWindow = widget->window();
+        mWidgetWindow->installEventFilter(this);
+    }
     mActive = true;
     setText(text);
     mAnchor = widget->mapToGlobal(QPoint(0, 0));
@@ -151,6 +157,18 @@ void CustomToolTip::placeAndShow()
         screenSize = screen->geometry().size();
     move(tipPosition(mAnchor, mHalfWidth, size(), mBottomOffset, screenSize));
     show();
+}
+
+bool CustomToolTip::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mWidgetWindow && event->type() == QEvent::ActivationChange) {
+        // Another program in front: hidden. The widget's window in front again: shown.
+        if (!QApplication::activeWindow())
+            hide();
+        else if (mActive && mWidgetWindow->isActiveWindow())
+            placeAndShow();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CustomToolTip::mousePressEvent(QMouseEvent *event)

@@ -8,7 +8,9 @@
 class QLabel;
 
 // The frameless prompt shown centred above a widget. While active it follows the main window:
-// hidden when the window is minimised or inactive, shown again when it comes back. The style
+// hidden when the window is minimised or the program is no longer in front, shown again when it
+// comes back. It follows the window of its widget too (a dialog showing a prompt): hidden when
+// another program comes in front of that window, shown again when the window is active. The style
 // sheet gives it a fixed size and its "bottomOffset"; a text too long for that size is wrapped
 // and, where it still does not fit, shown in a smaller font.
 class CustomToolTip : public QWidget
@@ -49,6 +51,7 @@ public:
                               int bottomOffset, const QSize &screenSize);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -63,6 +66,7 @@ private:
     int mBottomOffset = 0;
     QPoint mAnchor;
     QPointer<QWidget> mWidget;
+    QPointer<QWidget> mWidgetWindow; // the window of mWidget, whose activation the tip follows
     int mHalfWidth = 0;
     bool mActive = false;
 };

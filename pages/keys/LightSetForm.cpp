@@ -146,7 +146,7 @@ QWidget *LightSetForm::buildModePanel()
     column->setContentsMargins(16, 6, 16, 16);
     mModeLabel = namedLabel("modeLabel", panel);
     column->addWidget(mModeLabel);
-    auto *scroll = new QScrollArea(panel);
+    auto *scroll = mModeScrollArea = new QScrollArea(panel);
     scroll->setObjectName(QStringLiteral("lightEffectNameScrollArea"));
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -320,6 +320,10 @@ void LightSetForm::initializeLightEffectMode()
     }
     for (int column = 0; column < kModeColumns; ++column)
         mModeGrid->setColumnStretch(column, 1);
+    // Every mode is shown whole however little room the settings beside it take.
+    const int height = mModeGrid->minimumSize().height();
+    mModeGrid->parentWidget()->setMinimumHeight(height);
+    mModeScrollArea->setMinimumHeight(height + 2 * mModeScrollArea->frameWidth());
     refreshEffectModeButton(mEffectMode);
 }
 

@@ -22,6 +22,7 @@ class QCustomSlider;
 class QGridLayout;
 class QLabel;
 class QLightKeyboardWidget;
+class QScrollArea;
 class QToolButton;
 
 class LightSetForm : public QWidget
@@ -116,6 +117,7 @@ private:
     QToolButton *mInvertBtn = nullptr;
     QToolButton *mDeselectAllBtn = nullptr;
     QLabel *mModeLabel = nullptr;
+    QScrollArea *mModeScrollArea = nullptr;
     QGridLayout *mModeGrid = nullptr;
     QLabel *mPromptLabel = nullptr;
     QWidget *mLightWidget = nullptr;

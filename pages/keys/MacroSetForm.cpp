@@ -53,6 +53,17 @@ QToolButton *makeButton(const char *name, QWidget *parent)
     return button;
 }
 
+// Only the chosen button of a group is checkable, and it is checked. A button is unchecked while
+// it is still checkable: taking the checkable flag first drops the check without a repaint, and
+// the button would stay drawn checked until the mouse passes over it.
+void markChosen(QAbstractButton *button, bool chosen)
+{
+    if (chosen)
+        button->setCheckable(true);
+    button->setChecked(chosen);
+    button->setCheckable(chosen);
+}
+
 QLabel *makeLabel(const char *name, QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -291,10 +302,8 @@ void MacroSetForm::selectMacro(int index)
 
 void MacroSetForm::displayMacroButtons()
 {
-    for (int i = 0; i < MacroCount; ++i) {
-        mMacroButtons[i]->setCheckable(i == mSelectMacroIndex);
-        mMacroButtons[i]->setChecked(i == mSelectMacroIndex);
-    }
+    for (int i = 0; i < MacroCount; ++i)
+        markChosen(mMacroButtons[i], i == mSelectMacroIndex);
 }
 
 void MacroSetForm::rebuildList()
@@ -436,10 +445,8 @@ void MacroSetForm::setDirection(uchar state)
     if (!mCurrentMacroItem)
         return;
     mCurrentMacroItem->setKeyState(state);
-    mKeyDownBtn->setCheckable(state);
-    mKeyDownBtn->setChecked(state);
-    mKeyUpBtn->setCheckable(!state);
-    mKeyUpBtn->setChecked(!state);
+    markChosen(mKeyDownBtn, state);
+    markChosen(mKeyUpBtn, !state);
 }
 
 void MacroSetForm::on_timeEdit_textChanged(const QString &arg1)

@@ -5,6 +5,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QProcess>
+#include <QSettings>
 #include <QSharedMemory>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,8 +45,9 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(TestFiles::redirectTempFolder(mTemp.filePath(QStringLiteral("tmp")))); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
 
-    // It fills its data folder with the sample product database and resource package, connects
-    // its keyboard, and follows unplugging and plugging in; a second start hands over to it.
+    // It fills its data folder with the sample product database, resource package and tooltip
+    // texts, connects its keyboard, and follows unplugging and plugging in; a second start hands
+    // over to it.
     void emulatedKeyboardProgram()
     {
         const QString work = mTemp.filePath(QStringLiteral("first"));
@@ -54,6 +56,11 @@ private Q_SLOTS:
         const qsizetype keyPage = logged(work, QStringLiteral("打开按键页面"));
         QVERIFY2(keyPage >= 0, TestFiles::read(work + QStringLiteral("/app.log")).constData());
         QVERIFY(QFileInfo(work + QStringLiteral("/data/QuillHE104/light/fireware_bg.png")).isFile());
+        // The tooltip texts of every language, the key-selection prompt among them.
+        for (const char *language : {"cn", "en", "vn"}) {
+            const QSettings tips(QStringLiteral("%1/data/tip_file_%2.ini").arg(work, QLatin1String(language)), QSettings::IniFormat);
+            QVERIFY2(!tips.value(QStringLiteral("QRsAddDialog/mPromptLabel")).toString().isEmpty(), language);
+        }
         ::kill(pid_t(program.processId()), SIGUSR1);
         const qsizetype unplugged = logged(work, QStringLiteral("USB设备已拔出"), keyPage);
         QVERIFY(unplugged >= 0 && logged(work, QStringLiteral("repaintInterface open= true"), unplugged) >= 0);

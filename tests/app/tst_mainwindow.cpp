@@ -13,6 +13,7 @@
 #include "emulator/SampleProductDatabase.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/keys/QRsAddDialog.h"
 #include "pages/tuning/OtherSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
@@ -163,6 +164,63 @@ private Q_SLOTS:
         QVERIFY(page() == MainWindow::DevicePage && !gEntryBootFirewareFlag);
         QTest::mouseClick(child<QPushButton>("firewareButton"), Qt::LeftButton);
         QCOMPARE(page(), int(MainWindow::FirewarePage));
+    }
+
+    void f12ReachesTheShownSettings_data()
+    {
+        QTest::addColumn<bool>("groundClicked");
+        QTest::newRow("opened by a click") << false;
+        QTest::newRow("then its ground clicked") << true;
+    }
+
+    // Opened with the mouse, the settings page hears F12 typed on the window at once.
+    void f12ReachesTheShownSettings()
+    {
+        QFETCH(bool, groundClicked);
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
+        QTest::mouseClick(child<QPushButton>("settingButton"), Qt::LeftButton);
+        QCOMPARE(page(), int(MainWindow::SettingsPage));
+        QWidget *settings = gStackedWidget->currentWidget();
+        if (groundClicked) {
+            const QPoint ground = settings->rect().bottomRight() - QPoint(4, 4);
+            QCOMPARE(settings->childAt(ground), nullptr);
+            QTest::mouseClick(settings, Qt::LeftButton, {}, ground);
+        }
+        QTest::keyClick(mWindow->windowHandle(), Qt::Key_F12);
+        QCOMPARE(page(), int(MainWindow::FirewarePage));
+        QVERIFY(gBootFirewareScreenFlag);
+    }
+
+    void promptStaysForTheProgramsOwnDialog_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("the dialog in front") << "" << true;
+        QTest::newRow("the program minimized") << "minimize" << false;
+        QTest::newRow("another program in front") << "elsewhere" << false;
+    }
+
+    // An RS dialog shows its prompt when it opens and keeps it while it is in front of the main
+    // window; the prompt goes when the program is minimized or another program comes in front.
+    void promptStaysForTheProgramsOwnDialog()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, shown);
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
+        QRsAddDialog dialog(KeyboardConfigUtil::NoItem, 0, mWindow.get());
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        dialog.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        QVERIFY(!mWindow->isActiveWindow());
+        if (then == QLatin1String("minimize"))
+            mWindow->showMinimized();
+        else if (then == QLatin1String("elsewhere"))
+            QApplication::setActiveWindow(nullptr);
+        QCOMPARE(gCustomToolTip->isVisible(), shown);
+        QCOMPARE(gCustomToolTip->getText().isEmpty(), false);
     }
 
     // The left column per page: the device page shows its button and the choice of link (not on

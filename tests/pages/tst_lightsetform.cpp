@@ -17,6 +17,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLayout>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -152,6 +156,77 @@ private Q_SLOTS:
         QCOMPARE(page->keyboard()->getSelectKey().size(), 104);
         QTest::qWait(100);
         QCOMPARE(rig->payloads(Select, mark), hex({"00", "ff"}));
+    }
+
+    void checkedModeReadsWhite_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<bool>("hovered");
+        QTest::newRow("light") << ":/styles/styles/light.qss" << false;
+        QTest::newRow("light, hovered") << ":/styles/styles/light.qss" << true;
+        QTest::newRow("dark") << ":/styles/styles/dark.qss" << false;
+        QTest::newRow("dark, hovered") << ":/styles/styles/dark.qss" << true;
+    }
+
+    // The chosen mode's button, as the theme's style sheet draws it, hovered or not: its text (the
+    // pixel furthest from the button's ground) is white.
+    void checkedModeReadsWhite()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(bool, hovered);
+        open();
+        choose(0);
+        QFile file(sheet);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        auto *button = page->findChild<QToolButton *>(QStringLiteral("modeButton0"));
+        QVERIFY(button->isChecked());
+        button->setAttribute(Qt::WA_UnderMouse, hovered);
+        const QImage image = button->grab().toImage();
+        const QColor ground = image.pixelColor(6, image.height() / 2);
+        const auto distance = [](const QColor &a, const QColor &b) {
+            return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+        };
+        // Inside the rounded border.
+        const QRect inner = image.rect().adjusted(10, 4, -10, -4);
+        QColor text = ground;
+        for (int y = inner.top(); y <= inner.bottom(); ++y) {
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                if (distance(image.pixelColor(x, y), ground) > distance(text, ground))
+                    text = image.pixelColor(x, y);
+            }
+        }
+        QVERIFY2(distance(text, Qt::white) <= 30, qPrintable(text.name()));
+    }
+
+    void everyModeShownAtFullHeight_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("none chosen") << -1;
+        QTest::newRow("an effect") << 0;
+        QTest::newRow("custom") << int(Custom);
+    }
+
+    // The mode box holds every mode button whole, with no scroll bar, before and after a choice.
+    void everyModeShownAtFullHeight()
+    {
+        QFETCH(int, mode);
+        open();
+        rig->stack().resize(1680, 1000);
+        if (mode >= 0)
+            choose(uchar(mode));
+        auto *scroll = page->findChild<QScrollArea *>(QStringLiteral("lightEffectNameScrollArea"));
+        QTRY_VERIFY(scroll->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QLayout *grid = scroll->widget()->layout();
+        QVERIFY(grid->count() > 8); // three rows
+        QVERIFY(!scroll->verticalScrollBar()->isVisible());
+        for (int i = 0; i < grid->count(); ++i) {
+            QWidget *button = grid->itemAt(i)->widget();
+            const QRect shown(button->mapTo(scroll->viewport(), QPoint(0, 0)), button->size());
+            QVERIFY2(scroll->viewport()->rect().contains(shown), qPrintable(button->objectName()));
+            QCOMPARE(button->height(), 40);
+        }
     }
 
     void tuneAnEffect_data()

@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -311,6 +313,46 @@ private Q_SLOTS:
         QTRY_COMPARE(PageRig::toasts(page), QStringList{QStringLiteral("宏数据同步失败")});
         QCOMPARE(modelMacro(0).size(), 3);
         QCOMPARE(page->steps().size(), 5);
+    }
+
+    void onlyTheChosenMacroIsDrawnChecked_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QString>("choices");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("light, M2 then M3") << ":/styles/styles/light.qss" << "M2 M3" << 2;
+        QTest::newRow("dark, M3 then M2") << ":/styles/styles/dark.qss" << "M3 M2" << 1;
+    }
+
+    // After two choices only the last chosen button is checked, and every button is drawn on the
+    // screen as it is now, without the mouse passing over it.
+    void onlyTheChosenMacroIsDrawnChecked()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QString, choices);
+        QFETCH(int, chosen);
+        open(prepareEmpty);
+        QFile file(sheet);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        play(choices);
+        QWidget *window = page->window();
+        const QList<QToolButton *> buttons = child<QWidget>("macroWidget")->findChildren<QToolButton *>();
+        QCOMPARE(buttons.size(), 10);
+        const auto drawnAsNow = [&] {
+            const QImage screen = window->screen()->grabWindow(window->winId()).toImage();
+            for (QToolButton *button : buttons) {
+                const QPoint inside(6, button->height() / 2);
+                if (screen.pixelColor(button->mapTo(window, inside)) != button->grab().toImage().pixelColor(inside))
+                    return false;
+            }
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(drawnAsNow(), 2000);
+        for (int i = 0; i < buttons.size(); ++i)
+            QCOMPARE(buttons[i]->isChecked(), i == chosen);
+        const QPoint inside(6, buttons[0]->height() / 2);
+        QVERIFY(buttons[chosen]->grab().toImage().pixelColor(inside) != buttons[0]->grab().toImage().pixelColor(inside));
     }
 
     void everyWayOutGivesTheGrabBack_data()
