@@ -1,5 +1,7 @@
 #include "pages/common/PageTitleBar.h"
 
+#include "widgets/ChosenButton.h"
+
 #include <QHBoxLayout>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -50,9 +52,7 @@ QToolButton *PageTitleBar::button(int page) const
 void PageTitleBar::checkCurrent()
 {
     for (int page = KeyPage; page <= OtherPage; ++page) {
-        QToolButton *b = button(page);
-        b->setCheckable(page == mCurrent);
-        b->setChecked(page == mCurrent);
+        ChosenButton::mark(button(page), page == mCurrent);
     }
 }
 

@@ -16,6 +16,7 @@
 #include "pages/keys/QSocdAddDialog.h"
 #include "pages/keys/QTglAddDialog.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
 #include <QDebug>
@@ -218,10 +219,8 @@ void HighKeyForm::repaintKeyKeyboard()
 void HighKeyForm::displayHighSelect()
 {
     if (HighKeyLabels::isKind(mHighKeyType)) {
-        for (int kind = 0; kind < HighKeyLabels::KindCount; ++kind) {
-            mKindButtons[kind]->setCheckable(kind == mHighKeyType);
-            mKindButtons[kind]->setChecked(kind == mHighKeyType);
-        }
+        for (int kind = 0; kind < HighKeyLabels::KindCount; ++kind)
+            ChosenButton::mark(mKindButtons[kind], kind == mHighKeyType);
     }
     update();
 }

@@ -7,6 +7,7 @@
 #include "pages/keys/QInputKeyboardWidget.h"
 #include "pages/keys/QKeyKeyboardWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
 #include <QDebug>
@@ -147,10 +148,8 @@ QInputKeyboardWidget *KeySetForm::picker(int category) const
 void KeySetForm::repaintInterface()
 {
     mTitleBar->checkCurrent();
-    mNormalLayerButton->setCheckable(mLayer == 0);
-    mNormalLayerButton->setChecked(mLayer == 0);
-    mFn1LayerButton->setCheckable(mLayer == 1);
-    mFn1LayerButton->setChecked(mLayer == 1);
+    ChosenButton::mark(mNormalLayerButton, mLayer == 0);
+    ChosenButton::mark(mFn1LayerButton, mLayer == 1);
     mKeyType = 0;
     displayKeyboardSelect();
     mKeyStackedWidget->setCurrentWidget(mCategoryPages[0]);
@@ -178,10 +177,8 @@ void KeySetForm::refreshLanguageUi()
 
 void KeySetForm::displayKeyboardSelect()
 {
-    for (int i = 0; i < CategoryCount; ++i) {
-        mCategoryButtons[i]->setCheckable(i == mKeyType);
-        mCategoryButtons[i]->setChecked(i == mKeyType);
-    }
+    for (int i = 0; i < CategoryCount; ++i)
+        ChosenButton::mark(mCategoryButtons[i], i == mKeyType);
     update();
 }
 

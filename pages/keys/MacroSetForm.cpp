@@ -6,6 +6,7 @@
 #include "pages/common/TipText.h"
 #include "pages/keys/QMacroItemWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
 #include <QDebug>
@@ -51,17 +52,6 @@ QToolButton *makeButton(const char *name, QWidget *parent)
     button->setObjectName(QString::fromLatin1(name));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
-}
-
-// Only the chosen button of a group is checkable, and it is checked. A button is unchecked while
-// it is still checkable: taking the checkable flag first drops the check without a repaint, and
-// the button would stay drawn checked until the mouse passes over it.
-void markChosen(QAbstractButton *button, bool chosen)
-{
-    if (chosen)
-        button->setCheckable(true);
-    button->setChecked(chosen);
-    button->setCheckable(chosen);
 }
 
 QLabel *makeLabel(const char *name, QWidget *parent)
@@ -303,7 +293,7 @@ void MacroSetForm::selectMacro(int index)
 void MacroSetForm::displayMacroButtons()
 {
     for (int i = 0; i < MacroCount; ++i)
-        markChosen(mMacroButtons[i], i == mSelectMacroIndex);
+        ChosenButton::mark(mMacroButtons[i], i == mSelectMacroIndex);
 }
 
 void MacroSetForm::rebuildList()
@@ -445,8 +435,8 @@ void MacroSetForm::setDirection(uchar state)
     if (!mCurrentMacroItem)
         return;
     mCurrentMacroItem->setKeyState(state);
-    markChosen(mKeyDownBtn, state);
-    markChosen(mKeyUpBtn, !state);
+    ChosenButton::mark(mKeyDownBtn, state);
+    ChosenButton::mark(mKeyUpBtn, !state);
 }
 
 void MacroSetForm::on_timeEdit_textChanged(const QString &arg1)

@@ -7,6 +7,7 @@
 
 #include "model/KeyboardConfigUtil.h"
 #include "pages/tuning/QNatureLabel.h"
+#include "widgets/ChosenButton.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -17,8 +18,7 @@ void showChoice(std::initializer_list<QToolButton *> buttons, int current)
 {
     int index = 0;
     for (QToolButton *button : buttons) {
-        button->setCheckable(index == current);
-        button->setChecked(index == current);
+        ChosenButton::mark(button, index == current);
         ++index;
     }
 }

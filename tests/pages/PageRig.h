@@ -12,10 +12,13 @@
 #include "emulator/SampleProductDatabase.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStringList>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -82,6 +85,9 @@ public:
     // User actions; false when the tile or button is not there or cannot be clicked.
     static bool clickTile(KeyboardPicture *picture, uchar item);
     static bool clickButton(QWidget *root, const QString &objectName);
+    // Whether each button is drawn on the screen as it would be drawn now (its checked state
+    // included), without anything else, such as the mouse passing over it, making it repaint.
+    template <typename Button> static bool drawnAsNow(const QList<Button *> &buttons);
     // Texts of the toasts shown over the page, oldest first.
     static QStringList toasts(QWidget *page);
     // What a tile shows: its text, or the file name of its icon.
@@ -139,4 +145,20 @@ bool PageRig::awaitReply(Signal signal, const std::function<void()> &action, int
             return false;
         },
         timeoutMs);
+}
+
+template <typename Button> bool PageRig::drawnAsNow(const QList<Button *> &buttons)
+{
+    for (Button *button : buttons) {
+        if (!button->isVisible())
+            continue;
+        QWidget *window = button->window();
+        const QImage screen = window->screen()->grabWindow(window->winId()).toImage();
+        const QPoint inside(6, button->height() / 2);
+        const QPoint onScreen = button->mapTo(window, inside);
+        if (screen.rect().contains(onScreen)
+            && screen.pixelColor(onScreen) != button->grab().toImage().pixelColor(inside))
+            return false;
+    }
+    return true;
 }

@@ -336,19 +336,9 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
         play(choices);
-        QWidget *window = page->window();
         const QList<QToolButton *> buttons = child<QWidget>("macroWidget")->findChildren<QToolButton *>();
         QCOMPARE(buttons.size(), 10);
-        const auto drawnAsNow = [&] {
-            const QImage screen = window->screen()->grabWindow(window->winId()).toImage();
-            for (QToolButton *button : buttons) {
-                const QPoint inside(6, button->height() / 2);
-                if (screen.pixelColor(button->mapTo(window, inside)) != button->grab().toImage().pixelColor(inside))
-                    return false;
-            }
-            return true;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(drawnAsNow(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(PageRig::drawnAsNow(buttons), 2000);
         for (int i = 0; i < buttons.size(); ++i)
             QCOMPARE(buttons[i]->isChecked(), i == chosen);
         const QPoint inside(6, buttons[0]->height() / 2);
