@@ -1,6 +1,7 @@
 #include "app/AppInstaller.h"
 
 #include "app/ProcessRunner.h"
+#include "app/ResourcePackage.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -13,6 +14,8 @@ namespace {
 const char *const kBundleName = "Quillomatrix.app";
 const char *const kDiskImage = "Quillomatrix.dmg";
 const char *const kLinuxProgram = "Quillomatrix";
+// The program is no larger than a package may unpack to.
+constexpr qint64 kMaxProgramBytes = ResourcePackage::MaxUnpackedBytes;
 } // namespace
 
 AppInstaller::AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform)
@@ -93,11 +96,22 @@ bool AppInstaller::unpack(const QString &folder, const QString &packagePath, con
     // What an earlier update left must not pass for this package's content.
     const QString unpacked = folder + QLatin1Char('/') + expected;
     QFile::remove(unpacked);
+    // Unpacked within the bounds of a resource package, with no link and nothing outside the folder.
+    QString refusal;
+    if (!ResourcePackage::checkArchive(packagePath, &refusal))
+        return fail(refusal);
     if (!step(QStringLiteral("unzip"), {QStringLiteral("-o"), packagePath, QStringLiteral("-d"), folder}))
         return false;
-    if (!QFileInfo(unpacked).isFile())
+    const QFileInfo file(unpacked);
+    if (!file.isFile() || file.isSymLink())
         return fail(QStringLiteral("%1 missing from the update package").arg(expected));
     return true;
+}
+
+bool AppInstaller::isProgram(const QString &path)
+{
+    QString refusal;
+    return HostPlatform::isProgramFile(path, mPlatform, kMaxProgramBytes, &refusal) || fail(refusal);
 }
 
 QString AppInstaller::bundleFolder(const QString &programPath)
@@ -141,7 +155,7 @@ bool AppInstaller::installMac(const QString &folder, const QString &packagePath)
         mWorkDir->setAutoRemove(false);
     }
     // The clean-up steps leave the failed step's error in place (it has been logged).
-    if (!copied) {
+    if (!copied || !isProgram(staging + QStringLiteral("/Contents/MacOS/Quillomatrix"))) {
         mRunner.run(rm, {QStringLiteral("-rf"), staging});
         return false;
     }
@@ -166,11 +180,13 @@ bool AppInstaller::installLinux(const QString &folder, const QString &packagePat
     const QString staging = mProgramPath + QStringLiteral(".new");
     const QString unpacked = folder + QLatin1Char('/') + QLatin1String(kLinuxProgram);
 
-    if (!unpack(folder, packagePath, QString::fromLatin1(kLinuxProgram)))
+    if (!unpack(folder, packagePath, QString::fromLatin1(kLinuxProgram)) || !isProgram(unpacked))
         return false;
+    // The copy is whole when it is the program still, of the program's size.
     const bool staged = step(QStringLiteral("rm"), {QStringLiteral("-f"), staging}) &&
                         step(QStringLiteral("cp"), {unpacked, staging}) &&
-                        step(QStringLiteral("chmod"), {QStringLiteral("755"), staging});
+                        step(QStringLiteral("chmod"), {QStringLiteral("755"), staging}) && isProgram(staging) &&
+                        (QFileInfo(staging).size() == QFileInfo(unpacked).size() || fail(QStringLiteral("Incomplete copy %1").arg(staging)));
     // A rename replaces the program file in one step; the running program keeps its old file.
     if (!staged || !step(QStringLiteral("mv"), {QStringLiteral("-f"), staging, mProgramPath})) {
         mRunner.run(QStringLiteral("rm"), {QStringLiteral("-f"), staging});

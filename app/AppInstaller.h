@@ -9,8 +9,10 @@ class ProcessRunner;
 class QTemporaryDir;
 
 // Installs a downloaded application update ("update.zip") over the running program. Every step is
-// checked; the new program is copied beside the installed one under a staging name and takes its
-// place only once it is complete, so a failure leaves the installed program as it was. Starting
+// checked; the package is held to the bounds of a resource package (ResourcePackage), the new
+// program must be a regular file that is a program of the platform (HostPlatform::isProgramFile),
+// and it is copied beside the installed one under a staging name and takes its place by a rename
+// only once it is complete, so a failure leaves the installed program as it was. Starting
 // the new program is left to the caller, which first lets go of whatever the new program must
 // not find taken (see SystemSetForm).
 //
@@ -47,7 +49,10 @@ private:
     bool installLinux(const QString &folder, const QString &packagePath);
     // Runs one step; false (with the error set) when it did not end with exit code 0.
     bool step(const QString &program, const QStringList &arguments);
+    // Unpacks the package, held to the bounds of a resource package, and finds expected in it.
     bool unpack(const QString &folder, const QString &packagePath, const QString &expected);
+    // Whether the file is a program of the platform within the size bound; sets the error if not.
+    bool isProgram(const QString &path);
     bool fail(const QString &error);
 
     ProcessRunner &mRunner;

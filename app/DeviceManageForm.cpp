@@ -407,10 +407,10 @@ void DeviceManageForm::onDownloadFinished(int type, QString filePath)
     } else if (type == FileDownloadUtil::ProductDatabase) {
         if (gSystemConfig)
             gSystemConfig->refreshCheckAppData();
+        // A file that cannot be taken is a failed download: the database in use stays.
         if (!gProductDataUtil || !gProductDataUtil->refreshDatabaseFile(filePath)) {
             qWarning() << "=== DeviceManageForm 产品数据库替换失败" << filePath << "===";
-            if (linkUp)
-                abandonConnection(tr("没有匹配的产品，请联系厂家同步更新"));
+            reportDownloadFailure();
             return;
         }
         if (linkUp)

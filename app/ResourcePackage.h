@@ -5,7 +5,8 @@
 // in the data folder (pictures, firmware image). Installing it checks the archive's directory
 // first (no absolute path, no "..", no symbolic link, and within the bounds below), unpacks into a
 // temporary folder beside the target and only then moves the folder into place, so a failure
-// leaves no half-filled product folder.
+// leaves no half-filled product folder. The files and folders are made as this user makes new
+// ones: the modes the archive records are not applied.
 class ResourcePackage
 {
 public:
@@ -24,6 +25,11 @@ public:
     // place.
     static bool install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                         QString *error = nullptr);
+
+    // Whether the archive may be unpacked: it opens, holds at least one entry and every entry is
+    // safe (see isSafeEntryName, no symbolic link) and within the bounds above. False with a reason
+    // in error otherwise. The application update's package is held to the same.
+    static bool checkArchive(const QString &archivePath, QString *error = nullptr);
 
     // Whether an entry name stays inside the folder it is unpacked into.
     static bool isSafeEntryName(const QString &name);

@@ -1,6 +1,5 @@
 #include "storage/ConfigFileDatabase.h"
 
-#include "storage/ConfigFileGuard.h"
 #include "storage/QAESEncryption.h"
 
 #include <QAtomicInt>
@@ -599,7 +598,7 @@ int readDatabaseFile(const QString &path, int serialNumber, ConfigFileContent *c
     if (!connection.isOpen())
         return ConfigFileDatabase::ErrorOpenDatabase;
     // Whatever the file holds, reading it ends soon and stops when the thread is asked to.
-    const ConfigFileGuard guard(connection.db());
+    const SqliteReadGuard guard(connection.db(), ConfigFileDatabase::ReadLimits);
     if (!guard.isActive())
         return ConfigFileDatabase::ErrorOpenDatabase;
     progress(3);

@@ -9,6 +9,7 @@
 // -33 to -52 writing (odd: creating a table, even: writing its rows), -55 the target file.
 
 #include "storage/ConfigFileContent.h"
+#include "storage/SqliteReadGuard.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,6 +46,8 @@ public:
     // Files larger than this are not configuration files and are not read.
     // (A complete configuration is some tens of KiB; this bound also keeps the decryption short.)
     static constexpr qint64 MaxFileSize = 1024 * 1024;
+    // What reading one file may cost SQLite: far more than a configuration of this size needs.
+    static constexpr SqliteReadGuard::Limits ReadLimits{50'000'000, 5000, 64LL * 1024 * 1024, 1024 * 1024};
 
     static QByteArray cipherKey();
     static QByteArray encrypt(const QByteArray &database);
@@ -63,7 +66,7 @@ public:
     // width of its field in the keyboard model and on the wire, and the structure of the keyboard's
     // tables (slots, macro numbers, action counts, capacities). Otherwise it fails with
     // that table's code (-31 for the macros). Whatever the export wrote from a keyboard's report
-    // is taken. The reading is bounded (ConfigFileGuard) and stops when its thread is asked to;
+    // is taken. The reading is bounded (ReadLimits) and stops when its thread is asked to;
     // nothing of its temporary copy is left behind.
     static constexpr int NoProduct = -1;
     static int importFile(const QString &path, int serialNumber, ConfigFileContent *content,

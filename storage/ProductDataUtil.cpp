@@ -151,37 +151,103 @@ QSharedPointer<Record> firstRecord(QSqlQuery &query, QSharedPointer<Record> (*re
     return read(query);
 }
 
-// Appends the record of every well-formed row.
+// Appends the record of every well-formed row, of at most maxRows rows.
 template <typename Record>
 void appendRecords(QSqlQuery &query, QSharedPointer<Record> (*read)(const QSqlQuery &),
-                   QList<QSharedPointer<Record>> &list)
+                   QList<QSharedPointer<Record>> &list, int maxRows)
 {
-    while (query.next()) {
+    for (int rows = 0; query.next(); ++rows) {
+        if (rows == maxRows) {
+            qWarning().noquote() << "产品数据库的查询结果超过" << maxRows << "行, 其余已忽略";
+            return;
+        }
         if (auto record = read(query))
             list.append(record);
     }
 }
 
-// A downloaded file is usable when it opens as an SQLite database with a readable product_table.
+// The first value of the statement's first row as text; empty when the statement fails.
+QString firstValue(QSqlDatabase &database, const QString &statement)
+{
+    QSqlQuery query(database);
+    if (!query.exec(statement) || !query.next())
+        return {};
+    return query.value(0).toString();
+}
+
+// Why a downloaded file may not become the product database; empty when it may.
+QString refusalOf(QSqlDatabase &database)
+{
+    if (firstValue(database, QStringLiteral("PRAGMA integrity_check")) != QLatin1String("ok"))
+        return QStringLiteral("integrity check failed");
+    // Plain tables only: a view or a trigger would run whatever the file brings along.
+    QSqlQuery schema(database);
+    if (!schema.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
+        return QStringLiteral("unreadable schema");
+    QStringList tables;
+    while (schema.next()) {
+        const QString type = schema.value(0).toString();
+        const bool plainTable = type == QLatin1String("table") &&
+                                schema.value(2).toString().trimmed().startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive);
+        if (!plainTable && type != QLatin1String("index"))
+            return QStringLiteral("%1 %2 is no plain table").arg(type, schema.value(1).toString());
+        if (plainTable)
+            tables.append(schema.value(1).toString().toLower());
+    }
+    if (schema.lastError().isValid())
+        return QStringLiteral("unreadable schema");
+    if (!tables.contains(QStringLiteral("product_table")))
+        return QStringLiteral("no product_table");
+    // Every table the program reads is read whole once, within its bound.
+    const QList<QPair<QString, int>> bounds = {{QStringLiteral("product_table"), ProductDataUtil::MaxProducts},
+                                               {QStringLiteral("key_position_table"), ProductDataUtil::MaxTableRows},
+                                               {QStringLiteral("keyboard_default_table"), ProductDataUtil::MaxTableRows},
+                                               {QStringLiteral("keyboard_default_fn1_table"), ProductDataUtil::MaxTableRows}};
+    for (const auto &[table, bound] : bounds) {
+        if (!tables.contains(table))
+            continue;
+        bool ok = false;
+        const int rows = firstValue(database, QStringLiteral("SELECT count(*) FROM (SELECT * FROM %1 LIMIT %2)")
+                                                  .arg(table).arg(bound + 1)).toInt(&ok);
+        if (!ok)
+            return QStringLiteral("%1 unreadable").arg(table);
+        if (rows > bound)
+            return QStringLiteral("%1 holds more than %2 rows").arg(table).arg(bound);
+    }
+    return {};
+}
+
+// A downloaded file is usable when it is a product database the program can read within its bounds.
 bool isUsableDatabase(const QString &path)
 {
-    if (!QFileInfo(path).isFile())
+    const QFileInfo file(path);
+    if (!file.isFile() || file.size() > ProductDataUtil::MaxFileBytes) {
+        qWarning().noquote() << "下载的数据库文件无效:" << path << "missing or larger than" << ProductDataUtil::MaxFileBytes << "bytes";
         return false;
-    bool usable = false;
+    }
+    QFile header(path);
+    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16)) {
+        qWarning().noquote() << "下载的数据库文件无效:" << path << "no SQLite database";
+        return false;
+    }
+    header.close();
+    QString refusal;
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheckConnectionName);
         database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         database.setDatabaseName(path);
         if (database.open()) {
-            if (database.tables().contains(QStringLiteral("product_table"))) {
-                QSqlQuery query(database);
-                usable = query.exec(QStringLiteral("SELECT * FROM product_table LIMIT 1"));
-            }
+            const SqliteReadGuard guard(database, ProductDataUtil::ReadLimits);
+            refusal = guard.isActive() ? refusalOf(database) : QStringLiteral("not an SQLite connection");
             database.close();
+        } else {
+            refusal = database.lastError().text();
         }
     }
     QSqlDatabase::removeDatabase(kCheckConnectionName);
-    return usable;
+    if (!refusal.isEmpty())
+        qWarning().noquote() << "下载的数据库文件无效:" << path << refusal;
+    return refusal.isEmpty();
 }
 
 // Copies the file into a temporary file beside the target and renames it over the target, so the
@@ -314,10 +380,8 @@ bool ProductDataUtil::createProductDefaultKeyPositionTable()
 bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath)
 {
     const QString target = getDbPath() + kDatabaseFileName;
-    if (!isUsableDatabase(downloadPath)) {
-        qWarning().noquote() << "下载的数据库文件无效:" << downloadPath;
+    if (!isUsableDatabase(downloadPath))
         return false;
-    }
     const bool sameFile = QFileInfo(downloadPath).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
 
     closeConnection();
@@ -355,16 +419,18 @@ bool ProductDataUtil::execute(QSqlQuery &query, const QString &statement, const 
 
 void ProductDataUtil::getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list)
 {
+    const SqliteReadGuard guard(mDatabase, ReadLimits);
     QSqlQuery query(mDatabase);
     if (!query.exec(QStringLiteral("SELECT * FROM product_table"))) {
         qDebug().noquote() << "查询失败: product_table" << query.lastError().text();
         return;
     }
-    appendRecords(query, &readProduct, list);
+    appendRecords(query, &readProduct, list, MaxProducts);
 }
 
 QSharedPointer<PRODUCT_INFO> ProductDataUtil::getProductInfoById(ushort serialNumber)
 {
+    const SqliteReadGuard guard(mDatabase, ReadLimits);
     QSqlQuery query(mDatabase);
     if (!execute(query, QStringLiteral("SELECT * FROM product_table WHERE serialNumber = :serialNumber"),
                  QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
@@ -374,14 +440,15 @@ QSharedPointer<PRODUCT_INFO> ProductDataUtil::getProductInfoById(ushort serialNu
 
 void ProductDataUtil::getKeyPosition(ushort serialNumber, QMap<uchar, QSharedPointer<KEY_POSITION>> &map)
 {
+    const SqliteReadGuard guard(mDatabase, ReadLimits);
     QSqlQuery query(mDatabase);
     if (!execute(query, QStringLiteral("SELECT * FROM key_position_table WHERE serialNumber = :serialNumber"),
                  QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
         return;
-    while (query.next()) {
-        if (auto position = readKeyPosition(query))
-            map.insert(position->keyItem, position);
-    }
+    QList<QSharedPointer<KEY_POSITION>> positions;
+    appendRecords(query, &readKeyPosition, positions, MaxRowsPerProduct);
+    for (const auto &position : std::as_const(positions))
+        map.insert(position->keyItem, position);
 }
 
 void ProductDataUtil::getDefaultProductKey(ushort serialNumber, QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
@@ -397,9 +464,10 @@ void ProductDataUtil::getDefaultFn1ProductKey(ushort serialNumber, QList<QShared
 void ProductDataUtil::appendDefaultKeys(const QString &table, ushort serialNumber,
                                         QList<QSharedPointer<PRODUCT_DEFAULT_KEY>> &list)
 {
+    const SqliteReadGuard guard(mDatabase, ReadLimits);
     QSqlQuery query(mDatabase);
     if (!execute(query, QStringLiteral("SELECT * FROM %1 WHERE serialNumber = :serialNumber").arg(table),
                  QStringLiteral(":serialNumber"), serialNumberValue(serialNumber)))
         return;
-    appendRecords(query, &readDefaultKey, list);
+    appendRecords(query, &readDefaultKey, list, MaxRowsPerProduct);
 }

@@ -6,6 +6,7 @@
 
 #include "model/KeyboardRecords.h"
 #include "model/ProductLookup.h"
+#include "storage/SqliteReadGuard.h"
 
 #include <QObject>
 #include <QSharedPointer>
@@ -22,6 +23,17 @@ public:
     // The program's database in the data folder (created with its tables when missing); it is
     // the product look-up of the keyboard model while it lives.
     explicit ProductDataUtil(QObject *parent = nullptr);
+
+    // What the program reads of a product database, far above any real catalogue (a few dozen
+    // models of at most 256 keys each). A downloaded file beyond these bounds is refused; of a file
+    // already in place no more is read than they allow.
+    static constexpr int MaxProducts = 256;
+    // Key positions, or default keys of one layer, of one model.
+    static constexpr int MaxRowsPerProduct = 1024;
+    static constexpr int MaxTableRows = MaxProducts * MaxRowsPerProduct;
+    static constexpr qint64 MaxFileBytes = 64LL * 1024 * 1024;
+    // What one look-up, or the check of a downloaded file, may cost SQLite.
+    static constexpr SqliteReadGuard::Limits ReadLimits{50'000'000, 3000, 64LL * 1024 * 1024, 64 * 1024};
     // Another database file, opened read only, for reading alone (nothing is created).
     explicit ProductDataUtil(const QString &databaseFile, QObject *parent = nullptr);
     ~ProductDataUtil() override;
@@ -35,9 +47,11 @@ public:
     bool createKeyPositionTable();
     bool createProductDefaultKeyPositionTable();
 
-    // Puts a downloaded database file in place of the current one. The download must open as a
-    // database holding product_table; the current file is replaced only by a complete copy, and
-    // the connection is open again afterwards whatever happened. True when the new file is in place.
+    // Puts a downloaded database file in place of the current one. The download must pass SQLite's
+    // integrity check, hold plain tables only (no view, no trigger), product_table among them, and
+    // stay within the bounds above; otherwise the current file stays. The current file is replaced
+    // only by a complete copy, and the connection is open again afterwards whatever happened. True
+    // when the new file is in place.
     bool refreshDatabaseFile(const QString &downloadPath);
 
     // Appends every product to the list (which is not cleared first).

@@ -29,8 +29,9 @@ namespace {
 constexpr int kWaitMs = 8000;
 const QString kDatabasePath = QStringLiteral("/normal/quillbase.db3");
 const QString kPackagePath = QString::fromLatin1(SampleResourcePackage::ServerPath);
-enum Case { Known, PackageMissing, Package404, PackageCutOff, PackageNoArchive, PackageTooLarge, PackageTooManyEntries,
-            PackageAbsurdRatio, ReadFails, Unknown, UnknownNotDue, UnknownEverywhere, DownloadNoDatabase };
+enum Case { Known, PackageMissing, PackageMostEntries, PackageReadOnlyFolder, Package404, PackageCutOff, PackageNoArchive,
+            PackageTooLarge, PackageTooManyEntries, PackageAbsurdRatio, ReadFails, Unknown, UnknownNotDue, UnknownEverywhere,
+            DownloadNoDatabase, DownloadCorrupt, DownloadRecursiveView, DownloadTooManyProducts };
 } // namespace
 
 class TestDeviceManageForm : public QObject
@@ -56,17 +57,20 @@ class TestDeviceManageForm : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(page() == MainWindow::KeyPage || !toasts().isEmpty(), kWaitMs);
     }
 
-    // A package past one of the installation's bounds, small on disk: its entries compress well.
+    // A package at or past one of the installation's bounds, small on disk: its entries compress
+    // well; or one whose folder entry is read-only.
     static QByteArray boundBreakingPackage(int which)
     {
         QList<TestFiles::ZipEntry> entries;
-        if (which == PackageTooLarge) {
+        if (which == PackageReadOnlyFolder) {
+            entries = {{QStringLiteral("light/"), {}, false, 0500}, {QStringLiteral("light/a.png"), "a", false, 0400}};
+        } else if (which == PackageTooLarge) {
             // Entries each too small for their ratio to count, together just over the bound.
             const QByteArray part(ResourcePackage::RatioCheckedFrom - 1, '\0');
             for (qint64 i = 0; i <= ResourcePackage::MaxUnpackedBytes / part.size(); ++i)
                 entries.append({QStringLiteral("light/part%1.bin").arg(i), part});
-        } else if (which == PackageTooManyEntries) {
-            for (int i = 0; i <= ResourcePackage::MaxEntries; ++i)
+        } else if (which == PackageTooManyEntries || which == PackageMostEntries) {
+            for (int i = 0; i < ResourcePackage::MaxEntries + (which == PackageTooManyEntries ? 1 : 0); ++i)
                 entries.append({QString::number(i), QByteArray()});
         } else {
             entries.append({QStringLiteral("firmware.bin"), QByteArray(ResourcePackage::RatioCheckedFrom, '\0')});
@@ -81,6 +85,35 @@ class TestDeviceManageForm : public QObject
         QStringList entries = QDir(mApp.dataDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         entries.removeAll(QString::fromLatin1(SampleResourcePackage::FolderName));
         return entries;
+    }
+
+    // A database the program must not take in place of its own, made from a good one: corrupt past
+    // its first pages (whose product_table still reads), a key table that is an endless view, or
+    // more products than the program reads.
+    QByteArray badDatabase(int which) const
+    {
+        const QString file = mApp.tempDir() + QStringLiteral("/bad.db3");
+        QFile::remove(file);
+        if (!TestFiles::write(file, mDatabase))
+            return {};
+        if (which == DownloadCorrupt) {
+            QByteArray bytes = mDatabase;
+            const int pageSize = (uchar(bytes.at(16)) << 8) | uchar(bytes.at(17));
+            bytes.replace(2 * pageSize, bytes.size() - 2 * pageSize, QByteArray(bytes.size() - 2 * pageSize, 'Z'));
+            const bool firstPagesRead = TestFiles::write(file, bytes)
+                                        && !SqlFile::run(file, {QStringLiteral("SELECT productName FROM product_table LIMIT 1")}).isEmpty();
+            return firstPagesRead ? bytes : QByteArray();
+        }
+        const int serial = ProductDataUtil::serialNumberValue(SampleProductDatabase::He104Serial).toInt();
+        const QStringList statements = which == DownloadRecursiveView
+            ? QStringList{QStringLiteral("DROP TABLE key_position_table"),
+                          QStringLiteral("CREATE VIEW key_position_table AS WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL "
+                                         "SELECT n + 1 FROM r) SELECT n, %1, n % 256, n % 256, 1, 0, 0, 0, 0, 10, 10 FROM r")
+                              .arg(serial)}
+            : QStringList{QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < %1) "
+                                         "INSERT INTO product_table SELECT 20000 + n, 1, 2, 3, 'p' || n, 'p' || n, "
+                                         "1, 2, 3, 4, 5, 6, 7, 8, '' FROM r").arg(ProductDataUtil::MaxProducts)};
+        return SqlFile::exec(file, statements) ? TestFiles::read(file) : QByteArray();
     }
 
     // Puts a product database in place, as a download would.
@@ -130,11 +163,12 @@ private Q_SLOTS:
     }
 
     // Connecting ends on the key page or with a toast. A missing resource package is downloaded (in
-    // a private folder; a file planted under its name in the shared one stays) and unpacked first; an
-    // unknown keyboard has the database downloaded again when due. A package that would unpack to too
-    // much, of too many entries or an absurd compression ratio is refused before anything is
-    // written. A failure closes the link (not a failed download) and leaves no box, no product
-    // folder, nothing else in the data folder, the old database.
+    // a private folder; a file planted under its name in the shared one stays) and unpacked first,
+    // its files and folders open to their owner whatever modes it carries; an unknown keyboard has
+    // the database downloaded again when due. A package that would unpack to too much, of too many
+    // entries or an absurd compression ratio is refused before anything is written. A downloaded
+    // database that fails its checks is a failed download. A failure closes the link (not a failed
+    // download) and leaves no box, no product folder, nothing else in the data folder, the old database.
     void connecting_data()
     {
         QTest::addColumn<int>("which");
@@ -146,6 +180,8 @@ private Q_SLOTS:
         const QStringList package = {kPackagePath}, database = {kDatabasePath}, none;
         QTest::newRow("known") << int(Known) << QString() << none << none;
         QTest::newRow("package missing") << int(PackageMissing) << QString() << package << none;
+        QTest::newRow("package of the most entries") << int(PackageMostEntries) << QString() << package << none;
+        QTest::newRow("package of a read-only folder") << int(PackageReadOnlyFolder) << QString() << package << none;
         QTest::newRow("package 404") << int(Package404) << notFound << package << QStringList{"onUpdateError"};
         QTest::newRow("package cut off") << int(PackageCutOff) << notFound << package << QStringList{"onUpdateError"};
         const QString refused = QStringLiteral("资源包解压失败");
@@ -158,8 +194,11 @@ private Q_SLOTS:
         QTest::newRow("unknown") << int(Unknown) << QString() << database << none;
         QTest::newRow("unknown, not due") << int(UnknownNotDue) << noMatch << none << none;
         QTest::newRow("unknown everywhere") << int(UnknownEverywhere) << noMatch << database << none;
-        QTest::newRow("download no database") << int(DownloadNoDatabase) << noMatch << database
-                                              << QStringList{"数据库文件无效", "产品数据库替换失败"};
+        const QStringList badDatabase = {"数据库文件无效", "产品数据库替换失败"};
+        QTest::newRow("download no database") << int(DownloadNoDatabase) << notFound << database << badDatabase;
+        QTest::newRow("download corrupt past its first pages") << int(DownloadCorrupt) << notFound << database << badDatabase;
+        QTest::newRow("download with an endless view") << int(DownloadRecursiveView) << notFound << database << badDatabase;
+        QTest::newRow("download of too many products") << int(DownloadTooManyProducts) << notFound << database << badDatabase;
     }
 
     void connecting()
@@ -176,7 +215,8 @@ private Q_SLOTS:
             mServer.serveCutOff(kPackagePath, mPackage, 100);
         if (which == PackageNoArchive)
             mServer.serve(kPackagePath, "no archive");
-        if (which >= PackageTooLarge && which <= PackageAbsurdRatio) {
+        if ((which >= PackageTooLarge && which <= PackageAbsurdRatio) || which == PackageMostEntries
+            || which == PackageReadOnlyFolder) {
             const QByteArray package = boundBreakingPackage(which);
             QVERIFY(!package.isEmpty());
             mServer.serve(kPackagePath, package);
@@ -185,8 +225,13 @@ private Q_SLOTS:
             QVERIFY(installDatabase(mDatabaseWithoutKeyboard));
         if (which == Unknown || which >= UnknownEverywhere)
             mToday = mToday.addDays(30);
-        if (which >= UnknownEverywhere)
+        if (which >= DownloadCorrupt) {
+            const QByteArray bad = badDatabase(which);
+            QVERIFY(!bad.isEmpty());
+            mServer.serve(kDatabasePath, bad);
+        } else if (which >= UnknownEverywhere) {
             mServer.serve(kDatabasePath, which == UnknownEverywhere ? mDatabaseWithoutKeyboard : "no database");
+        }
         for (const QString &warning : std::as_const(warnings))
             AppFixture::expectWarning(warning);
         QVERIFY(TestFiles::write(mApp.tempDir() + QStringLiteral("/quillhe104.zip"), "planted"));
@@ -200,11 +245,19 @@ private Q_SLOTS:
         QCOMPARE(page(), toast.isEmpty() ? int(MainWindow::KeyPage) : int(MainWindow::DevicePage));
         QCOMPARE(mServer.requests(), requests);
         if (which != Package404 && which != PackageCutOff)
-            QCOMPARE(gUsbCommunicateUtil->checkCommunicateState(), toast.isEmpty());
+            QCOMPARE(gUsbCommunicateUtil->checkCommunicateState(), toast.isEmpty() || which >= DownloadNoDatabase);
         QCOMPARE(bool(gKeyboardConfig->productInfo), which < PackageNoArchive || which == Unknown);
         QVERIFY(!mPage->promptBox() && !mPage->syncWorker());
         QCOMPARE(QFileInfo(productFolder()).isDir(), which < Package404 || which > PackageAbsurdRatio);
         QCOMPARE(dataFolderEntries(), dataEntries);
+        if (which >= DownloadNoDatabase)
+            QCOMPARE(TestFiles::read(mApp.dataDir() + QStringLiteral("/quillbase.db3")), mDatabaseWithoutKeyboard);
+        // (Checked by mode: this test may run as root, whom no mode stops.)
+        QStringList installed{productFolder()};
+        for (QDirIterator it(productFolder(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();)
+            installed.append(it.next());
+        for (const QString &entry : std::as_const(installed))
+            QVERIFY2(!QFileInfo::exists(entry) || QFileInfo(entry).permissions() & QFile::WriteOwner, qPrintable(entry));
         QVERIFY(gProductDataUtil->getProductInfoById(SampleProductDatabase::He68Serial));
         QCOMPARE(TestFiles::read(mApp.tempDir() + QStringLiteral("/quillhe104.zip")), QByteArray("planted"));
         QVERIFY(mApp.downloadFolders().isEmpty());

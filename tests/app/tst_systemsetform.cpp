@@ -19,6 +19,7 @@
 #include <QCryptographicHash>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSemaphore>
 #include <QStackedWidget>
 #include <QTcpServer>
@@ -49,7 +50,8 @@ protected:
 };
 
 // The installation's programs, run on the installation's thread: "unzip" waits until the test
-// lets it go, notes the package and its folder, and delivers the new program.
+// lets it go, notes the package and its folder, and delivers the new program; "cp" copies, and
+// "mv" only drops what it would move (the test program stays).
 class StepRunner : public ProcessRunner
 {
 public:
@@ -66,8 +68,12 @@ public:
             keptWaiting = !go.tryAcquire(1, kWaitMs);
             package = TestFiles::read(arguments.at(1));
             packageFolder = QFileInfo(QFileInfo(arguments.at(1)).absolutePath());
-            TestFiles::write(arguments.last() + QStringLiteral("/Quillomatrix"), "new program");
+            TestFiles::write(arguments.last() + QStringLiteral("/Quillomatrix"), TestFiles::linuxProgram());
         }
+        if (program == QLatin1String("cp"))
+            QFile::copy(arguments.at(0), arguments.at(1));
+        if (program == QLatin1String("mv"))
+            QFile::remove(arguments.at(arguments.size() - 2));
         ranOnUiThread = ranOnUiThread || QThread::currentThread() == qApp->thread();
         return 0;
     }
@@ -87,7 +93,7 @@ class TestSystemSetForm : public QObject
     std::unique_ptr<ProbeSettings> mPage;
     TestHttpServer mServer;
     QTcpServer mSilent; // accepts connections and never answers
-    QByteArray mPackage = QByteArray("update package ").repeated(4000);
+    QByteArray mPackage;
 
     template <typename T>
     T *child(const char *name) const { return AppFixture::child<T>(mPage.get(), name); }
@@ -105,6 +111,15 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", (mApp.tempDir() + QStringLiteral("/xdg")).toLocal8Bit());
+        const QString package = mApp.tempDir() + QStringLiteral("/package.zip");
+        // Large enough to be cut off: what does not compress.
+        QByteArray program = TestFiles::linuxProgram();
+        QRandomGenerator random(7);
+        for (int i = 0; i < 16000; ++i)
+            program.append(char(random.generate()));
+        QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("Quillomatrix"), program}}));
+        mPackage = TestFiles::read(package);
+        QVERIFY(QFile::remove(package));
         QVERIFY(mServer.listen());
         UpdateServer::setBaseAddress(mServer.baseAddress());
         mServer.serveSlow(kPackagePath, mPackage, 2, 110);
@@ -223,6 +238,7 @@ private Q_SLOTS:
         QFETCH(bool, shortWindow);
         if (shortWindow)
             TransferWatch::setWindow(1000);
+        mPage->setProcessRunner(std::make_shared<StepRunner>()); // nothing is installed for real
         mServer.serveCutOff(QStringLiteral("/normal/cut.zip"), mPackage, 1000);
         serveVersion("1.2.0.0", md5, packagePath);
         if (packagePath.isEmpty())

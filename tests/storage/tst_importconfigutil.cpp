@@ -5,8 +5,8 @@
 #include "model/KeyboardConfigUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "storage/ConfigFileDatabase.h"
-#include "storage/ConfigFileGuard.h"
 #include "storage/QAESEncryption.h"
+#include "storage/SqliteReadGuard.h"
 #include "tests/storage/ConfigFileRig.h"
 
 #include <QFile>
@@ -404,14 +404,14 @@ private Q_SLOTS:
         QFETCH(bool, askToStop);
         std::atomic<bool> started{false};
         bool failed = false;
-        ConfigFileGuard::Stop reason = ConfigFileGuard::NotStopped;
+        SqliteReadGuard::Stop reason = SqliteReadGuard::NotStopped;
         std::unique_ptr<QThread> thread(QThread::create([&] {
             const QString name = QStringLiteral("endless");
             {
                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
                 db.setDatabaseName(QStringLiteral(":memory:"));
                 db.open();
-                const ConfigFileGuard guard(db);
+                const SqliteReadGuard guard(db, ConfigFileDatabase::ReadLimits);
                 QSqlQuery query(db);
                 started = true;
                 failed = !query.exec(QStringLiteral("WITH RECURSIVE r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) "
@@ -424,10 +424,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return started.load(); }, 5000));
         if (askToStop)
             thread->requestInterruption();
-        QVERIFY(thread->wait(ConfigFileGuard::MaxMilliseconds * 2));
+        QVERIFY(thread->wait(ConfigFileDatabase::ReadLimits.milliseconds * 2));
         QVERIFY(failed);
-        QVERIFY(reason != ConfigFileGuard::NotStopped);
-        QCOMPARE(reason == ConfigFileGuard::Interrupted, askToStop);
+        QVERIFY(reason != SqliteReadGuard::NotStopped);
+        QCOMPARE(reason == SqliteReadGuard::Interrupted, askToStop);
     }
 };
 

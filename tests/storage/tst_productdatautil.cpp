@@ -174,6 +174,47 @@ private Q_SLOTS:
         QVERIFY(!ProductDataUtil(dir.root() + "/old.db3").getProductInfoById(7));
     }
 
+    // Of a database already in place no more is read than the bounds allow, and no look-up runs
+    // for ever, whatever its tables are: here endless views.
+    void boundedReads_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("columns"); // of the view's rows, numbered n
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("warning");
+        const QString positions = "n, %1 AS serialNumber, n % 256, n % 256, 1, 0, 0, 0, 0, 10, 10";
+        QTest::newRow("positions of another model") << "key_position_table" << positions.arg("n - n + 6") << 0 << "查询已中止";
+        QTest::newRow("positions of the model") << "key_position_table" << positions.arg(5) << 256 << "其余已忽略";
+        QTest::newRow("default keys") << "keyboard_default_table" << "n, 5 AS serialNumber, n % 256, 1, 0, 4, 'A'"
+                                      << ProductDataUtil::MaxRowsPerProduct << "其余已忽略";
+        QTest::newRow("products") << "product_table" << "n, 1, 2, 3, 'p', 'p', 1, 2, 3, 4, 5, 6, 7, 8, ''"
+                                  << ProductDataUtil::MaxProducts << "其余已忽略";
+    }
+
+    void boundedReads()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, columns);
+        QFETCH(int, expected);
+        QFETCH(QString, warning);
+        TestDataDir dir;
+        const QString file = dir.root() + "/endless.db3";
+        QVERIFY(SqlFile::exec(file, {QString("CREATE VIEW %1 AS WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) "
+                                             "SELECT %2 FROM r").arg(table, columns)}));
+        ProductDataUtil products(file);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        QElapsedTimer clock;
+        clock.start();
+        KeyPositionMap positions;
+        DefaultKeyList keys;
+        QList<QSharedPointer<PRODUCT_INFO>> list;
+        products.getKeyPosition(5, positions);
+        products.getDefaultProductKey(5, keys);
+        products.getProductList(list);
+        QVERIFY(clock.elapsed() < 30000);
+        QCOMPARE(positions.size() + keys.size() + list.size(), expected);
+    }
+
     void refreshDatabaseFile_data()
     {
         QTest::addColumn<QString>("download"); // what lies at the download path

@@ -3,6 +3,7 @@
 #include <quazip.h>
 #include <quazipfile.h>
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -32,13 +33,19 @@ bool TestFiles::writeZip(const QString &path, const QList<ZipEntry> &entries)
     for (const ZipEntry &entry : entries) {
         QuaZipFile file(&zip);
         QuaZipNewInfo info(entry.name);
-        info.externalAttr = entry.symlink ? (0120777u << 16) : 0;
+        const unsigned type = entry.symlink ? 0120000u : entry.name.endsWith(QLatin1Char('/')) ? 040000u : 0100000u;
+        info.externalAttr = entry.symlink ? (0120777u << 16) : entry.mode ? ((type | entry.mode) << 16) : 0;
         if (!file.open(QIODevice::WriteOnly, info) || file.write(entry.data) != entry.data.size())
             return false;
         file.close();
     }
     zip.close();
     return zip.getZipError() == 0;
+}
+
+QByteArray TestFiles::linuxProgram()
+{
+    return read(QCoreApplication::applicationFilePath()).left(64) + "new program";
 }
 
 bool TestFiles::redirectTempFolder(const QString &folder)

@@ -15,6 +15,8 @@ public:
         QString name;
         QByteArray data;
         bool symlink = false;
+        // Its mode bits (0: none recorded); a name ending in "/" is a folder.
+        unsigned mode = 0;
     };
 
     // The whole file; empty when it cannot be read.
@@ -23,6 +25,9 @@ public:
     static bool write(const QString &path, const QByteArray &data);
     // Writes a zip archive entry by entry (compressed), whatever the names; false when that failed.
     static bool writeZip(const QString &path, const QList<ZipEntry> &entries);
+    // A small file that passes for a Linux program of this machine: this test program's own ELF
+    // header, then text.
+    static QByteArray linuxProgram();
     // Makes folder (created) the system's temporary folder for the rest of the run, so that
     // downloads and the single-instance segment stay inside the test's own folder.
     static bool redirectTempFolder(const QString &folder);

@@ -13,6 +13,12 @@
 #include <QtTest>
 
 namespace {
+// A new program of the system the installation is for.
+QByteArray newProgram(bool mac)
+{
+    return mac ? QByteArray("\xcf\xfa\xed\xfe") + "new program" : TestFiles::linuxProgram();
+}
+
 // Runs the installation's programs for real but hdiutil, which "mounts" the image's bundle by
 // writing it and "unmounts" it by removing it. The failingAt-th call of failing fails.
 class ShellRunner : public ProcessRunner
@@ -37,7 +43,7 @@ public:
         if (arguments.first() != QLatin1String("attach"))
             return QDir(bundle).removeRecursively() ? 0 : 1;
         const QString file = bundle + QStringLiteral("/Contents/MacOS/Quillomatrix");
-        return TestFiles::write(file, "new") && QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner) ? 0 : 1;
+        return TestFiles::write(file, newProgram(true)) && QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner) ? 0 : 1;
     }
     bool startDetached(const QString &, const QStringList &) override { return false; }
 };
@@ -60,7 +66,8 @@ private Q_SLOTS:
 
     // The new program replaces the installed one only when complete: whichever step fails, the old
     // one stays and nothing staged is left. The package is unpacked in a private folder that goes
-    // afterwards (unless the image may still be mounted in it).
+    // afterwards (unless the image may still be mounted in it), and only within the bounds of a
+    // resource package; a program that is no regular file, or no program of the system, is refused.
     void applicationUpdate_data()
     {
         QTest::addColumn<bool>("mac");
@@ -68,18 +75,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("failingAt");
         QTest::addColumn<bool>("installed");
-        QTest::newRow("linux") << false << "Quillomatrix" << QString() << 0 << true;
-        QTest::newRow("linux, no package") << false << QString() << QString() << 0 << false;
-        QTest::newRow("linux, no program in package") << false << "readme.txt" << QString() << 0 << false;
-        QTest::newRow("linux, copy fails") << false << "Quillomatrix" << "cp" << 1 << false;
-        QTest::newRow("linux, swap fails") << false << "Quillomatrix" << "mv" << 1 << false;
-        QTest::newRow("mac") << true << "Quillomatrix.dmg" << QString() << 0 << true;
-        QTest::newRow("mac, image stays mounted") << true << "Quillomatrix.dmg" << "hdiutil" << 2 << true;
-        QTest::newRow("mac, no image in package") << true << "readme.txt" << QString() << 0 << false;
-        QTest::newRow("mac, attach fails") << true << "Quillomatrix.dmg" << "hdiutil" << 1 << false;
-        QTest::newRow("mac, copy fails") << true << "Quillomatrix.dmg" << "cp" << 1 << false;
-        QTest::newRow("mac, moving aside fails") << true << "Quillomatrix.dmg" << "mv" << 1 << false;
-        QTest::newRow("mac, swap fails") << true << "Quillomatrix.dmg" << "mv" << 2 << false;
+        QTest::addColumn<QString>("content"); // of the packaged program; empty: a program of the system
+        QTest::newRow("linux") << false << "Quillomatrix" << QString() << 0 << true << QString();
+        QTest::newRow("linux, program is junk") << false << "Quillomatrix" << QString() << 0 << false << "junk";
+        QTest::newRow("linux, program is a link") << false << "Quillomatrix" << QString() << 0 << false << "link";
+        QTest::newRow("linux, program oversized") << false << "Quillomatrix" << QString() << 0 << false << "oversized";
+        QTest::newRow("linux, no package") << false << QString() << QString() << 0 << false << QString();
+        QTest::newRow("linux, no program in package") << false << "readme.txt" << QString() << 0 << false << QString();
+        QTest::newRow("linux, copy fails") << false << "Quillomatrix" << "cp" << 1 << false << QString();
+        QTest::newRow("linux, swap fails") << false << "Quillomatrix" << "mv" << 1 << false << QString();
+        QTest::newRow("mac") << true << "Quillomatrix.dmg" << QString() << 0 << true << QString();
+        QTest::newRow("mac, image stays mounted") << true << "Quillomatrix.dmg" << "hdiutil" << 2 << true << QString();
+        QTest::newRow("mac, no image in package") << true << "readme.txt" << QString() << 0 << false << QString();
+        QTest::newRow("mac, attach fails") << true << "Quillomatrix.dmg" << "hdiutil" << 1 << false << QString();
+        QTest::newRow("mac, copy fails") << true << "Quillomatrix.dmg" << "cp" << 1 << false << QString();
+        QTest::newRow("mac, moving aside fails") << true << "Quillomatrix.dmg" << "mv" << 1 << false << QString();
+        QTest::newRow("mac, swap fails") << true << "Quillomatrix.dmg" << "mv" << 2 << false << QString();
     }
 
     void applicationUpdate()
@@ -89,11 +100,19 @@ private Q_SLOTS:
         QFETCH(QString, failing);
         QFETCH(int, failingAt);
         QFETCH(bool, installed);
+        QFETCH(QString, content);
         const QString root = path(QString::fromLatin1(QTest::currentDataTag()));
         const QString replaced = root + (mac ? QStringLiteral("/Applications/Quillomatrix.app") : QStringLiteral("/bin/Quillomatrix"));
         const QString program = mac ? replaced + QStringLiteral("/Contents/MacOS/Quillomatrix") : replaced;
         QVERIFY(TestFiles::write(program, "old"));
-        QVERIFY(packaged.isEmpty() || TestFiles::writeZip(root + QStringLiteral("/update.zip"), {{packaged, "new"}}));
+        TestFiles::ZipEntry entry{packaged, newProgram(mac)};
+        if (content == QLatin1String("junk"))
+            entry.data = QByteArray("\x01\x02junk").repeated(100);
+        else if (content == QLatin1String("link"))
+            entry = {packaged, QCoreApplication::applicationFilePath().toUtf8(), true};
+        else if (content == QLatin1String("oversized"))
+            entry.data.append(QByteArray(ResourcePackage::MaxUnpackedBytes, '\0'));
+        QVERIFY(packaged.isEmpty() || TestFiles::writeZip(root + QStringLiteral("/update.zip"), {entry}));
         const bool stillMounted = failing == QLatin1String("hdiutil") && failingAt == 2;
         if (!installed)
             expectWarning("安装更新失败");
@@ -106,13 +125,14 @@ private Q_SLOTS:
         AppInstaller installer(runner, mac ? HostPlatform::MacOS : HostPlatform::Linux);
         installer.setProgramPath(program);
         QCOMPARE(installer.install(root + QStringLiteral("/update.zip")), installed);
-        QCOMPARE(TestFiles::read(program), installed ? QByteArray("new") : QByteArray("old"));
+        QCOMPARE(TestFiles::read(program), installed ? newProgram(mac) : QByteArray("old"));
         QCOMPARE(installer.installedProgram(), installed ? program : QString());
         QCOMPARE(installer.errorString().isEmpty(), installed);
         QVERIFY(QFileInfo(program).isExecutable() || !installed);
         QVERIFY(!QFileInfo::exists(replaced + QStringLiteral(".new")) && !QFileInfo::exists(replaced + QStringLiteral(".old")));
-        QCOMPARE(runner.unpackFolder.isEmpty(), packaged.isEmpty());
-        if (!packaged.isEmpty()) {
+        const bool unpacked = !packaged.isEmpty() && content != QLatin1String("link") && content != QLatin1String("oversized");
+        QCOMPARE(runner.unpackFolder.isEmpty(), !unpacked);
+        if (unpacked) {
             QCOMPARE(QFileInfo(runner.unpackFolder).absolutePath(), path(QStringLiteral("tmp")));
             QCOMPARE(int(runner.unpackPermissions & 0x77), 0); // nothing for the group and others
             QCOMPARE(QFileInfo::exists(runner.unpackFolder), stillMounted);
@@ -129,12 +149,12 @@ private Q_SLOTS:
         installer.setUpdateFolder(path(QStringLiteral("again/update")));
         installer.setProgramPath(program);
         const QString package = path(QStringLiteral("again/update.zip"));
-        QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("Quillomatrix"), "first"}}) && installer.install(package));
+        QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("Quillomatrix"), newProgram(false)}}) && installer.install(package));
         QVERIFY(TestFiles::writeZip(package, {{QStringLiteral("readme.txt"), "second"}}));
         expectWarning("安装更新失败");
         QVERIFY(!installer.install(package));
         QVERIFY(installer.installedProgram().isEmpty() && !installer.errorString().isEmpty());
-        QCOMPARE(TestFiles::read(program), QByteArray("first"));
+        QCOMPARE(TestFiles::read(program), newProgram(false));
         QVERIFY(!QFileInfo::exists(program + QStringLiteral(".new")));
     }
 

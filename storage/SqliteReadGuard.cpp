@@ -1,4 +1,4 @@
-#include "storage/ConfigFileGuard.h"
+#include "storage/SqliteReadGuard.h"
 
 #include <QDebug>
 #include <QSqlDatabase>
@@ -24,52 +24,52 @@ sqlite3 *handleOf(QSqlDatabase &db)
 }
 } // namespace
 
-ConfigFileGuard::ConfigFileGuard(QSqlDatabase &db)
-    : mHandle(handleOf(db))
+SqliteReadGuard::SqliteReadGuard(QSqlDatabase &db, const Limits &limits)
+    : mHandle(handleOf(db)), mLimits(limits)
 {
     mClock.start();
     if (!mHandle)
         return;
     mMemoryAtStart = sqlite3_memory_used();
-    sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, MaxValueBytes);
+    sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, mLimits.valueBytes);
     sqlite3_db_config(mHandle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(mHandle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_progress_handler(mHandle, StepsPerCall, &ConfigFileGuard::onProgress, this);
+    sqlite3_progress_handler(mHandle, StepsPerCall, &SqliteReadGuard::onProgress, this);
     for (const char *pragma : {"PRAGMA query_only = ON", "PRAGMA temp_store = MEMORY", "PRAGMA cache_size = -2048",
                                "PRAGMA mmap_size = 0", "PRAGMA cell_size_check = ON"}) {
         QSqlQuery query(db);
         if (!query.exec(QLatin1String(pragma)))
-            qWarning().noquote() << QStringLiteral("=== ConfigFileGuard %1 失败 ===").arg(QLatin1String(pragma));
+            qWarning().noquote() << QStringLiteral("=== SqliteReadGuard %1 失败 ===").arg(QLatin1String(pragma));
     }
 }
 
-ConfigFileGuard::~ConfigFileGuard()
+SqliteReadGuard::~SqliteReadGuard()
 {
     if (mHandle)
         sqlite3_progress_handler(mHandle, 0, nullptr, nullptr);
 }
 
-int ConfigFileGuard::onProgress(void *guard)
+int SqliteReadGuard::onProgress(void *guard)
 {
-    return static_cast<ConfigFileGuard *>(guard)->shouldStop() ? 1 : 0;
+    return static_cast<SqliteReadGuard *>(guard)->shouldStop() ? 1 : 0;
 }
 
-bool ConfigFileGuard::shouldStop()
+bool SqliteReadGuard::shouldStop()
 {
     mSteps += StepsPerCall;
     Stop stop = NotStopped;
     if (QThread::currentThread()->isInterruptionRequested())
         stop = Interrupted;
-    else if (mSteps > MaxSteps)
+    else if (mSteps > mLimits.steps)
         stop = TooManySteps;
-    else if (mClock.elapsed() > MaxMilliseconds)
+    else if (mClock.elapsed() > mLimits.milliseconds)
         stop = TooLong;
-    else if (sqlite3_memory_used() - mMemoryAtStart > MaxMemoryGrowth)
+    else if (sqlite3_memory_used() - mMemoryAtStart > mLimits.memoryGrowth)
         stop = TooMuchMemory;
     if (stop == NotStopped)
         return false;
     // Asked to stop is no fault; any other limit means a file made to hold the reader up.
-    (stop == Interrupted ? qInfo() : qWarning()).noquote() << QStringLiteral("=== ConfigFileGuard 查询已中止 reason={%1} ===").arg(int(stop));
+    (stop == Interrupted ? qInfo() : qWarning()).noquote() << QStringLiteral("=== SqliteReadGuard 查询已中止 reason={%1} ===").arg(int(stop));
     mStop = stop;
     return true;
 }
