@@ -207,8 +207,10 @@ private Q_SLOTS:
             list()->model()->setData(list()->model()->index(0, 0), QStringLiteral("Typed"));
         else
             click("addButton");
-        QTRY_VERIFY_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)) >= 1, kWaitMs);
-        gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval); // for the re-read
+        // Every send waits the short window; a re-read after them gets the usual one. An add is sent once.
+        const int sends = order == EmulatedProfileCommands::AddProfile ? 1 : UsbCommunicateUtil::MaxSends;
+        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)), sends, kWaitMs);
+        gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
         QTRY_VERIFY_WITH_TIMEOUT(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         verifyAgreement();
@@ -439,6 +441,8 @@ private Q_SLOTS:
         const QString file = exportFile();
         qDeleteAll(mWindow->findChildren<QToastBox *>());
         const int readsBefore = this->reads();
+        QElapsedTimer started;
+        started.start();
         if (work == MissedAdd) {
             mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedProfileCommands::AddProfile | 0x80, 1});
             click("addButton");
@@ -486,7 +490,7 @@ private Q_SLOTS:
                                  kWaitMs);
         if (reads > 0)
             QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle(), kWaitMs);
-        QTest::qWait(1500); // past the answer held back
+        QTest::qWait(qMax(300, int(1700 - started.elapsed()))); // past an answer held back
         QCOMPARE(this->reads(), readsBefore + reads);
         QCOMPARE(sortedToasts(), notices);
         if (reads > 0)

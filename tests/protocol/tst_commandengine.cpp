@@ -241,7 +241,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("next"); // source of a request begun at once on the reopened link; -1 none
         QTest::newRow("nothing follows") << -1;
-        QTest::newRow("another requester follows") << int(Page);
+        QTest::newRow("another requester follows") << int(Page); // a transfer given up, the device page reading anew
         QTest::newRow("its requester follows") << int(Sync);
     }
 
