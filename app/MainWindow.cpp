@@ -373,7 +373,7 @@ void MainWindow::protocol_device_disconnected()
     // Only the Bluetooth link that dropped is closed: the device page hears of the loss first and
     // may already have opened the USB link to a keyboard that is plugged in.
     if (gUsbCommunicateUtil && gUsbCommunicateUtil->checkBleCommunicateState())
-        gUsbCommunicateUtil->closeCommunicate();
+        mDeviceForm->closeLink();
     if (gSystemConfig)
         gSystemConfig->setCommType(0);
     ui->main_usb_radio->setChecked(true);
