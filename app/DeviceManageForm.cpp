@@ -165,8 +165,7 @@ void DeviceManageForm::grid_Layout_Clicked(int flag, int row, int col)
     qInfo() << "=== DeviceManageForm grid_Layout_Clicked" << flag << row << col << "===";
     if (flag != 0 || gEntryBootFirewareFlag)
         return;
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
+    closeLink();
     openLink();
 }
 
@@ -185,7 +184,15 @@ void DeviceManageForm::openLink()
         return;
     }
     if (gUsbHidUtil && gUsbHidUtil->getEffectUsbDeviceTotal() > 0)
-        gUsbCommunicateUtil->openCommunicate(0);
+        openCommunicate(0);
+}
+
+void DeviceManageForm::openCommunicate(int type)
+{
+    // Opening closes a link still open: the work on it goes first, so that nothing of it is
+    // taken for the new keyboard's.
+    closeLink();
+    gUsbCommunicateUtil->openCommunicate(type);
 }
 
 void DeviceManageForm::ble_discovery_finished(bool flag)
@@ -195,7 +202,7 @@ void DeviceManageForm::ble_discovery_finished(bool flag)
     mSearching = false;
     closePromptBox();
     if (flag && gUsbCommunicateUtil)
-        gUsbCommunicateUtil->openCommunicate(1);
+        openCommunicate(1);
     else if (!flag)
         showToast(tr("未搜索到蓝牙"));
 }
@@ -266,8 +273,28 @@ void DeviceManageForm::setOtherWorkCheck(std::function<bool()> busy)
 
 void DeviceManageForm::takeKeptRead()
 {
-    if (mReadKept && !(mOtherWork && mOtherWork()))
+    if (!mReadKept || (mOtherWork && mOtherWork()))
+        return;
+    // A keyboard that went while the work ran is not read.
+    if (keyboardReachable())
         synchConfiguration();
+    else
+        mReadKept = false;
+}
+
+void DeviceManageForm::closeLink()
+{
+    mReadKept = false;
+    releaseWorker();
+    if (gUsbCommunicateUtil)
+        gUsbCommunicateUtil->closeCommunicate();
+}
+
+bool DeviceManageForm::keyboardReachable() const
+{
+    if (!gUsbCommunicateUtil || !gUsbCommunicateUtil->checkCommunicateState())
+        return false;
+    return gUsbCommunicateUtil->checkBleCommunicateState() || (gUsbHidUtil && gUsbHidUtil->getEffectUsbDeviceTotal() > 0);
 }
 
 SyncConfigUtil *DeviceManageForm::syncWorker() const
@@ -280,9 +307,7 @@ void DeviceManageForm::sync_config_result(bool status, int value)
     if (!status) {
         qWarning() << "=== DeviceManageForm 读取配置失败 error=" << value << "===";
         closePromptBox();
-        releaseWorker();
-        if (gUsbCommunicateUtil)
-            gUsbCommunicateUtil->closeCommunicate();
+        closeLink();
         showToast(tr("读取配置失败"));
         return;
     }
@@ -366,14 +391,16 @@ void DeviceManageForm::showKeyPage()
     qInfo() << "=== DeviceManageForm 打开按键页面 ===";
     if (!gStackedWidget)
         return;
+    const bool shown = gStackedWidget->currentIndex() == MainWindow::KeyPage;
     gStackedWidget->setCurrentIndex(MainWindow::KeyPage);
     gStackedWidget->show();
+    if (shown)
+        Q_EMIT keyPageRead();
 }
 
 void DeviceManageForm::abandonConnection(const QString &toast)
 {
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
+    closeLink();
     if (gKeyboardConfig)
         gKeyboardConfig->resetKeyboardConfig();
     showToast(toast);
@@ -457,15 +484,12 @@ void DeviceManageForm::protocol_device_disconnected()
 {
     qInfo() << "=== protocol_device_disconnected 关闭蓝牙设备 ===";
     closePromptBox();
-    releaseWorker();
     returnToUsb();
 }
 
 void DeviceManageForm::returnToUsb()
 {
-    mReadKept = false; // the link the kept read was for closes
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
+    closeLink();
     if (gSystemConfig)
         gSystemConfig->setCommType(0);
     if (gStackedWidget)

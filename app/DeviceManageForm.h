@@ -40,13 +40,21 @@ public:
     // The configuration read under way, or null.
     SyncConfigUtil *syncWorker() const;
     // Tells whether other work (a read, an import, an export, a transfer) holds the keyboard. A
-    // wireless keyboard that connects meanwhile is read once that work has ended (takeKeptRead).
+    // wireless keyboard that connects meanwhile is read once that work has ended (takeKeptRead),
+    // unless it has gone by then.
     void setOtherWorkCheck(std::function<bool()> busy);
     void takeKeptRead();
+    // Closes the link. The read under way and a kept read were for the keyboard on it: both go
+    // without a word.
+    void closeLink();
+    // The link is up and its keyboard still there (on USB: a supported interface is attached).
+    bool keyboardReachable() const;
 
 Q_SIGNALS:
     // A configuration read of this page started (true) or ended (false).
     void keyboardBusyChanged(bool busy);
+    // A read ended while the key page was shown already: the window draws what was read.
+    void keyPageRead();
 
 public Q_SLOTS:
     void refreshLanguageUi();
@@ -69,6 +77,8 @@ private:
     void buildForm();
     void buildGrid();
     void openLink();
+    // Opens the link of type (0 USB, 1 Bluetooth) through the protocol.
+    void openCommunicate(int type);
     void displayPromptBox(const QString &text);
     void displayBluetoothSearchPromptBox();
     void showPromptBox(QCustomProgressDialog *box);

@@ -20,6 +20,8 @@
 #include "pages/tuning/OtherSetForm.h"
 #include "pages/tuning/PerformanceSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "storage/ConfigWriteDatabase.h"
+#include "storage/ImportConfigUtil.h"
 #include "widgets/CustomToolTip.h"
 #include "widgets/QModalProgressDialog.h"
 
@@ -77,6 +79,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     setupProfileList();
     connect(mDeviceForm, &DeviceManageForm::keyboardBusyChanged, this,
             [this](bool busy) { setKeyboardBusy(mDeviceForm, busy); });
+    // Entering the key page draws it; a read that ends with the page shown already is drawn here.
+    connect(mDeviceForm, &DeviceManageForm::keyPageRead, this, [this] {
+        displayConfigItem(KeyPage);
+        repaintEditingPage(KeyPage);
+    });
     // The device page's own read is replaced by a new one; anything else holding the keyboard is waited for.
     mDeviceForm->setOtherWorkCheck([this] {
         return std::any_of(mBusyHolders.cbegin(), mBusyHolders.cend(),
@@ -135,6 +142,7 @@ MainWindow::~MainWindow()
         gUsbCommunicateUtil->disconnect(this);
     // A read, export or import under way ends with the window: an export's thread is waited for.
     stopWorkers();
+    stopExport();
     // The device page goes after this window's own members: it may no longer report to them.
     mDeviceForm->disconnect(this);
     delete mProgressDialog.data();
@@ -257,16 +265,25 @@ bool MainWindow::repaintEditingPage(int index)
 
 void MainWindow::releaseDevice()
 {
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
+    // An import cut short here has not told its end: it failed.
+    const bool importCut = mImportConfig;
+    const bool requestAwaited = mBusyHolders.contains(this);
+    mDeviceForm->closeLink();
     stopWorkers();
-    closeProgressDialog();
-    // What was kept or awaited for the keyboard that goes is of no use for the next one.
+    // An export runs on its copy of the model: it goes on with its dialog and tells its result.
+    if (!mConfigWrite)
+        closeProgressDialog();
+    // What was kept or awaited for the keyboard that goes is of no use for the next one; a profile
+    // request awaiting its answer ends here, and the list takes choices again.
     setKeyboardBusy(this, false);
+    if (requestAwaited)
+        setListSelectable(!isTransferRunning());
     mNoticeKept = false;
     mUnansweredOrder = 0;
     if (gKeyboardConfig)
         gKeyboardConfig->resetKeyboardConfig();
+    if (importCut)
+        showToast(tr("导入配置失败"));
 }
 
 void MainWindow::openProgressDialog(const QString &label)
@@ -347,8 +364,7 @@ void MainWindow::chooseCommType(int type)
 {
     if (!gSystemConfig || gSystemConfig->getCommType() == type)
         return;
-    if (gUsbCommunicateUtil)
-        gUsbCommunicateUtil->closeCommunicate();
+    mDeviceForm->closeLink();
     gSystemConfig->setCommType(type);
     mDeviceForm->repaintInterface(true);
 }
@@ -358,7 +374,7 @@ void MainWindow::protocol_device_disconnected()
     // Only the Bluetooth link that dropped is closed: the device page hears of the loss first and
     // may already have opened the USB link to a keyboard that is plugged in.
     if (gUsbCommunicateUtil && gUsbCommunicateUtil->checkBleCommunicateState())
-        gUsbCommunicateUtil->closeCommunicate();
+        mDeviceForm->closeLink();
     if (gSystemConfig)
         gSystemConfig->setCommType(0);
     ui->main_usb_radio->setChecked(true);

@@ -90,10 +90,12 @@ protected:
 
     // Ends everything that relies on the connected keyboard, in an order that leaves no worker
     // and no dialog behind a reset model: the device link is closed, the workers are stopped,
-    // the progress dialog is closed, and only then is the keyboard model emptied.
+    // the progress dialog is closed, and only then is the keyboard model emptied. An import cut
+    // short says it failed; an export, which needs the keyboard no more, runs on to its result.
     void releaseDevice();
-    // Stops the profile re-read, export and import workers: each is disconnected from the
-    // window and, when it runs a thread, that thread is waited for before it is destroyed.
+    // Stops the workers that rely on the keyboard, the profile re-read and the import: each is
+    // disconnected from the window and, when it runs a thread, that thread is waited for before it
+    // is destroyed.
     virtual void stopWorkers();
     // The window's one progress dialog: label, no cancel button, range 0 to 100, application-
     // modal and frameless, shown at once at 0. A previous dialog is closed first.
@@ -164,7 +166,9 @@ private:
     void takeKeptNotice();
     // A maintenance-page transfer holds the keyboard.
     bool isTransferRunning() const;
-    // After the re-read that followed an unanswered add or delete: whether the keyboard acted.
+    // Stops the export as stopWorkers stops the others.
+    void stopExport();
+    // After the re-read that followed an unanswered add, delete or rename: whether the keyboard acted.
     bool keyboardActed(uchar order) const;
     // After a re-read or an import: the list, the model's active profile and the current page
     // follow the keyboard.
@@ -228,10 +232,12 @@ private:
     // The keyboard's change notice that came while it was busy, with the profile it named.
     bool mNoticeKept = false;
     int mKeptNoticeItem = 0;
-    // The reply code of an add or delete that got no answer (0 for none), and the profile count
-    // when it was sent: the re-read after it shows whether the keyboard acted.
+    // The reply code of an add, delete or rename that got no answer (0 for none), and the profile
+    // count when it was sent: the re-read after it shows whether the keyboard acted.
     uchar mUnansweredOrder = 0;
     int mProfilesBeforeRequest = 0;
+    // The row whose name was last edited (mConfigName is the name typed).
+    int mRenamedRow = 0;
 
     QSharedPointer<HidWatcher> mHidWatcher;
     // Hot-plug notices that came during a maintenance-page transfer.

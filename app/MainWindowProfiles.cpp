@@ -166,8 +166,9 @@ void MainWindow::sendProfileRequest(void (UsbCommunicateUtil::*request)(const uc
     setKeyboardBusy(this, true);
     mProfilesBeforeRequest = profileCount();
     mAlignForm->exitAlign(true);
-    QTimer::singleShot(kAlignSettleMs, this, [request, index] {
-        if (gUsbCommunicateUtil)
+    QTimer::singleShot(kAlignSettleMs, this, [this, request, index] {
+        // Not once the window has let go of the keyboard meanwhile.
+        if (gUsbCommunicateUtil && mBusyHolders.contains(this))
             (gUsbCommunicateUtil.data()->*request)(kSource, true, index);
     });
 }
@@ -204,6 +205,7 @@ void MainWindow::onConfigNameEdited(const QModelIndex &topLeft, const QModelInde
     if (!item || !gUsbCommunicateUtil)
         return;
     mConfigName = item->text();
+    mRenamedRow = item->row();
     setListSelectable(false);
     setKeyboardBusy(this, true);
     // The profile whose name was edited is renamed.
@@ -276,6 +278,9 @@ void MainWindow::takeKeptNotice()
     if (!mNoticeKept || isKeyboardBusy() || page < KeyPage || page > OtherPage)
         return;
     mNoticeKept = false;
+    // A keyboard that went while the work ran is not read.
+    if (!mDeviceForm->keyboardReachable())
+        return;
     // A read that began after the change has shown the new profile already.
     if (mKeptNoticeItem == activeProfile())
         return;
@@ -285,6 +290,11 @@ void MainWindow::takeKeptNotice()
 
 bool MainWindow::keyboardActed(uchar order) const
 {
+    if (order == kRenameReply) {
+        const auto &profiles = gKeyboardConfig->keyboardConfigList;
+        const auto renamed = profiles.value(mRenamedRow);
+        return renamed && renamed->configName == mConfigName;
+    }
     const int count = profileCount();
     return order == kAddReply ? count > mProfilesBeforeRequest : count < mProfilesBeforeRequest;
 }
@@ -295,9 +305,13 @@ void MainWindow::usb_communicate_error(uchar source, uchar order, int error)
                        << QStringLiteral("%1").arg(order, 2, 16, QLatin1Char('0')).toUpper() << "错误:" << error;
     if (!isOwnReply("usb_communicate_error", source))
         return;
-    const bool unanswered = error == UsbCommunicateUtil::ErrorNoReply && gUsbCommunicateUtil
-                            && gUsbCommunicateUtil->checkCommunicateState();
-    if ((order == kAddReply || order == kDeleteReply) && unanswered) {
+    // A request the window no longer awaits (it let go of the keyboard meanwhile) is over for it.
+    if (!mBusyHolders.contains(this)) {
+        qDebug() << "usb_communicate_error 没有等待中的请求";
+        return;
+    }
+    const bool unanswered = error == UsbCommunicateUtil::ErrorNoReply && mDeviceForm->keyboardReachable();
+    if ((order == kAddReply || order == kDeleteReply || order == kRenameReply) && unanswered) {
         // The keyboard may have acted without its answer arriving in time: the profiles it holds
         // now tell, and the user hears of a failure only when it did not act.
         mUnansweredOrder = order;
@@ -339,7 +353,9 @@ void MainWindow::sync_config_result(bool status, int value)
     const uchar unanswered = std::exchange(mUnansweredOrder, uchar(0));
     if (!status) {
         showToast(unanswered ? profileFailureText(unanswered) : tr("读取配置失败"));
-        returnToActiveProfile();
+        // The list shows the names the model holds again, not one typed meanwhile.
+        mConfigRow = activeRow();
+        initializeListView(mConfigRow);
         return;
     }
     mLightForm->resetLightSelect();
@@ -428,14 +444,19 @@ void MainWindow::import_config_result(bool status, int value)
         return;
     }
     showToast(tr("导入配置失败"));
-    // Part of the file may have reached the keyboard: show what it really holds now.
-    if (keyboardWritten && gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState())
+    // Part of the file may have reached the keyboard: show what it really holds now, unless it has
+    // gone or can no longer be written to (a read would fail at once and cover this notice).
+    if (keyboardWritten && value != UsbCommunicateUtil::ErrorWrite && mDeviceForm->keyboardReachable())
         synchConfiguration();
 }
 
 void MainWindow::stopWorkers()
 {
     stopWorker(this, mSyncConfig);
-    stopWorker(this, mConfigWrite);
     stopWorker(this, mImportConfig);
+}
+
+void MainWindow::stopExport()
+{
+    stopWorker(this, mConfigWrite);
 }

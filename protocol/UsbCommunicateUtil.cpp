@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 using namespace ProtocolWire;
 
@@ -65,6 +66,10 @@ void UsbCommunicateUtil::openCommunicate(int type)
     qDebug() << "=== UsbCommunicateUtil openCommunicate 打开设备通讯 ===";
     // Opening an open link would leak its handle and leave its reader running.
     closeCommunicate();
+    // Whoever waited on the old link hears so before the new one can carry anything. A receiver of
+    // that news may open a link itself (a message box runs its own event loop): that opening stands.
+    if (reportGivenUp() && isLinkUp())
+        return;
     mCommunicateType = type;
 
     if (type == 1) {
@@ -126,22 +131,28 @@ void UsbCommunicateUtil::endRequestOnClose()
     mCommunicateTimer->stop();
     if (!mAwaitingReply || !mWaitReply)
         return;
-    // A request still waiting for its answer ends with the link, once; its requester hears so
-    // after this call returns, as it would have from the timer, unless it has begun a new request
-    // meanwhile (on a link opened again), which would take the error for its own.
+    // A request still waiting for its answer ends with the link, once. Its requester hears so
+    // after this call returns, as it would have from the timer, or when the link opens again,
+    // whichever comes first: never on the new link.
     mAwaitingReply = false;
-    reportGivenUpLater(mSource, mLastSendOrder, true);
+    mGivenUp.append({mSource, mLastSendOrder});
+    QMetaObject::invokeMethod(this, [this] { reportGivenUp(); }, Qt::QueuedConnection);
 }
 
-void UsbCommunicateUtil::reportGivenUpLater(uchar source, uchar order, bool unlessReplaced)
+bool UsbCommunicateUtil::reportGivenUp()
 {
-    const quint64 request = mRequestSerial;
+    if (mGivenUp.isEmpty())
+        return false;
+    const QList<std::pair<uchar, uchar>> givenUp = std::exchange(mGivenUp, {});
+    for (const auto &[source, order] : givenUp)
+        Q_EMIT usb_communicate_error(source, order, ErrorNoReply);
+    return true;
+}
+
+void UsbCommunicateUtil::reportReplacedLater(uchar source, uchar order)
+{
     QMetaObject::invokeMethod(
-        this,
-        [this, source, order, request, unlessReplaced] {
-            if (!unlessReplaced || request == mRequestSerial || source != mSource)
-                Q_EMIT usb_communicate_error(source, order, ErrorNoReply);
-        },
+        this, [this, source, order] { Q_EMIT usb_communicate_error(source, order, ErrorNoReply); },
         Qt::QueuedConnection);
 }
 
@@ -193,7 +204,7 @@ const UsbCommunicateUtil::Command &UsbCommunicateUtil::beginRequest(uchar order,
     // A request still waiting for its answer is given up when another requester replaces it:
     // its requester hears so (after this call returns), instead of waiting for ever.
     if (mAwaitingReply && mWaitReply && source != mSource)
-        reportGivenUpLater(mSource, mLastSendOrder, false);
+        reportReplacedLater(mSource, mLastSendOrder);
     // A new request never inherits the timer or the retry count of the one before.
     mCommunicateTimer->stop();
     mRetryCount = 0;

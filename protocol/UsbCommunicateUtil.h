@@ -11,12 +11,14 @@
 #include "model/KeyboardRecords.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QSharedPointer>
 #include <QTimer>
 
 #include <array>
 #include <functional>
+#include <utility>
 
 struct hid_device_;
 typedef struct hid_device_ hid_device;
@@ -61,7 +63,9 @@ public:
     explicit UsbCommunicateUtil(QObject *parent = nullptr);
     ~UsbCommunicateUtil() override;
 
-    // Link control.
+    // Link control. A request still waiting for its answer when the link closes is given up: its
+    // requester hears -2 once, from the event loop, and in any case before the link opens again,
+    // so that nothing of it reaches work begun on the new link.
     void openCommunicate(int type);
     void communicateDevice();
     void closeCommunicate();
@@ -295,10 +299,12 @@ private:
     bool isLinkUp() const;
     // The link closes: the timer stops, and a request still waiting for its answer is given up.
     void endRequestOnClose();
-    // Tells a requester after the current call returns that its request was given up (-2);
-    // with unlessReplaced, only when the same requester has begun no other request by then (it
-    // would take the error for its new one; another requester's request leaves it due).
-    void reportGivenUpLater(uchar source, uchar order, bool unlessReplaced);
+    // Tells the requesters of the requests given up with the link (-2), each once; true when
+    // there were any.
+    bool reportGivenUp();
+    // Tells a requester after the current call returns that another requester's request
+    // replaced its own (-2).
+    void reportReplacedLater(uchar source, uchar order);
     void retryCommunicate();
     // After a reply was handled: sends the next frame when the chain is still the same request.
     void continueFrames(const Command &command, quint64 request, const Reply &reply, bool totalFromReply);
@@ -452,6 +458,8 @@ private:
     // from the next, so that a chain is continued only by the request that started it.
     bool mAwaitingReply = false;
     quint64 mRequestSerial = 0;
+    // Requests given up with the link whose requesters have not been told yet: (source, reply code).
+    QList<std::pair<uchar, uchar>> mGivenUp;
     // Frames from the USB reader handled so far, and the reader's count when the frame now
     // awaited was written: a frame read before that write cannot be its answer.
     quint64 mUsbFramesHandled = 0;

@@ -9,6 +9,7 @@
 #include "emulator/EmulatedIdentityCommands.h"
 #include "emulator/EmulatedProfileCommands.h"
 #include "model/KeyboardConfigUtil.h"
+#include "model/SystemConfigUtil.h"
 #include "pages/common/PageDialogs.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
@@ -36,6 +37,9 @@ class TestProfileList : public QObject
 
     // What reaches the window while the keyboard is busy.
     enum Event { ProfileNotice, WirelessConnects, OthersReplies };
+    // Work that holds the keyboard, and what befalls the link meanwhile.
+    enum Work { MissedAdd, Import, Export };
+    enum LinkEvent { Unplugged, PulledOut, LinkTypeChanged, DevicePageEntered, NoticeOnly };
 
     AppFixture mApp;
     std::unique_ptr<Window> mWindow;
@@ -80,6 +84,13 @@ class TestProfileList : public QObject
     }
     void click(const char *button) { QTest::mouseClick(AppFixture::child<QPushButton>(mWindow.get(), button), Qt::LeftButton); }
     QStringList toasts() const { return TestFiles::toastTexts(mWindow.get()); }
+    QStringList sortedToasts() const
+    {
+        QStringList texts = toasts();
+        texts.sort();
+        return texts;
+    }
+    int reads() { return mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam); }
     QString exportFile()
     {
         const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
@@ -114,6 +125,7 @@ private Q_SLOTS:
         mApp.reset();
         gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
         PageDialogs::setFilePrompter({});
+        gSystemConfig->setCommType(0);
     }
 
     // The keyboard switched by itself (its own key): the list follows.
@@ -164,6 +176,48 @@ private Q_SLOTS:
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         QCOMPARE(listNames(), before);
         QCOMPARE(selectedRow(), 0); // back on the active profile
+    }
+
+    // A switch, rename or add that fails leaves the list with what the keyboard holds and the
+    // keyboard free: a change made with the keyboard's own key shows in the list.
+    void failedRequestLeavesTheKeyboardFree_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("fault"); // a ReplyFault kind for every send of the request
+        QTest::addColumn<QString>("toast");
+        const QString renameFailed = QStringLiteral("设置配置表信息失败！");
+        QTest::newRow("switch unanswered") << int(EmulatedProfileCommands::SwitchProfile) << int(ReplyFault::Ignore) << QString();
+        // The keyboard renames, but answers with another code: the name it holds is the typed one.
+        QTest::newRow("rename answered wrongly") << int(EmulatedProfileCommands::RenameProfile) << int(ReplyFault::WrongCode) << QString();
+        QTest::newRow("rename unanswered") << int(EmulatedProfileCommands::RenameProfile) << int(ReplyFault::Ignore) << renameFailed;
+        QTest::newRow("add unanswered") << int(EmulatedProfileCommands::AddProfile) << int(ReplyFault::Ignore)
+                                        << QStringLiteral("增加配置表失败！");
+    }
+    void failedRequestLeavesTheKeyboardFree()
+    {
+        QFETCH(int, order);
+        QFETCH(int, fault);
+        QFETCH(QString, toast);
+        gUsbCommunicateUtil->setReplyInterval(50);
+        const int otherCode = EmulatedIdentityCommands::GetWholeParam | 0x80;
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Kind(fault), otherCode, order | 0x80, UsbCommunicateUtil::MaxSends});
+        if (order == EmulatedProfileCommands::SwitchProfile)
+            select(1);
+        else if (order == EmulatedProfileCommands::RenameProfile)
+            list()->model()->setData(list()->model()->index(0, 0), QStringLiteral("Typed"));
+        else
+            click("addButton");
+        // Every send waits the short window; a re-read after them gets the usual one. An add is sent once.
+        const int sends = order == EmulatedProfileCommands::AddProfile ? 1 : UsbCommunicateUtil::MaxSends;
+        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)), sends, kWaitMs);
+        gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
+        QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
+        verifyAgreement();
+
+        EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(selectedRow(), 2, kWaitMs);
+        verifyAgreement();
     }
 
     // The keyboard acts at once but answers after the time-out: the request is not sent again,
@@ -357,43 +411,123 @@ private Q_SLOTS:
         QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::SwitchProfile), 0);
     }
 
-    // Pulling the keyboard out while a transfer runs ends the worker and its dialog.
-    void unplugDuringTransfer_data()
+    // The link goes, or the keyboard, while work holds the keyboard, a wireless keyboard's read
+    // perhaps kept for its end meanwhile. The work tells its own end; no read is made for a keyboard
+    // that is gone or before the work ends, and nothing of the work reaches a link opened again.
+    void workWhileTheLinkGoes_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("export") << "exportButton";
-        QTest::newRow("import") << "importButton";
+        QTest::addColumn<int>("work");
+        QTest::addColumn<bool>("kept"); // a wireless keyboard connects during the work
+        QTest::addColumn<int>("event");
+        QTest::addColumn<QStringList>("notices"); // sorted
+        QTest::addColumn<int>("reads");
+        const QString importFailed = QStringLiteral("导入配置失败");
+        QTest::newRow("missed add, device page entered") << int(MissedAdd) << false << int(DevicePageEntered) << QStringList{} << 1;
+        QTest::newRow("import, keyboard pulled out") << int(Import) << false << int(PulledOut) << QStringList{importFailed} << 0;
+        QTest::newRow("export, unplugged") << int(Export) << false << int(Unplugged) << QStringList{"写入配置成功"} << 0;
+        QTest::newRow("import, unplugged") << int(Import) << true << int(Unplugged) << QStringList{importFailed} << 0;
+        QTest::newRow("import, link type changed") << int(Import) << true << int(LinkTypeChanged)
+                                                   << QStringList{importFailed, "未搜索到蓝牙"} << 0;
+        QTest::newRow("import, device page entered") << int(Import) << true << int(DevicePageEntered) << QStringList{importFailed} << 1;
+        QTest::newRow("import, profile notice") << int(Import) << true << int(NoticeOnly) << QStringList{"导入配置成功"} << 1;
     }
-    void unplugDuringTransfer()
+    void workWhileTheLinkGoes()
     {
-        QFETCH(QString, button);
-        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
-        mFiles = {file};
-        click("exportButton");
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
+        QFETCH(int, work);
+        QFETCH(bool, kept);
+        QFETCH(int, event);
+        QFETCH(QStringList, notices);
+        QFETCH(int, reads);
+        const QString file = exportFile();
+        qDeleteAll(mWindow->findChildren<QToastBox *>());
+        const int readsBefore = this->reads();
+        QElapsedTimer started;
+        started.start();
+        if (work == MissedAdd) {
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedProfileCommands::AddProfile | 0x80, 1});
+            click("addButton");
+            QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(EmulatedProfileCommands::AddProfile), 1, kWaitMs);
+        } else if (work == Export) {
+            mFiles = {file};
+            click("exportButton");
+        } else if (event == PulledOut) {
+            gUsbCommunicateUtil->setReplyInterval(50);
+            EmulatedHidFaults faults;
+            faults.unplugAfterWrites = 3; // during the import's writes
+            EmulatedHidBus::instance().setFaults(mApp.path(), faults);
+            mFiles = {file};
+            click("importButton");
+            QTRY_VERIFY_WITH_TIMEOUT(toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
+        } else {
+            // Its answer is held back well within the reply time-out, for as long as the events take.
+            gUsbCommunicateUtil->setReplyInterval(4000);
+            const int held = EmulatedIdentityCommands::SetWholeParam;
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 1500, held | 0x80, 1});
+            mFiles = {file};
+            click("importButton");
+            QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), 1, kWaitMs);
+        }
+        if (kept) {
+            EmulatedProfileCommands::sendNotice(mApp.path(), 128, QByteArray("\x03\x01", 2));
+            QTest::qWait(100);
+        }
 
-        mFiles = {file};
-        click(button.toLatin1().constData());
-        QVERIFY(mWindow->progressDialog());
-        mApp.unplug();
-        QMetaObject::invokeMethod(mWindow.get(), "deviceDisconnected", Q_ARG(QString, QString()));
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::DevicePage), kWaitMs);
-        QVERIFY(!mWindow->progressDialog());
-        QVERIFY(!gKeyboardConfig->productInfo);
+        switch (event) {
+        case Unplugged:
+        case PulledOut:
+            mApp.unplug();
+            QMetaObject::invokeMethod(mWindow.get(), "deviceDisconnected", Q_ARG(QString, QString()));
+            break;
+        case LinkTypeChanged: QMetaObject::invokeMethod(mWindow.get(), "on_main_ble_radio_clicked"); break;
+        case DevicePageEntered: reconnect(); break;
+        case NoticeOnly:
+            EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+            QTest::qWait(100);
+            QCOMPARE(this->reads(), readsBefore); // not while the import runs
+            break;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(sortedToasts() == notices && !mWindow->isKeyboardBusy() && !mWindow->progressDialog(),
+                                 kWaitMs);
+        if (reads > 0)
+            QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle(), kWaitMs);
+        QTest::qWait(qMax(300, int(1700 - started.elapsed()))); // past an answer held back
+        QCOMPARE(this->reads(), readsBefore + reads);
+        QCOMPARE(sortedToasts(), notices);
+        if (reads > 0)
+            verifyAgreement();
+        else if (event == Unplugged || event == PulledOut)
+            QVERIFY(gStackedWidget->currentIndex() == MainWindow::DevicePage && !gKeyboardConfig->productInfo);
     }
 
-    // Closing the window during an import ends the import: nothing more reaches the keyboard.
-    void closingTheWindowEndsTheImport()
+    // Closing the window during an import or a keyboard read ends it: nothing more reaches the keyboard.
+    void closingTheWindowEndsItsWork_data()
     {
-        const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
-        mFiles = {file, file};
-        click("exportButton");
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
-        click("importButton");
-        QVERIFY(mWindow->progressDialog());
+        QTest::addColumn<int>("work");
+        QTest::newRow("import") << 0;
+        QTest::newRow("profile re-read") << 1;
+        QTest::newRow("device page read") << 2;
+    }
+    void closingTheWindowEndsItsWork()
+    {
+        QFETCH(int, work);
+        if (work == 0) {
+            mFiles = {exportFile()};
+            click("importButton");
+            QVERIFY(mWindow->progressDialog());
+        } else {
+            // The read waits for an answer held back a moment when the window goes.
+            const int held = EmulatedIdentityCommands::GetWholeParam;
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 300, held | 0x80, 1});
+            const int before = reads();
+            if (work == 1)
+                EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+            else
+                reconnect();
+            QTRY_COMPARE_WITH_TIMEOUT(reads(), before + 1, kWaitMs);
+        }
         mWindow.reset();
         const qsizetype sent = mApp.keyboard().requests().size();
-        QTest::qWait(500);
+        QTest::qWait(600);
         QCOMPARE(mApp.keyboard().requests().size(), sent);
     }
 };
