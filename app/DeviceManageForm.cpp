@@ -146,6 +146,8 @@ void DeviceManageForm::buildGrid()
 void DeviceManageForm::repaintInterface(bool open)
 {
     qInfo() << "=== DeviceManageForm repaintInterface open=" << open << "===";
+    // A keyboard was unplugged or a new connection begins: the downloaded file is not waited for.
+    dropDownloadWork();
     buildGrid();
     if (open)
         openLink();
@@ -446,6 +448,7 @@ void DeviceManageForm::takeInDownload(std::shared_ptr<QTemporaryDir> folder, std
 {
     dropDownloadWork();
     // The box of the download stays, busy, until the file has been taken in.
+    mDownloadWorkBox = mPromptBox;
     if (mPromptBox) {
         QModalProgressDialog::showTransfer(mPromptBox, 0, 0);
         mPromptBox->show();
@@ -464,7 +467,7 @@ void DeviceManageForm::takeInDownload(std::shared_ptr<QTemporaryDir> folder, std
         worker->deleteLater();
         if (worker == mDownloadWork) {
             mDownloadWork = nullptr;
-            closePromptBox();
+            closeDownloadWorkBox();
             done(*result);
         }
         folder.reset();
@@ -489,6 +492,15 @@ void DeviceManageForm::dropDownloadWork()
     // A check stops early; an unpack stops and leaves what was in place.
     mDownloadWork->requestInterruption();
     mDownloadWork = nullptr;
+    closeDownloadWorkBox();
+}
+
+void DeviceManageForm::closeDownloadWorkBox()
+{
+    // Only the download's own box: a read begun meanwhile may show its own.
+    if (mDownloadWorkBox && mDownloadWorkBox == mPromptBox)
+        closePromptBox();
+    mDownloadWorkBox = nullptr;
 }
 
 void DeviceManageForm::endDownloadWork()

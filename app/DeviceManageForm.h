@@ -98,14 +98,16 @@ private:
     bool connectionGoesOn() const;
     // Runs work on a downloaded file (in folder) on a worker thread, the download's box staying
     // meanwhile; work tells why it failed, empty when it did not. done then gets that on this
-    // thread, the box closed, unless the page has stopped waiting: the link went or came anew,
-    // the page was left, or newer work began.
+    // thread, the box closed, unless the page has stopped waiting: the link went or came anew, a
+    // keyboard was unplugged or a new connection began (repaintInterface), the page was left, or
+    // newer work began.
     void takeInDownload(std::shared_ptr<QTemporaryDir> folder, std::function<QString()> work,
                         std::function<void(const QString &)> done);
     // The page no longer waits for the work under way: it is asked to stop, its result dropped.
     void dropDownloadWork();
     // On closing: every worker is asked to stop and waited for.
     void endDownloadWork();
+    void closeDownloadWorkBox();
     // Closes the link and forgets the keyboard after a connection that cannot go on.
     void abandonConnection(const QString &toast);
     // The link is gone or cannot be opened: closed, USB chosen again, the device page shown.
@@ -130,6 +132,8 @@ private:
     // The work the page waits for, and every worker still running, those dropped included.
     QThread *mDownloadWork = nullptr;
     QList<QThread *> mDownloadWorkers;
+    // The box of the download whose file the work takes in.
+    QPointer<QCustomProgressDialog> mDownloadWorkBox;
     // A Bluetooth discovery started by this page is running.
     bool mSearching = false;
 };
