@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -65,6 +66,7 @@ DeviceManageForm::DeviceManageForm(QWidget *parent) : QWidget(parent)
 
 DeviceManageForm::~DeviceManageForm()
 {
+    endDownloadWork();
     closePromptBox();
     releaseWorker();
     if (gBluetoothManager)
@@ -144,6 +146,8 @@ void DeviceManageForm::buildGrid()
 void DeviceManageForm::repaintInterface(bool open)
 {
     qInfo() << "=== DeviceManageForm repaintInterface open=" << open << "===";
+    // A keyboard was unplugged or a new connection begins: the downloaded file is not waited for.
+    dropDownloadWork();
     buildGrid();
     if (open)
         openLink();
@@ -151,6 +155,7 @@ void DeviceManageForm::repaintInterface(bool open)
 
 void DeviceManageForm::exitInterface()
 {
+    dropDownloadWork();
     closePromptBox();
 }
 
@@ -380,10 +385,10 @@ void DeviceManageForm::startDownload(int type, const QUrl &url, const QString &f
     mDownloader->download(type, url, mDownloadDir->filePath(fileName));
 }
 
-bool DeviceManageForm::modelIsPackageProduct() const
+bool DeviceManageForm::modelIsPackageProduct(const QString &folder, ushort serialNumber) const
 {
     const auto &product = gKeyboardConfig ? gKeyboardConfig->productInfo : QSharedPointer<PRODUCT_INFO>();
-    return product && product->serialNumber == mPackageSerial && product->productData == mPackageFolder;
+    return product && product->serialNumber == serialNumber && product->productData == folder;
 }
 
 void DeviceManageForm::showKeyPage()
@@ -413,36 +418,133 @@ void DeviceManageForm::onDownloadProgress(qlonglong bytesReceived, qlonglong byt
 
 void DeviceManageForm::onDownloadFinished(int type, QString filePath)
 {
-    closePromptBox();
     // The file's folder lasts until the file has been used; a download started from here gets a
     // folder of its own.
-    const std::unique_ptr<QTemporaryDir> downloadDir = std::move(mDownloadDir);
+    std::shared_ptr<QTemporaryDir> downloadDir(std::move(mDownloadDir));
     // The keyboard may have gone, or another one come, while the file was on its way.
-    const bool linkUp = gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState();
+    const bool linkUp = connectionGoesOn();
     if (type == FileDownloadUtil::ResourcePackage) {
-        // The package belongs to the product it was fetched for, whatever is connected now.
-        const bool sameProduct = linkUp && modelIsPackageProduct();
-        QString error;
-        if (!ResourcePackage::install(filePath, AppPaths::dataDir(), mPackageFolder, &error)) {
-            qWarning() << "=== DeviceManageForm 资源包解压失败" << filePath << error << "===";
-            if (sameProduct)
-                abandonConnection(tr("资源包解压失败"));
-            return;
-        }
-        if (sameProduct)
-            showKeyPage();
+        const QString folder = mPackageFolder;
+        const ushort serialNumber = mPackageSerial;
+        const QString dataDir = AppPaths::dataDir();
+        takeInDownload(
+            downloadDir, [filePath, dataDir, folder] {
+                QString error;
+                return ResourcePackage::install(filePath, dataDir, folder, &error) ? QString() : error;
+            },
+            [this, filePath, folder, serialNumber, linkUp](const QString &error) {
+                // The package belongs to the product it was fetched for, whatever is connected now.
+                const bool sameProduct = linkUp && connectionGoesOn() && modelIsPackageProduct(folder, serialNumber);
+                if (!error.isEmpty()) {
+                    qWarning() << "=== DeviceManageForm 资源包解压失败" << filePath << error << "===";
+                    if (sameProduct)
+                        abandonConnection(tr("资源包解压失败"));
+                    return;
+                }
+                if (sameProduct)
+                    showKeyPage();
+            });
     } else if (type == FileDownloadUtil::ProductDatabase) {
-        if (gSystemConfig)
-            gSystemConfig->refreshCheckAppData();
-        // A file that cannot be taken is a failed download: the database in use stays.
-        if (!gProductDataUtil || !gProductDataUtil->refreshDatabaseFile(filePath)) {
-            qWarning() << "=== DeviceManageForm 产品数据库替换失败" << filePath << "===";
-            reportDownloadFailure();
-            return;
-        }
-        if (linkUp)
-            initializeProduct(true);
+        takeInDownload(
+            downloadDir, [filePath] { return ProductDataUtil::checkDownloadedFile(filePath); },
+            [this, filePath, linkUp](const QString &refusal) {
+                if (gSystemConfig)
+                    gSystemConfig->refreshCheckAppData();
+                // A file that cannot be taken is a failed download: the database in use stays.
+                if (!gProductDataUtil || !gProductDataUtil->refreshDatabaseFile(filePath, refusal)) {
+                    qWarning() << "=== DeviceManageForm 产品数据库替换失败" << filePath << "===";
+                    reportDownloadFailure();
+                    return;
+                }
+                if (linkUp && connectionGoesOn())
+                    initializeProduct(true);
+            });
+    } else {
+        closePromptBox();
     }
+}
+
+bool DeviceManageForm::connectionGoesOn() const
+{
+    // A read under way belongs to a connection begun since.
+    return gUsbCommunicateUtil && gUsbCommunicateUtil->checkCommunicateState() && !mSyncConfig;
+}
+
+void DeviceManageForm::takeInDownload(std::shared_ptr<QTemporaryDir> folder, std::function<QString()> work,
+                                      std::function<void(const QString &)> done)
+{
+    dropDownloadWork();
+    // The box of the download stays, busy, until the file has been taken in.
+    mDownloadWorkBox = mPromptBox;
+    if (mPromptBox) {
+        QModalProgressDialog::showTransfer(mPromptBox, 0, 0);
+        mPromptBox->show();
+    }
+    auto result = std::make_shared<QString>();
+    // The worker and the page each hold the file's folder: it goes once both are through with it.
+    QThread *worker = QThread::create([work = std::move(work), result, folder]() mutable {
+        *result = work();
+        folder.reset();
+    });
+    mDownloadWorkers.append(worker);
+    mDownloadWork = worker;
+    connect(worker, &QThread::finished, this, [this, worker, result, folder, done = std::move(done)]() mutable {
+        worker->wait();
+        mDownloadWorkers.removeOne(worker);
+        worker->deleteLater();
+        if (worker == mDownloadWork) {
+            mDownloadWork = nullptr;
+            closeDownloadWorkBox();
+            done(*result);
+        }
+        folder.reset();
+    });
+    // The link the file was fetched over goes, or another one comes: what the file was for is over.
+    if (gUsbCommunicateUtil) {
+        const auto linkChanged = [this, worker] {
+            if (worker == mDownloadWork)
+                dropDownloadWork();
+        };
+        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_disconnected, worker, linkChanged);
+        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_connected, worker, linkChanged);
+    }
+    worker->start();
+}
+
+void DeviceManageForm::dropDownloadWork()
+{
+    if (!mDownloadWork)
+        return;
+    qInfo() << "=== DeviceManageForm 下载的文件不再需要 ===";
+    // A check stops early; an unpack stops and leaves what was in place.
+    mDownloadWork->requestInterruption();
+    mDownloadWork = nullptr;
+    closeDownloadWorkBox();
+}
+
+void DeviceManageForm::closeDownloadWorkBox()
+{
+    // Only the download's own box: a read begun meanwhile may show its own.
+    if (mDownloadWorkBox && mDownloadWorkBox == mPromptBox)
+        closePromptBox();
+    mDownloadWorkBox = nullptr;
+}
+
+void DeviceManageForm::endDownloadWork()
+{
+    dropDownloadWork();
+    for (QThread *worker : std::as_const(mDownloadWorkers))
+        worker->requestInterruption();
+    for (QThread *worker : std::as_const(mDownloadWorkers)) {
+        worker->wait();
+        delete worker;
+    }
+    mDownloadWorkers.clear();
+}
+
+bool DeviceManageForm::downloadWorkRunning() const
+{
+    return mDownloadWork != nullptr;
 }
 
 void DeviceManageForm::onUpdateError(int type, QString error)

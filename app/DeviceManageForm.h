@@ -10,6 +10,7 @@ class FileDownloadUtil;
 class QCustomProgressDialog;
 class QGridLayout;
 class QScrollArea;
+class QThread;
 class QTemporaryDir;
 class QUrl;
 class SyncConfigUtil;
@@ -39,6 +40,9 @@ public:
     QCustomProgressDialog *promptBox() const;
     // The configuration read under way, or null.
     SyncConfigUtil *syncWorker() const;
+    // A downloaded file is being taken in (a product database checked, a resource package unpacked)
+    // on a worker thread, and the page waits for it.
+    bool downloadWorkRunning() const;
     // Tells whether other work (a read, an import, an export, a transfer) holds the keyboard. A
     // wireless keyboard that connects meanwhile is read once that work has ended (takeKeptRead),
     // unless it has gone by then.
@@ -98,8 +102,22 @@ private:
                        ushort packageSerial = 0);
     // A download failed or could not start: the prompt box goes and the user is told.
     void reportDownloadFailure();
-    // Whether the keyboard model still describes the product the running resource download is for.
-    bool modelIsPackageProduct() const;
+    // Whether the keyboard model describes the product a resource package was fetched for.
+    bool modelIsPackageProduct(const QString &folder, ushort serialNumber) const;
+    // The link is up and no new read has begun on it: the connection a download was for goes on.
+    bool connectionGoesOn() const;
+    // Runs work on a downloaded file (in folder) on a worker thread, the download's box staying
+    // meanwhile; work tells why it failed, empty when it did not. done then gets that on this
+    // thread, the box closed, unless the page has stopped waiting: the link went or came anew, a
+    // keyboard was unplugged or a new connection began (repaintInterface), the page was left, or
+    // newer work began.
+    void takeInDownload(std::shared_ptr<QTemporaryDir> folder, std::function<QString()> work,
+                        std::function<void(const QString &)> done);
+    // The page no longer waits for the work under way: it is asked to stop, its result dropped.
+    void dropDownloadWork();
+    // On closing: every worker is asked to stop and waited for.
+    void endDownloadWork();
+    void closeDownloadWorkBox();
     // Closes the link and forgets the keyboard after a connection that cannot go on.
     void abandonConnection(const QString &toast);
     // The link is gone or cannot be opened: closed, USB chosen again, the device page shown.
@@ -121,6 +139,11 @@ private:
     std::unique_ptr<QTemporaryDir> mDownloadDir;
     QString mPackageFolder;
     ushort mPackageSerial = 0;
+    // The work the page waits for, and every worker still running, those dropped included.
+    QThread *mDownloadWork = nullptr;
+    QList<QThread *> mDownloadWorkers;
+    // The box of the download whose file the work takes in.
+    QPointer<QCustomProgressDialog> mDownloadWorkBox;
     // A Bluetooth discovery started by this page is running.
     bool mSearching = false;
 };

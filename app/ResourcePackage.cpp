@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 // Gives the reason; false.
@@ -54,14 +55,18 @@ bool checkEntries(const QList<QuaZipFileInfo64> &entries, QString *error)
 
 // Unpacks every entry (their names checked) into folder, making each file and folder as this
 // user makes one: the modes the archive records are not applied, so a folder recorded read-only
-// cannot keep its own files out. The number of files; -1 when an entry cannot be unpacked whole.
+// cannot keep its own files out. The number of files; -1 when an entry cannot be unpacked whole or
+// the thread is asked to stop.
 int unpackEntries(const QString &archivePath, const QString &folder)
 {
     QuaZip zip(archivePath);
     if (!zip.open(QuaZip::mdUnzip))
         return -1;
     int files = 0;
+    const auto stopAsked = [] { return QThread::currentThread()->isInterruptionRequested(); };
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        if (stopAsked())
+            return -1;
         const QString name = zip.getCurrentFileName();
         const QString path = QDir(folder).filePath(name);
         if (name.endsWith(QLatin1Char('/'))) {
@@ -77,7 +82,7 @@ int unpackEntries(const QString &archivePath, const QString &folder)
         // An entry yields no more than it declares (the bounds were checked on those).
         while (!entry.atEnd()) {
             const QByteArray chunk = entry.read(1 << 16);
-            if (chunk.isEmpty() || file.write(chunk) != chunk.size())
+            if (stopAsked() || chunk.isEmpty() || file.write(chunk) != chunk.size())
                 return -1;
         }
         entry.close();

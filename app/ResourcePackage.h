@@ -22,7 +22,8 @@ public:
 
     // Unpacks archivePath into dataDir/folderName. False with a reason in error when the archive
     // cannot be read, holds an unsafe or no entry, exceeds a bound, or the folder cannot be put in
-    // place.
+    // place. May run on a worker thread; asked to stop (QThread::requestInterruption), it stops
+    // unpacking and fails, leaving what was in place.
     static bool install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                         QString *error = nullptr);
 

@@ -20,7 +20,8 @@ namespace {
 const QString kConnectionName = QStringLiteral("connect_product");
 // Connections of databases opened from a file of the caller's choice (read only).
 std::atomic<int> gFileConnections{0};
-const QString kCheckConnectionName = QStringLiteral("connect_product_check");
+// Connections of downloaded files being checked.
+std::atomic<int> gCheckConnections{0};
 const QString kDatabaseFileName = QStringLiteral("/quillbase.db3");
 
 // Reads the current row of a query by column position. A column that is missing, NULL, or not a
@@ -217,23 +218,22 @@ QString refusalOf(QSqlDatabase &database)
     return {};
 }
 
-// A downloaded file is usable when it is a product database the program can read within its bounds.
-bool isUsableDatabase(const QString &path)
+// Why a downloaded file is no product database the program can read within its bounds; empty
+// when it is one. Each check reads through a read-only connection of its own, under a name no other
+// check shares, so checks may run on any thread and side by side.
+QString refusalOfFile(const QString &path)
 {
     const QFileInfo file(path);
-    if (!file.isFile() || file.size() > ProductDataUtil::MaxFileBytes) {
-        qWarning().noquote() << "下载的数据库文件无效:" << path << "missing or larger than" << ProductDataUtil::MaxFileBytes << "bytes";
-        return false;
-    }
+    if (!file.isFile() || file.size() > ProductDataUtil::MaxFileBytes)
+        return QStringLiteral("missing or larger than %1 bytes").arg(ProductDataUtil::MaxFileBytes);
     QFile header(path);
-    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16)) {
-        qWarning().noquote() << "下载的数据库文件无效:" << path << "no SQLite database";
-        return false;
-    }
+    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16))
+        return QStringLiteral("no SQLite database");
     header.close();
+    const QString connection = QStringLiteral("connect_product_check_%1").arg(gCheckConnections++);
     QString refusal;
     {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kCheckConnectionName);
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         database.setDatabaseName(path);
         if (database.open()) {
@@ -244,10 +244,8 @@ bool isUsableDatabase(const QString &path)
             refusal = database.lastError().text();
         }
     }
-    QSqlDatabase::removeDatabase(kCheckConnectionName);
-    if (!refusal.isEmpty())
-        qWarning().noquote() << "下载的数据库文件无效:" << path << refusal;
-    return refusal.isEmpty();
+    QSqlDatabase::removeDatabase(connection);
+    return refusal;
 }
 
 // Copies the file into a temporary file beside the target and renames it over the target, so the
@@ -377,11 +375,23 @@ bool ProductDataUtil::createProductDefaultKeyPositionTable()
                                       "label VARCHAR(20) NOT NULL"));
 }
 
+QString ProductDataUtil::checkDownloadedFile(const QString &downloadPath)
+{
+    return refusalOfFile(downloadPath);
+}
+
 bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath)
 {
-    const QString target = getDbPath() + kDatabaseFileName;
-    if (!isUsableDatabase(downloadPath))
+    return refreshDatabaseFile(downloadPath, checkDownloadedFile(downloadPath));
+}
+
+bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath, const QString &refusal)
+{
+    if (!refusal.isEmpty()) {
+        qWarning().noquote() << "下载的数据库文件无效:" << downloadPath << refusal;
         return false;
+    }
+    const QString target = getDbPath() + kDatabaseFileName;
     const bool sameFile = QFileInfo(downloadPath).canonicalFilePath() == QFileInfo(target).canonicalFilePath();
 
     closeConnection();

@@ -53,6 +53,12 @@ public:
     // only by a complete copy, and the connection is open again afterwards whatever happened. True
     // when the new file is in place.
     bool refreshDatabaseFile(const QString &downloadPath);
+    // The same in two steps, for a file too large to be checked on the window's thread: the check,
+    // which may run on any thread (it reads the file through a read-only connection of its own) and
+    // tells why the file is refused (empty when it is not), then, on the thread of this object, the
+    // swap with the check's result; a refused file is logged and left, and the result is false.
+    static QString checkDownloadedFile(const QString &downloadPath);
+    bool refreshDatabaseFile(const QString &downloadPath, const QString &refusal);
 
     // Appends every product to the list (which is not cleared first).
     void getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list);

@@ -31,7 +31,7 @@ const QString kDatabasePath = QStringLiteral("/normal/quillbase.db3");
 const QString kPackagePath = QString::fromLatin1(SampleResourcePackage::ServerPath);
 enum Case { Known, PackageMissing, PackageMostEntries, PackageReadOnlyFolder, Package404, PackageCutOff, PackageNoArchive,
             PackageTooLarge, PackageTooManyEntries, PackageAbsurdRatio, ReadFails, Unknown, UnknownNotDue, UnknownEverywhere,
-            DownloadNoDatabase, DownloadCorrupt, DownloadRecursiveView, DownloadTooManyProducts };
+            DownloadNoDatabase, DownloadCorrupt, DownloadRecursiveView, DownloadTooManyProducts, DownloadSlowCheck };
 } // namespace
 
 class TestDeviceManageForm : public QObject
@@ -88,8 +88,8 @@ class TestDeviceManageForm : public QObject
     }
 
     // A database the program must not take in place of its own, made from a good one: corrupt past
-    // its first pages (whose product_table still reads), a key table that is an endless view, or
-    // more products than the program reads.
+    // its first pages (whose product_table still reads), a key table that is an endless view, more
+    // products than the program reads, or a check that takes all the time it is given.
     QByteArray badDatabase(int which) const
     {
         const QString file = mApp.tempDir() + QStringLiteral("/bad.db3");
@@ -105,14 +105,26 @@ class TestDeviceManageForm : public QObject
             return firstPagesRead ? bytes : QByteArray();
         }
         const int serial = ProductDataUtil::serialNumberValue(SampleProductDatabase::He104Serial).toInt();
-        const QStringList statements = which == DownloadRecursiveView
-            ? QStringList{QStringLiteral("DROP TABLE key_position_table"),
+        QStringList statements;
+        if (which == DownloadRecursiveView)
+            statements = {QStringLiteral("DROP TABLE key_position_table"),
                           QStringLiteral("CREATE VIEW key_position_table AS WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL "
                                          "SELECT n + 1 FROM r) SELECT n, %1, n % 256, n % 256, 1, 0, 0, 0, 0, 10, 10 FROM r")
-                              .arg(serial)}
-            : QStringList{QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < %1) "
+                              .arg(serial)};
+        else if (which == DownloadTooManyProducts)
+            statements = {QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < %1) "
                                          "INSERT INTO product_table SELECT 20000 + n, 1, 2, 3, 'p' || n, 'p' || n, "
                                          "1, 2, 3, 4, 5, 6, 7, 8, '' FROM r").arg(ProductDataUtil::MaxProducts)};
+        else // the integrity check computes a costly column of every row until its time is up (the last row's is NULL)
+            statements = {QStringLiteral("CREATE TABLE filler (n INTEGER PRIMARY KEY, v INT NOT NULL, "
+                                         "x INT NOT NULL GENERATED ALWAYS AS (0) VIRTUAL)"),
+                          QStringLiteral("WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 100000) "
+                                         "INSERT INTO filler (n, v) SELECT n, n = 100000 FROM r"),
+                          QStringLiteral("PRAGMA writable_schema = ON"),
+                          QStringLiteral("UPDATE sqlite_master SET sql = 'CREATE TABLE filler (n INTEGER PRIMARY KEY, "
+                                         "v INT NOT NULL, x INT NOT NULL GENERATED ALWAYS AS "
+                                         "(nullif(length(replace(hex(zeroblob(10000 + v)), ''0'', ''00'')), 40004)) VIRTUAL)' "
+                                         "WHERE name = 'filler'")};
         return SqlFile::exec(file, statements) ? TestFiles::read(file) : QByteArray();
     }
 
@@ -247,7 +259,7 @@ private Q_SLOTS:
         if (which != Package404 && which != PackageCutOff)
             QCOMPARE(gUsbCommunicateUtil->checkCommunicateState(), toast.isEmpty() || which >= DownloadNoDatabase);
         QCOMPARE(bool(gKeyboardConfig->productInfo), which < PackageNoArchive || which == Unknown);
-        QVERIFY(!mPage->promptBox() && !mPage->syncWorker());
+        QVERIFY(!mPage->promptBox() && !mPage->syncWorker() && !mPage->downloadWorkRunning());
         QCOMPARE(QFileInfo(productFolder()).isDir(), which < Package404 || which > PackageAbsurdRatio);
         QCOMPARE(dataFolderEntries(), dataEntries);
         if (which >= DownloadNoDatabase)
@@ -352,12 +364,62 @@ private Q_SLOTS:
         mPage->repaintInterface(true);
         QTRY_COMPARE_WITH_TIMEOUT(mServer.requestCount(kPackagePath), 1, kWaitMs);
         QVERIFY(gKeyboardConfig->initializeKeyboardConfig(SampleProductDatabase::He68Serial));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(productFolder()).isDir(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(productFolder()).isDir() && !mPage->downloadWorkRunning(), kWaitMs);
         QVERIFY(!QFileInfo::exists(mApp.dataDir() + QStringLiteral("/QuillHE68")));
         QCOMPARE(page(), int(MainWindow::DevicePage));
         QVERIFY(toasts().isEmpty());
     }
 
+    // A downloaded database is checked while the window goes on (its timer keeps firing) and the
+    // box stays. When the keyboard goes, the page is left or closed meanwhile, the check's result
+    // is dropped: nothing is said and the old database stays.
+    void checkBesideTheWindow_data()
+    {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("check to its end") << QString();
+        QTest::newRow("keyboard unplugged") << "unplug";
+        QTest::newRow("page left") << "leave";
+        QTest::newRow("page closed") << "close";
+    }
+
+    void checkBesideTheWindow()
+    {
+        QFETCH(QString, meanwhile);
+        QVERIFY(installDatabase(mDatabaseWithoutKeyboard));
+        mToday = mToday.addDays(30);
+        const QByteArray slow = badDatabase(DownloadSlowCheck);
+        QVERIFY(!slow.isEmpty());
+        mServer.serve(kDatabasePath, slow);
+        if (meanwhile.isEmpty()) {
+            AppFixture::expectWarning(QStringLiteral("SqliteReadGuard"));
+            AppFixture::expectWarning(QStringLiteral("数据库文件无效"));
+            AppFixture::expectWarning(QStringLiteral("产品数据库替换失败"));
+        }
+        mApp.plugIn();
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ticks += mPage && mPage->downloadWorkRunning(); });
+        timer.start(50);
+        mPage->repaintInterface(true);
+        QTRY_VERIFY_WITH_TIMEOUT(mPage->downloadWorkRunning(), kWaitMs);
+        QVERIFY(mPage->promptBox() && mPage->promptBox()->isVisible());
+        if (meanwhile == "unplug") { // and the main window is told
+            mApp.unplug();
+            mPage->repaintInterface(false);
+        }
+        else if (meanwhile == "leave")
+            mPage->exitInterface();
+        else if (meanwhile == "close")
+            mPage.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!mPage || !mPage->downloadWorkRunning(), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(mApp.downloadFolders().isEmpty(), kWaitMs); // the worker is through
+        QCOMPARE(mPage ? toasts() : QStringList(), meanwhile.isEmpty() ? QStringList{QStringLiteral("找不到产品型号，请确认软件是否正确")} : QStringList());
+        if (meanwhile.isEmpty())
+            QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+        QVERIFY(!mPage || !mPage->promptBox());
+        QCOMPARE(TestFiles::read(mApp.dataDir() + QStringLiteral("/quillbase.db3")), mDatabaseWithoutKeyboard);
+        QCOMPARE(page(), int(MainWindow::DevicePage));
+    }
 };
 
 QTEST_MAIN(TestDeviceManageForm)

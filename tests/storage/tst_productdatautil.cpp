@@ -220,6 +220,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("download"); // what lies at the download path
         QTest::addColumn<bool>("replaced");
         QTest::newRow("sample") << "sample" << true;
+        QTest::newRow("checked on other threads, side by side") << "checked" << true;
         QTest::newRow("the database itself") << "itself" << true;
         QTest::newRow("download not removable") << "locked download" << true;
         QTest::newRow("missing") << "missing" << false;
@@ -240,7 +241,7 @@ private Q_SLOTS:
         ProductDataUtil products;
         const QString path = download == "itself" ? target : dir.root() + "/downloads/new.db3";
         QVERIFY(QDir().mkpath(dir.root() + "/downloads"));
-        if (download == "sample" || download.startsWith("locked"))
+        if (download == "sample" || download == "checked" || download.startsWith("locked"))
             QVERIFY(QFile::copy(Sample::path(), path));
         else if (download == "garbage")
             QVERIFY(TestFiles::write(path, QByteArray(4096, 'x')));
@@ -254,7 +255,20 @@ private Q_SLOTS:
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(download.startsWith("locked") ? "^文件拷贝失败" : "^下载的数据库文件无效"));
         else if (download == "locked download")
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^警告: 文件拷贝成功但无法删除原始文件"));
-        QCOMPARE(products.refreshDatabaseFile(path), replaced);
+        if (download == "checked") {
+            QStringList refusals(4, QStringLiteral("not checked"));
+            std::vector<std::unique_ptr<QThread>> checks;
+            for (QString &refusal : refusals)
+                checks.emplace_back(QThread::create([&refusal, path] { refusal = ProductDataUtil::checkDownloadedFile(path); }));
+            for (auto &check : checks)
+                check->start();
+            for (auto &check : checks)
+                QVERIFY(check->wait(30000));
+            QCOMPARE(refusals, QStringList(4, QString()));
+            QVERIFY(products.refreshDatabaseFile(path, refusals.first()));
+        } else {
+            QCOMPARE(products.refreshDatabaseFile(path), replaced);
+        }
         // The connection works on whatever file is in place; nothing is left beside it.
         QCOMPARE(bool(products.getProductInfoById(Sample::He68Serial)), replaced && download != "itself");
         QVERIFY(products.getProductInfoById(Sample::He104Serial));
