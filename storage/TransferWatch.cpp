@@ -47,15 +47,29 @@ bool TransferWatch::take(qint64 bytes)
 
 void TransferWatch::checkAnnouncedLength()
 {
+    if (mOutcome != Outcome::Running)
+        return;
     bool announced = false;
     const qint64 length = mReply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
-    if (announced && length > mMaxBytes && mOutcome == Outcome::Running)
+    if (announced && length > mMaxBytes) {
         stop(Outcome::TooLarge);
+        return;
+    }
+    // The first window waited for the answer to begin; from its head on, the body is measured.
+    if (!mAnswered) {
+        mAnswered = true;
+        mTakenAtTick = mTaken;
+        mTimer->start(window());
+    }
 }
 
 void TransferWatch::checkRate()
 {
-    if (mTaken - mTakenAtTick < MinBytesPerWindow)
+    // A window must bring the minimum, or all that is left of an announced body when that is less.
+    bool announced = false;
+    const qint64 length = mReply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    const qint64 needed = announced ? qMin(length - mTakenAtTick, MinBytesPerWindow) : MinBytesPerWindow;
+    if (needed > 0 && mTaken - mTakenAtTick < needed)
         stop(Outcome::Stalled);
     mTakenAtTick = mTaken;
 }

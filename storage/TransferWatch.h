@@ -4,9 +4,10 @@
 class QNetworkReply;
 class QTimer;
 
-// Keeps one network reply from running for good or growing without end. A reply that brings fewer
-// than MinBytesPerWindow bytes within a window (a server that never answers, after a redirect as
-// well, or a body that stalls or trickles) is aborted, and so is one that announces or brings more
+// Keeps one network reply from running for good or growing without end. A reply whose answer does
+// not begin within a window (a server that never answers, after a redirect as well), or whose body
+// then brings fewer than MinBytesPerWindow bytes within a window (or less than what is left of the
+// length it announced: it stalls or trickles), is aborted, and so is one that announces or brings more
 // than its bound, or more than the length it announced. The watch is a child of the reply.
 class TransferWatch : public QObject
 {
@@ -19,7 +20,7 @@ public:
     // Bytes the network layer keeps for a reply before its owner reads them.
     static constexpr qint64 ReadBufferBytes = 256 * 1024;
 
-    // Starts watching at once: the window runs from the request on.
+    // Starts watching at once: the first window runs from the request on.
     TransferWatch(QNetworkReply *reply, qint64 maxBytes);
 
     // Counts bytes the owner took from the reply. False, with the reply aborted, when they pass
@@ -41,5 +42,6 @@ private:
     qint64 mMaxBytes = 0;
     qint64 mTaken = 0;
     qint64 mTakenAtTick = 0;
+    bool mAnswered = false;
     Outcome mOutcome = Outcome::Running;
 };

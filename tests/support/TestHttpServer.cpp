@@ -56,7 +56,12 @@ void TestHttpServer::readRequest(QTcpSocket *socket)
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QString path = requestLine.size() >= 2 ? QUrl::fromEncoded(requestLine.at(1)).path(QUrl::FullyEncoded) : QString();
     mRequests.append(path);
-    respond(socket, path, mRoutes.value(path, Response{404, reason(404)}));
+    const Response response = mRoutes.value(path, Response{404, reason(404)});
+    if (response.answerAfterMs <= 0) {
+        respond(socket, path, response);
+        return;
+    }
+    QTimer::singleShot(response.answerAfterMs, socket, [this, socket, path, response] { respond(socket, path, response); });
 }
 
 void TestHttpServer::respond(QTcpSocket *socket, const QString &path, const Response &response)

@@ -30,6 +30,7 @@ public:
         qint64 streamBytes = 0;    // Stream: bytes in all
         qint64 announced = -1;     // Stream: the length announced, if any
         QByteArray location = {};  // a redirect's target
+        int answerAfterMs = 0;     // the pause before the answer begins
     };
 
     explicit TestHttpServer(QObject *parent = nullptr);
@@ -49,9 +50,11 @@ public:
     {
         serve(path, Response{200, body, Response::CutOff, sentBytes});
     }
-    void serveSlow(const QString &path, const QByteArray &body, int chunks, int intervalMs)
+    void serveSlow(const QString &path, const QByteArray &body, int chunks, int intervalMs, int answerAfterMs = 0)
     {
-        serve(path, Response{200, body, Response::Slow, 0, qMax(1, chunks), intervalMs});
+        Response response{200, body, Response::Slow, 0, qMax(1, chunks), intervalMs};
+        response.answerAfterMs = answerAfterMs;
+        serve(path, response);
     }
     // A chunked body of streamBytes, each piece written once the client took the one before,
     // announcing the length given (none when negative).

@@ -238,6 +238,33 @@ private Q_SLOTS:
         QVERIFY(mServer.streamedBytes(route) < kEndless / 8);
     }
 
+    // A server that is slow to answer, then brings its body in pieces, is waited for: the first
+    // window waits for the answer, each later one for the minimum or what is left of the body.
+    void lateButSteadyAnswerIsTaken_data()
+    {
+        QTest::addColumn<bool>("check");
+        QTest::newRow("check") << true;
+        QTest::newRow("download") << false;
+    }
+
+    void lateButSteadyAnswerIsTaken()
+    {
+        QFETCH(bool, check);
+        TransferWatch::setWindow(kWindowMs);
+        const QByteArray version = "<v><version>2</version><url>http://x/</url></v>";
+        mServer.serveSlow(QStringLiteral("/late.xml"), version, 2, kWindowMs / 4, kWindowMs * 9 / 10);
+        DownloadManager manager;
+        UpdateChecker checker;
+        QSignalSpy finished(&manager, &DownloadManager::finished);
+        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
+        if (check)
+            checker.checkForUpdate(mServer.url(QStringLiteral("/late.xml")));
+        else
+            manager.download(mServer.url(QStringLiteral("/late.xml")), target(QStringLiteral("late.xml")), kBound);
+        QVERIFY((check ? offered : finished).wait(kHostileWaitMs));
+        QVERIFY(check || TestFiles::read(target(QStringLiteral("late.xml"))) == version);
+    }
+
     // A long description is cut at a line, well before its end.
     void longDescriptionIsCut()
     {
