@@ -249,6 +249,8 @@ void DeviceManageForm::usb_receive_connect_wireless_device(uchar state)
 void DeviceManageForm::synchConfiguration()
 {
     mReadKept = false;
+    // The new read sets the product up anew: a downloaded file still being taken in is not waited for.
+    dropDownloadWork();
     releaseWorker();
     mSyncConfig = new SyncConfigUtil(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString(),
                                      nullptr);

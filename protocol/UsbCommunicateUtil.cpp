@@ -135,7 +135,12 @@ void UsbCommunicateUtil::endRequestOnClose()
     // after this call returns, as it would have from the timer, or when the link opens again,
     // whichever comes first: never on the new link.
     mAwaitingReply = false;
-    mGivenUp.append({mSource, mLastSendOrder});
+    giveUp(mSource, mLastSendOrder);
+}
+
+void UsbCommunicateUtil::giveUp(uchar source, uchar order)
+{
+    mGivenUp.append({source, order});
     QMetaObject::invokeMethod(this, [this] { reportGivenUp(); }, Qt::QueuedConnection);
 }
 
@@ -147,13 +152,6 @@ bool UsbCommunicateUtil::reportGivenUp()
     for (const auto &[source, order] : givenUp)
         Q_EMIT usb_communicate_error(source, order, ErrorNoReply);
     return true;
-}
-
-void UsbCommunicateUtil::reportReplacedLater(uchar source, uchar order)
-{
-    QMetaObject::invokeMethod(
-        this, [this, source, order] { Q_EMIT usb_communicate_error(source, order, ErrorNoReply); },
-        Qt::QueuedConnection);
 }
 
 bool UsbCommunicateUtil::checkBleCommunicateState() const
@@ -202,9 +200,10 @@ const UsbCommunicateUtil::Command &UsbCommunicateUtil::beginRequest(uchar order,
     const Command *command = commandForOrder(order);
     Q_ASSERT(command);
     // A request still waiting for its answer is given up when another requester replaces it:
-    // its requester hears so (after this call returns), instead of waiting for ever.
+    // its requester hears so (after this call returns, and before the link opens again), instead
+    // of waiting for ever.
     if (mAwaitingReply && mWaitReply && source != mSource)
-        reportReplacedLater(mSource, mLastSendOrder);
+        giveUp(mSource, mLastSendOrder);
     // A new request never inherits the timer or the retry count of the one before.
     mCommunicateTimer->stop();
     mRetryCount = 0;

@@ -63,9 +63,10 @@ public:
     explicit UsbCommunicateUtil(QObject *parent = nullptr);
     ~UsbCommunicateUtil() override;
 
-    // Link control. A request still waiting for its answer when the link closes is given up: its
-    // requester hears -2 once, from the event loop, and in any case before the link opens again,
-    // so that nothing of it reaches work begun on the new link.
+    // Link control. A request still waiting for its answer when the link closes, or when another
+    // requester's request replaces it, is given up: its requester hears -2 once, from the event
+    // loop, and in any case before the link opens again, so that nothing of it reaches work begun
+    // on the new link.
     void openCommunicate(int type);
     void communicateDevice();
     void closeCommunicate();
@@ -302,9 +303,9 @@ private:
     // Tells the requesters of the requests given up with the link (-2), each once; true when
     // there were any.
     bool reportGivenUp();
-    // Tells a requester after the current call returns that another requester's request
-    // replaced its own (-2).
-    void reportReplacedLater(uchar source, uchar order);
+    // Gives up a request (its link closed, or another requester's request replaced it): its
+    // requester hears -2 after the current call returns, and before the link opens again.
+    void giveUp(uchar source, uchar order);
     void retryCommunicate();
     // After a reply was handled: sends the next frame when the chain is still the same request.
     void continueFrames(const Command &command, quint64 request, const Reply &reply, bool totalFromReply);
@@ -458,7 +459,7 @@ private:
     // from the next, so that a chain is continued only by the request that started it.
     bool mAwaitingReply = false;
     quint64 mRequestSerial = 0;
-    // Requests given up with the link whose requesters have not been told yet: (source, reply code).
+    // Requests given up whose requesters have not been told yet: (source, reply code).
     QList<std::pair<uchar, uchar>> mGivenUp;
     // Frames from the USB reader handled so far, and the reader's count when the frame now
     // awaited was written: a frame read before that write cannot be its answer.

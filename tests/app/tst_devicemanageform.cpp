@@ -372,7 +372,8 @@ private Q_SLOTS:
 
     // A downloaded database is checked while the window goes on (its timer keeps firing) and the
     // box stays. When the keyboard goes, the page is left or closed meanwhile, the check's result
-    // is dropped: nothing is said and the old database stays.
+    // is dropped: nothing is said and the old database stays. A keyboard read anew meanwhile drops
+    // it too and fetches the database once more: one check ends, one failure is told.
     void checkBesideTheWindow_data()
     {
         QTest::addColumn<QString>("meanwhile");
@@ -380,6 +381,7 @@ private Q_SLOTS:
         QTest::newRow("keyboard unplugged") << "unplug";
         QTest::newRow("page left") << "leave";
         QTest::newRow("page closed") << "close";
+        QTest::newRow("keyboard read anew") << "read";
     }
 
     void checkBesideTheWindow()
@@ -390,7 +392,8 @@ private Q_SLOTS:
         const QByteArray slow = badDatabase(DownloadSlowCheck);
         QVERIFY(!slow.isEmpty());
         mServer.serve(kDatabasePath, slow);
-        if (meanwhile.isEmpty()) {
+        const bool told = meanwhile.isEmpty() || meanwhile == "read";
+        if (told) {
             AppFixture::expectWarning(QStringLiteral("SqliteReadGuard"));
             AppFixture::expectWarning(QStringLiteral("数据库文件无效"));
             AppFixture::expectWarning(QStringLiteral("产品数据库替换失败"));
@@ -411,9 +414,15 @@ private Q_SLOTS:
             mPage->exitInterface();
         else if (meanwhile == "close")
             mPage.reset();
+        else if (meanwhile == "read") {
+            QMetaObject::invokeMethod(mPage.get(), "usb_receive_connect_wireless_device", Q_ARG(uchar, 1));
+            QVERIFY(!mPage->downloadWorkRunning());
+            QTRY_COMPARE_WITH_TIMEOUT(mServer.requestCount(kDatabasePath), 2, kWaitMs);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!mPage || !mPage->downloadWorkRunning(), kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(mApp.downloadFolders().isEmpty(), kWaitMs); // the worker is through
-        QCOMPARE(mPage ? toasts() : QStringList(), meanwhile.isEmpty() ? QStringList{QStringLiteral("找不到产品型号，请确认软件是否正确")} : QStringList());
+        QCOMPARE(mPage ? toasts() : QStringList(), told ? QStringList{QStringLiteral("找不到产品型号，请确认软件是否正确")} : QStringList());
+        QCOMPARE(mServer.requestCount(kDatabasePath), 1 + int(meanwhile == "read"));
         if (meanwhile.isEmpty())
             QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
         QVERIFY(!mPage || !mPage->promptBox());

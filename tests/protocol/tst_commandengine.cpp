@@ -235,23 +235,28 @@ private Q_SLOTS:
         QCOMPARE(errors->count(), 1);
     }
 
-    // The request waiting when the link closes ends once, and its requester hears so before the
-    // link opens again, whoever begins the next request there.
+    // The request waiting when the link closes, or replaced just before, ends once, and its
+    // requester hears so before the link opens again, whoever begins the next request there.
     void closingTheLinkEndsTheRequest_data()
     {
         QTest::addColumn<int>("next"); // source of a request begun at once on the reopened link; -1 none
-        QTest::newRow("nothing follows") << -1;
-        QTest::newRow("another requester follows") << int(Page); // a transfer given up, the device page reading anew
-        QTest::newRow("its requester follows") << int(Sync);
+        QTest::addColumn<bool>("replaced"); // another requester's request replaced it before the close
+        QTest::newRow("nothing follows") << -1 << false;
+        QTest::newRow("another requester follows") << int(Page) << false; // a transfer given up, the device page reading anew
+        QTest::newRow("its requester follows") << int(Sync) << false;
+        QTest::newRow("replaced, its requester follows") << int(Sync) << true;
     }
 
     void closingTheLinkEndsTheRequest()
     {
         QFETCH(int, next);
+        QFETCH(bool, replaced);
         U &engine = open();
         link->silence();
         QSignalSpy replies(&engine, &U::usb_receive_whole_param);
         engine.usb_get_whole_param(Sync, true);
+        if (replaced)
+            engine.usb_get_product_info(Page, false);
         engine.closeCommunicate();
         link->deliver(0xDE, hex("00000100")); // handed on after the link closed
         qsizetype heardWhenUp = -1;
