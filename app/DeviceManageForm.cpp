@@ -292,6 +292,9 @@ void DeviceManageForm::takeKeptRead()
 void DeviceManageForm::closeLink()
 {
     mReadKept = false;
+    // The box a read shows goes with it: nothing would close it afterwards.
+    if (mSyncConfig)
+        closePromptBox();
     releaseWorker();
     if (gUsbCommunicateUtil)
         gUsbCommunicateUtil->closeCommunicate();

@@ -48,8 +48,8 @@ public:
     // unless it has gone by then.
     void setOtherWorkCheck(std::function<bool()> busy);
     void takeKeptRead();
-    // Closes the link. The read under way and a kept read were for the keyboard on it: both go
-    // without a word.
+    // Closes the link. The read under way (its box with it) and a kept read were for the keyboard
+    // on it: both go without a word.
     void closeLink();
     // The link is up and its keyboard still there (on USB: a supported interface is attached).
     bool keyboardReachable() const;

@@ -329,6 +329,22 @@ private Q_SLOTS:
         QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::GetProfiles), listReads + 1);
     }
 
+    // Closing the link ends the read under way without a word, its box with it.
+    void closingTheLinkEndsTheRead()
+    {
+        EmulatedHidFaults silent;
+        silent.silent = true;
+        mApp.plugIn(silent);
+        mPage->repaintInterface(true);
+        QVERIFY(mPage->syncWorker());
+        QMetaObject::invokeMethod(mPage.get(), "sync_config_result", Q_ARG(bool, true), Q_ARG(int, 50));
+        QVERIFY(mPage->promptBox());
+        mPage->closeLink();
+        QVERIFY(!mPage->promptBox() && !mPage->syncWorker() && !gUsbCommunicateUtil->checkCommunicateState());
+        QTest::qWait(100); // the request given up with the link is told from the event loop
+        QVERIFY(toasts().isEmpty());
+    }
+
     // A wireless keyboard that connects while other work holds the keyboard is read once the work
     // has ended, unless it has gone again meanwhile.
     void keptReadFollowsItsKeyboard_data()
