@@ -38,7 +38,7 @@ class TestProfileList : public QObject
     // What reaches the window while the keyboard is busy.
     enum Event { ProfileNotice, WirelessConnects, OthersReplies };
     // Work that holds the keyboard, and what befalls the link meanwhile.
-    enum Work { MissedAdd, Import, Export };
+    enum Work { MissedAdd, ReplacedRead, Import, Export };
     enum LinkEvent { Unplugged, PulledOut, LinkTypeChanged, DevicePageEntered, NoticeOnly };
 
     AppFixture mApp;
@@ -423,6 +423,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("reads");
         const QString importFailed = QStringLiteral("导入配置失败");
         QTest::newRow("missed add, device page entered") << int(MissedAdd) << false << int(DevicePageEntered) << QStringList{} << 1;
+        // The re-read after a profile notice, its request replaced by a page's, then the link anew.
+        QTest::newRow("read replaced, device page entered") << int(ReplacedRead) << false << int(DevicePageEntered) << QStringList{} << 2;
         QTest::newRow("import, keyboard pulled out") << int(Import) << false << int(PulledOut) << QStringList{importFailed} << 0;
         QTest::newRow("export, unplugged") << int(Export) << false << int(Unplugged) << QStringList{"写入配置成功"} << 0;
         QTest::newRow("import, unplugged") << int(Import) << true << int(Unplugged) << QStringList{importFailed} << 0;
@@ -447,6 +449,11 @@ private Q_SLOTS:
             mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedProfileCommands::AddProfile | 0x80, 1});
             click("addButton");
             QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(EmulatedProfileCommands::AddProfile), 1, kWaitMs);
+        } else if (work == ReplacedRead) {
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedIdentityCommands::GetWholeParam | 0x80, 1});
+            EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
+            QTRY_COMPARE_WITH_TIMEOUT(this->reads(), readsBefore + 1, kWaitMs);
+            gUsbCommunicateUtil->usb_get_product_info(UsbCommunicateUtil::SourceKeyPage, false);
         } else if (work == Export) {
             mFiles = {file};
             click("exportButton");
