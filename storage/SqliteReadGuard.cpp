@@ -31,9 +31,16 @@ SqliteReadGuard::SqliteReadGuard(QSqlDatabase &db, const Limits &limits)
     if (!mHandle)
         return;
     mMemoryAtStart = sqlite3_memory_used();
-    sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, mLimits.valueBytes);
+    // What the connection had is kept, to be given back when the guard goes.
+    mOldLength = sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, mLimits.valueBytes);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_DEFENSIVE, -1, &mOldDefensive);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, -1, &mOldTrustedSchema);
     sqlite3_db_config(mHandle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(mHandle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    {
+        QSqlQuery query(db);
+        mOldQueryOnly = query.exec(QStringLiteral("PRAGMA query_only")) && query.next() && query.value(0).toBool();
+    }
     sqlite3_progress_handler(mHandle, StepsPerCall, &SqliteReadGuard::onProgress, this);
     for (const char *pragma : {"PRAGMA query_only = ON", "PRAGMA temp_store = MEMORY", "PRAGMA cache_size = -2048",
                                "PRAGMA mmap_size = 0", "PRAGMA cell_size_check = ON"}) {
@@ -45,8 +52,15 @@ SqliteReadGuard::SqliteReadGuard(QSqlDatabase &db, const Limits &limits)
 
 SqliteReadGuard::~SqliteReadGuard()
 {
-    if (mHandle)
-        sqlite3_progress_handler(mHandle, 0, nullptr, nullptr);
+    if (!mHandle)
+        return;
+    // The connection may be the program's own, written to later: it is left as it was found.
+    sqlite3_progress_handler(mHandle, 0, nullptr, nullptr);
+    sqlite3_limit(mHandle, SQLITE_LIMIT_LENGTH, mOldLength);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_DEFENSIVE, mOldDefensive, nullptr);
+    sqlite3_db_config(mHandle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, mOldTrustedSchema, nullptr);
+    if (!mOldQueryOnly)
+        sqlite3_exec(mHandle, "PRAGMA query_only = OFF", nullptr, nullptr, nullptr);
 }
 
 int SqliteReadGuard::onProgress(void *guard)

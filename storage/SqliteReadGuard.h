@@ -6,7 +6,8 @@
 // and every statement is stopped once it has run the limits' steps of the virtual machine, once
 // their milliseconds have passed since the guard was set, once SQLite's memory has grown by their
 // memoryGrowth, or once the calling thread is asked to stop (QThread::requestInterruption). A
-// stopped statement fails like any other.
+// stopped statement fails like any other. When the guard goes, the connection is as it was before
+// (its cache and temporary-store settings aside).
 
 #include <QElapsedTimer>
 
@@ -43,5 +44,9 @@ private:
     QElapsedTimer mClock;
     long long mSteps = 0;
     long long mMemoryAtStart = 0;
+    int mOldLength = 0;
+    int mOldDefensive = 0;
+    int mOldTrustedSchema = 1;
+    bool mOldQueryOnly = false;
     Stop mStop = NotStopped;
 };

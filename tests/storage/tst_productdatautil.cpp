@@ -1,4 +1,5 @@
 #include "storage/ProductDataUtil.h"
+#include "storage/SqliteReadGuard.h"
 #include "model/KeyHelpers.h"
 #include "model/KeyboardConfigUtil.h"
 #include "emulator/SampleProductDatabase.h"
@@ -9,6 +10,7 @@
 
 #include <QRect>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <optional>
@@ -213,6 +215,28 @@ private Q_SLOTS:
         products.getProductList(list);
         QVERIFY(clock.elapsed() < 30000);
         QCOMPARE(positions.size() + keys.size() + list.size(), expected);
+    }
+
+    // A bounded read leaves the connection as it found it: the program's own can be written after.
+    void guardLeavesTheConnectionWritable()
+    {
+        TestDataDir dir;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "guarded");
+            db.setDatabaseName(dir.root() + "/guarded.db3");
+            QVERIFY(db.open());
+            {
+                const SqliteReadGuard guard(db, ProductDataUtil::ReadLimits);
+                QVERIFY(guard.isActive());
+                QVERIFY(!QSqlQuery(db).exec("CREATE TABLE t (v BLOB)")); // read-only while it lives
+            }
+            QSqlQuery write(db);
+            QVERIFY(write.exec("CREATE TABLE t (v BLOB)"));
+            QVERIFY(write.prepare("INSERT INTO t VALUES (?)"));
+            write.addBindValue(QByteArray(ProductDataUtil::ReadLimits.valueBytes * 2, 'x'));
+            QVERIFY(write.exec());
+        }
+        QSqlDatabase::removeDatabase("guarded");
     }
 
     void refreshDatabaseFile_data()
