@@ -1,4 +1,6 @@
 #pragma once
+#include "storage/DownloadLimits.h"
+
 #include <QString>
 
 // A product's resource package: a zip archive whose entries are the files of the product's folder
@@ -14,7 +16,7 @@ public:
     // firmware image take a few megabytes in a few dozen files. An entry never unpacks to more than
     // it declares, so the declared sizes bound what is written.
     static constexpr int MaxEntries = 4096;
-    static constexpr qint64 MaxUnpackedBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxUnpackedBytes = DownloadLimits::UnpackedPackage;
     // An entry of at least RatioCheckedFrom bytes that declares more than MaxCompressionRatio times
     // its stored size is no picture or firmware image but a bomb.
     static constexpr qint64 RatioCheckedFrom = 1024 * 1024;

@@ -6,6 +6,7 @@
 
 #include "model/KeyboardRecords.h"
 #include "model/ProductLookup.h"
+#include "storage/DownloadLimits.h"
 #include "storage/SqliteReadGuard.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ public:
     // Key positions, or default keys of one layer, of one model.
     static constexpr int MaxRowsPerProduct = 1024;
     static constexpr int MaxTableRows = MaxProducts * MaxRowsPerProduct;
-    static constexpr qint64 MaxFileBytes = 64LL * 1024 * 1024;
+    static constexpr qint64 MaxFileBytes = DownloadLimits::ProductDatabase;
     // What one look-up, or the check of a downloaded file, may cost SQLite.
     static constexpr SqliteReadGuard::Limits ReadLimits{50'000'000, 3000, 64LL * 1024 * 1024, 64 * 1024};
     // Another database file, opened read only, for reading alone (nothing is created).
