@@ -25,7 +25,6 @@
 #include "widgets/CustomToolTip.h"
 #include "widgets/QModalProgressDialog.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QMenu>
@@ -488,18 +487,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::changeEvent(QEvent *event)
 {
-    // The shared prompt window follows the window: what it does, and the line logged.
+    // The shared prompt window follows the window's state: what it does, and the line logged. It
+    // follows the activation of its own widget's window by itself.
     void (CustomToolTip::*follow)() = nullptr;
     const char *message = nullptr;
     if (event->type() == QEvent::ActivationChange) {
-        const bool active = isActiveWindow();
-        // One of the program's own windows in front (a dialog showing a prompt) keeps the prompt;
-        // it goes when another program comes in front.
-        if (active)
-            follow = &CustomToolTip::restoreMinimized;
-        else if (!QApplication::activeWindow())
-            follow = &CustomToolTip::changeMinimized;
-        message = active ? "Window is now active" : "Window is now inactive";
+        message = isActiveWindow() ? "Window is now active" : "Window is now inactive";
     } else if (event->type() == QEvent::WindowStateChange) {
         const Qt::WindowStates before = static_cast<QWindowStateChangeEvent *>(event)->oldState();
         const Qt::WindowStates now = windowState();

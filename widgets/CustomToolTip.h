@@ -8,9 +8,9 @@
 class QLabel;
 
 // The frameless prompt shown centred above a widget. While active it follows the main window:
-// hidden when the window is minimised or the program is no longer in front, shown again when it
-// comes back. It follows the window of its widget too (a dialog showing a prompt): hidden when
-// another program comes in front of that window, shown again when the window is active. The style
+// hidden when the window is minimised, shown again when it is restored. It follows the window of
+// its widget (the main window, or a dialog showing a prompt): hidden when another program comes in
+// front, shown again when that window is active; one of the program's own windows in front keeps it. The style
 // sheet gives it a fixed size and its "bottomOffset"; a text too long for that size is wrapped
 // and, where it still does not fit, shown in a smaller font.
 class CustomToolTip : public QWidget
@@ -31,9 +31,9 @@ public:
 
     // The main window was maximized or restored: anchor anew on the widget and show.
     void windowsChange();
-    // The main window was minimised or deactivated: hide, staying active.
+    // The main window was minimised: hide, staying active.
     void changeMinimized();
-    // The main window came back: show again where the tip was, when active.
+    // The main window was restored: show again where the tip was, when active.
     void restoreMinimized();
 
     int getRightOffset() const;
