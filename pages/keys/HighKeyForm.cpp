@@ -281,8 +281,7 @@ void HighKeyForm::initGridLayout()
 void HighKeyForm::selectKind(int kind)
 {
     if (kind == mHighKeyType) {
-        mKindButtons[kind]->setCheckable(true);
-        mKindButtons[kind]->setChecked(true);
+        ChosenButton::mark(mKindButtons[kind], true);
         return;
     }
     showKind(kind);

@@ -247,8 +247,7 @@ void KeySetForm::on_extendBtn_clicked() { selectCategory(4); }
 void KeySetForm::selectCategory(int category)
 {
     if (category == mKeyType) {
-        mCategoryButtons[category]->setCheckable(true);
-        mCategoryButtons[category]->setChecked(true);
+        ChosenButton::mark(mCategoryButtons[category], true);
         return;
     }
     mKeyType = category;

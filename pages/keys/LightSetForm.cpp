@@ -7,6 +7,7 @@
 #include "pages/keys/QColorChooser.h"
 #include "pages/keys/QLightKeyboardWidget.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
 #include <QCheckBox>
@@ -322,7 +323,6 @@ void LightSetForm::initializeLightEffectMode()
         mModeGrid->setColumnStretch(column, 1);
     // Every mode is shown whole however little room the settings beside it take.
     const int height = mModeGrid->minimumSize().height();
-    mModeGrid->parentWidget()->setMinimumHeight(height);
     mModeScrollArea->setMinimumHeight(height + 2 * mModeScrollArea->frameWidth());
     refreshEffectModeButton(mEffectMode);
 }
@@ -388,10 +388,8 @@ void LightSetForm::displayEffectLight(const uchar &mode)
 
 void LightSetForm::refreshEffectModeButton(const uchar &mode)
 {
-    for (auto it = mModeButtons.cbegin(); it != mModeButtons.cend(); ++it) {
-        it.value()->setCheckable(it.key() == mode);
-        it.value()->setChecked(it.key() == mode);
-    }
+    for (auto it = mModeButtons.cbegin(); it != mModeButtons.cend(); ++it)
+        ChosenButton::mark(it.value(), it.key() == mode);
     update();
 }
 

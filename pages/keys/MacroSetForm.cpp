@@ -278,8 +278,7 @@ void MacroSetForm::refreshLanguageUi()
 void MacroSetForm::selectMacro(int index)
 {
     if (index == mSelectMacroIndex) {
-        mMacroButtons[index]->setCheckable(true);
-        mMacroButtons[index]->setChecked(true);
+        ChosenButton::mark(mMacroButtons[index], true);
         return;
     }
     // The recording belongs to the macro shown.

@@ -7,6 +7,7 @@
 #include "pages/tuning/QNatureKeyboardWidget.h"
 #include "pages/tuning/QNatureLabel.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
 #include <QCheckBox>
@@ -93,10 +94,8 @@ void PerformanceSetForm::repaintInterface()
     ui.resetSliderLabel->setText(QNatureLabel::valueText(ui.resetSlider->value()));
     showIdle();
     ui.titleWidget->checkCurrent();
-    ui.triDisplayBtn->setCheckable(mTriggerDisplayStatus);
-    ui.triDisplayBtn->setChecked(mTriggerDisplayStatus);
-    ui.quickDisplayBtn->setCheckable(mQuickTriggerDisplayStatus);
-    ui.quickDisplayBtn->setChecked(mQuickTriggerDisplayStatus);
+    ChosenButton::mark(ui.triDisplayBtn, mTriggerDisplayStatus);
+    ChosenButton::mark(ui.quickDisplayBtn, mQuickTriggerDisplayStatus);
     repaintKeyKeyboard();
     mNatureKeyboard->setTriggerDisplayStatus(mTriggerDisplayStatus);
     mNatureKeyboard->setQuickTriggerDisplayStatus(mQuickTriggerDisplayStatus);
@@ -230,16 +229,14 @@ void PerformanceSetForm::on_deselectAllBtn_clicked()
 void PerformanceSetForm::on_triDisplayBtn_clicked()
 {
     mTriggerDisplayStatus = !mTriggerDisplayStatus;
-    ui.triDisplayBtn->setCheckable(mTriggerDisplayStatus);
-    ui.triDisplayBtn->setChecked(mTriggerDisplayStatus);
+    ChosenButton::mark(ui.triDisplayBtn, mTriggerDisplayStatus);
     mNatureKeyboard->setTriggerDisplayStatus(mTriggerDisplayStatus);
 }
 
 void PerformanceSetForm::on_quickDisplayBtn_clicked()
 {
     mQuickTriggerDisplayStatus = !mQuickTriggerDisplayStatus;
-    ui.quickDisplayBtn->setCheckable(mQuickTriggerDisplayStatus);
-    ui.quickDisplayBtn->setChecked(mQuickTriggerDisplayStatus);
+    ChosenButton::mark(ui.quickDisplayBtn, mQuickTriggerDisplayStatus);
     mNatureKeyboard->setQuickTriggerDisplayStatus(mQuickTriggerDisplayStatus);
 }
 

@@ -57,8 +57,7 @@ void PerformanceSetForm::choose(uchar KEYBOARD_PARAMS::*field, const QList<QTool
 {
     if (mWholeParams.*field == value) {
         // A click on the current choice has just unchecked it.
-        buttons[value]->setCheckable(true);
-        buttons[value]->setChecked(true);
+        ChosenButton::mark(buttons[value], true);
         return;
     }
     // The buttons show the new choice once the keyboard confirms it.

@@ -154,6 +154,8 @@ template <typename Button> bool PageRig::drawnAsNow(const QList<Button *> &butto
             continue;
         QWidget *window = button->window();
         const QImage screen = window->screen()->grabWindow(window->winId()).toImage();
+        if (screen.isNull())
+            return false; // nothing on the screen to compare with
         const QPoint inside(6, button->height() / 2);
         const QPoint onScreen = button->mapTo(window, inside);
         if (screen.rect().contains(onScreen)
