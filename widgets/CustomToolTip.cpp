@@ -58,6 +58,7 @@ void CustomToolTip::showTip(const QPoint &anchor, int halfWidth)
 void CustomToolTip::hideTip()
 {
     mActive = false;
+    mFollowNextResize = false;
     hide();
 }
 
@@ -65,12 +66,23 @@ void CustomToolTip::windowsChange()
 {
     if (!mActive)
         return;
-    // The window may have moved or changed size; a widget that is gone keeps its last place.
+    // The window may have moved or changed size. The state change can come before the window has
+    // its new size: anchored now, then again once the resize and the layouts it posts are done.
+    followWidget();
+    mFollowNextResize = true;
+    QMetaObject::invokeMethod(this, &CustomToolTip::followWidget, Qt::QueuedConnection);
+}
+
+void CustomToolTip::followWidget()
+{
+    if (!mActive)
+        return;
+    // A widget that is gone keeps its last place.
     if (mWidget) {
         mAnchor = mWidget->mapToGlobal(QPoint(0, 0));
         mHalfWidth = mWidget->width() / 2;
     }
-    placeAndShow();
+    placeAndShowInFront();
 }
 
 void CustomToolTip::changeMinimized()
@@ -81,7 +93,7 @@ void CustomToolTip::changeMinimized()
 void CustomToolTip::restoreMinimized()
 {
     if (mActive)
-        placeAndShow();
+        placeAndShowInFront();
 }
 
 int CustomToolTip::getRightOffset() const
@@ -150,23 +162,42 @@ QPoint CustomToolTip::tipPosition(const QPoint &anchor, int halfWidth, const QSi
                   y + h > screenSize.height() ? screenSize.height() - h : y);
 }
 
-void CustomToolTip::placeAndShow()
+void CustomToolTip::place()
 {
     QSize screenSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         screenSize = screen->geometry().size();
     move(tipPosition(mAnchor, mHalfWidth, size(), mBottomOffset, screenSize));
+}
+
+void CustomToolTip::placeAndShow()
+{
+    place();
     show();
+}
+
+void CustomToolTip::placeAndShowInFront()
+{
+    place();
+    // A tip placed at a bare anchor belongs to no window.
+    setVisible(!mWidgetWindow || mWidgetWindow->isActiveWindow());
 }
 
 bool CustomToolTip::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == mWidgetWindow && event->type() == QEvent::ActivationChange) {
-        // Another program in front: hidden. The widget's window in front again: shown.
-        if (!QApplication::activeWindow())
+    if (watched != mWidgetWindow)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::ActivationChange) {
+        // Any other window in front, another program's or one of ours: hidden. The widget's
+        // window in front again: shown.
+        if (!mWidgetWindow->isActiveWindow())
             hide();
-        else if (mActive && mWidgetWindow->isActiveWindow())
+        else if (mActive)
             placeAndShow();
+    } else if (event->type() == QEvent::Resize && mFollowNextResize) {
+        // After the window and the layouts it posts have taken the new size.
+        mFollowNextResize = false;
+        QMetaObject::invokeMethod(this, &CustomToolTip::followWidget, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -8,11 +8,12 @@
 class QLabel;
 
 // The frameless prompt shown centred above a widget. While active it follows the main window:
-// hidden when the window is minimised, shown again when it is restored. It follows the window of
-// its widget (the main window, or a dialog showing a prompt): hidden when another program comes in
-// front, shown again when that window is active; one of the program's own windows in front keeps it. The style
-// sheet gives it a fixed size and its "bottomOffset"; a text too long for that size is wrapped
-// and, where it still does not fit, shown in a smaller font.
+// hidden when the window is minimised, shown again when it is restored, placed anew on its widget
+// once the window is laid out at a new size. It is shown only while the window of its widget (the
+// main window, or a dialog showing a prompt) is the active window: any other window in front, the
+// program's own dialogs included, hides it until that window is active again. The style sheet
+// gives it a fixed size and its "bottomOffset"; a text too long for that size is wrapped and,
+// where it still does not fit, shown in a smaller font.
 class CustomToolTip : public QWidget
 {
     Q_OBJECT
@@ -29,11 +30,13 @@ public:
     void showTip(const QPoint &anchor, int halfWidth);
     void hideTip();
 
-    // The main window was maximized or restored: anchor anew on the widget and show.
+    // The main window was maximized or restored: anchor anew on the widget and show, again once the
+    // window has been laid out at its new size.
     void windowsChange();
     // The main window was minimised: hide, staying active.
     void changeMinimized();
-    // The main window was restored: show again where the tip was, when active.
+    // The main window was restored: show again where the tip was, when active and its widget's
+    // window is in front.
     void restoreMinimized();
 
     int getRightOffset() const;
@@ -57,7 +60,12 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void place();
     void placeAndShow();
+    // Places the tip; shows it only while its widget's window is the active window.
+    void placeAndShowInFront();
+    // Takes the anchor again from the widget's place, when active.
+    void followWidget();
     // Fits the label's text into the tip's size: the style sheet's font, made smaller as needed.
     void fitText();
 
@@ -69,6 +77,8 @@ private:
     QPointer<QWidget> mWidgetWindow; // the window of mWidget, whose activation the tip follows
     int mHalfWidth = 0;
     bool mActive = false;
+    // Set by windowsChange: the next resize of the widget's window anchors the tip anew.
+    bool mFollowNextResize = false;
 };
 
 // The one prompt window, created at start-up with the object name "CustomToolTip".

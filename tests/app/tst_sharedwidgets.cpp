@@ -5,10 +5,29 @@
 #include "widgets/QToastBox.h"
 
 #include <QFile>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
 #include <QtTest>
+
+namespace {
+// A window that tells the tip of its maximizing and restoring when it hears of them, as the main
+// window does: before it has its new size.
+class MaximizingWindow : public QWidget
+{
+public:
+    CustomToolTip *tip = nullptr;
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange && tip)
+            tip->windowsChange();
+        QWidget::changeEvent(event);
+    }
+};
+} // namespace
 
 class TestSharedWidgets : public QObject
 {
@@ -66,6 +85,7 @@ private Q_SLOTS:
         window.setGeometry(200, 300, 200, 100);
         auto *target = new QWidget(&window);
         window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         CustomToolTip tip(QStringLiteral("CustomToolTip"));
         tip.showTip(QStringLiteral("提示"), target);
         const QPoint shownAt = tip.pos();
@@ -82,6 +102,50 @@ private Q_SLOTS:
         tip.restoreMinimized();
         tip.windowsChange();
         QVERIFY(!tip.isVisible());
+    }
+
+    void tipStaysOnItsWidget_data()
+    {
+        QTest::addColumn<bool>("maximizeFirst");
+        QTest::newRow("maximized") << false;
+        QTest::newRow("restored from maximized") << true;
+    }
+
+    // Maximized or restored, the tip ends where a tip shown then for its widget would stand,
+    // though the window has its new size and layout only after the change is told.
+    void tipStaysOnItsWidget()
+    {
+        QFETCH(bool, maximizeFirst);
+        MaximizingWindow window;
+        auto *layout = new QHBoxLayout(&window);
+        layout->addStretch();
+        auto *target = new QWidget;
+        target->setFixedSize(40, 20);
+        layout->addWidget(target);
+        layout->addStretch();
+        window.setGeometry(100, 200, 300, 100);
+        window.setWindowState(maximizeFirst ? Qt::WindowMaximized : Qt::WindowNoState);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_COMPARE(window.isMaximized(), maximizeFirst);
+        CustomToolTip tip(QStringLiteral("CustomToolTip"));
+        window.tip = &tip;
+        const auto freshPlace = [&] {
+            CustomToolTip fresh(QStringLiteral("CustomToolTip"));
+            fresh.resize(tip.size());
+            fresh.showTip(QStringLiteral("提示"), target);
+            return fresh.pos();
+        };
+        QTRY_COMPARE(layout->geometry(), window.rect());
+        tip.showTip(QStringLiteral("提示"), target);
+        const QPoint before = tip.pos();
+        const QSize oldSize = window.size();
+        window.setWindowState(maximizeFirst ? Qt::WindowNoState : Qt::WindowMaximized);
+        QTRY_VERIFY(window.size() != oldSize);
+        QTRY_COMPARE(layout->geometry(), window.rect());
+        QVERIFY(freshPlace() != before);
+        QTRY_COMPARE(tip.pos(), freshPlace());
+        QVERIFY(tip.isVisible());
     }
 
     // A toast shows its text over its parent and closes and deletes itself after its duration.
