@@ -14,8 +14,6 @@ namespace {
 const char *const kBundleName = "Quillomatrix.app";
 const char *const kDiskImage = "Quillomatrix.dmg";
 const char *const kLinuxProgram = "Quillomatrix";
-// The program is no larger than a package may unpack to.
-constexpr qint64 kMaxProgramBytes = ResourcePackage::MaxUnpackedBytes;
 } // namespace
 
 AppInstaller::AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform)
@@ -111,7 +109,7 @@ bool AppInstaller::unpack(const QString &folder, const QString &packagePath, con
 bool AppInstaller::isProgram(const QString &path)
 {
     QString refusal;
-    return HostPlatform::isProgramFile(path, mPlatform, kMaxProgramBytes, &refusal) || fail(refusal);
+    return HostPlatform::isProgramFile(path, mPlatform, MaxProgramBytes, &refusal) || fail(refusal);
 }
 
 QString AppInstaller::bundleFolder(const QString &programPath)

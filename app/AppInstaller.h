@@ -1,5 +1,6 @@
 #pragma once
 #include "app/HostPlatform.h"
+#include "app/ResourcePackage.h"
 
 #include <QString>
 
@@ -25,6 +26,10 @@ class QTemporaryDir;
 class AppInstaller
 {
 public:
+    // The new program is no larger than a package may unpack to. (On macOS it comes out of the
+    // disk image, whose content the package's bounds do not reach.)
+    static constexpr qint64 MaxProgramBytes = ResourcePackage::MaxUnpackedBytes;
+
     explicit AppInstaller(ProcessRunner &runner, HostPlatform::Kind platform = HostPlatform::current());
     ~AppInstaller();
 

@@ -9,10 +9,26 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
 
 namespace {
+// Installs, and clean-ups of what they leave, run one at a time: a clean-up takes no staging
+// folder of an install under way and puts nothing back between its two renames.
+QMutex gInstallLock;
+ResourcePackage::Renamer gRenamer;
+
+// In a staging folder: the unpacked package, and the folder that held the product folder moved
+// aside under its own name (so that a clean-up knows where it goes back).
+const char *const kPackageFolder = "package";
+const char *const kAsideFolder = "replaced";
+
+bool renameFolder(const QString &from, const QString &to)
+{
+    return gRenamer ? gRenamer(from, to) : QDir().rename(from, to);
+}
+
 // Gives the reason; false.
 bool refuse(QString *error, const QString &reason)
 {
@@ -106,7 +122,53 @@ void makeRemovable(const QString &folder)
     while (it.hasNext())
         open(it.next());
 }
+
+// ResourcePackage::clearStaging with the install lock held.
+void clearStagingLocked(const QString &dataDir)
+{
+    const QDir data(dataDir);
+    const QStringList left = data.entryList({QStringLiteral(".unpack-*")},
+                                            QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString &name : left) {
+        const QString staging = data.filePath(name);
+        const QDir aside(staging + QLatin1Char('/') + QLatin1String(kAsideFolder));
+        bool keep = false;
+        for (const QString &folder : aside.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            const QFileInfo target(data.filePath(folder));
+            if (!ResourcePackage::isSafeFolderName(folder) || target.exists() || target.isSymLink())
+                continue;
+            if (QDir().rename(aside.filePath(folder), target.filePath()))
+                qInfo() << "=== 资源包: 中断的安装之前的文件夹已放回" << target.filePath() << "===";
+            else
+                keep = true;
+        }
+        // A folder that could not go back stays for the next try.
+        if (keep) {
+            qWarning() << "=== 资源包: 无法放回" << staging << "中的文件夹 ===";
+            continue;
+        }
+        makeRemovable(staging);
+        if (!QDir(staging).removeRecursively())
+            qWarning() << "=== 资源包: 无法清除" << staging << "===";
+        else
+            qInfo() << "=== 资源包: 已清除中断的安装" << staging << "===";
+    }
+}
 } // namespace
+
+void ResourcePackage::clearStaging(const QString &dataDir)
+{
+    if (!gInstallLock.tryLock())
+        return;
+    clearStagingLocked(dataDir);
+    gInstallLock.unlock();
+}
+
+void ResourcePackage::setRenamer(Renamer renamer)
+{
+    const QMutexLocker lock(&gInstallLock);
+    gRenamer = std::move(renamer);
+}
 
 bool ResourcePackage::checkArchive(const QString &archivePath, QString *error)
 {
@@ -152,6 +214,9 @@ bool ResourcePackage::isSafeEntryName(const QString &name)
 bool ResourcePackage::install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                               QString *error)
 {
+    // Held until the staging folder is gone (it goes first, being declared later).
+    const QMutexLocker lock(&gInstallLock);
+    clearStagingLocked(dataDir);
     if (!isSafeFolderName(folderName))
         return failWith(error, QStringLiteral("Invalid product folder name \"%1\"").arg(folderName));
 
@@ -164,8 +229,9 @@ bool ResourcePackage::install(const QString &archivePath, const QString &dataDir
         return failWith(error, QStringLiteral("Cannot create %1").arg(dataDir));
     QTemporaryDir unpackDir(QDir(dataDir).filePath(QStringLiteral(".unpack-XXXXXX")));
     // The package's folder itself is made as this user makes folders (the temporary one is private).
-    const QString unpacked = unpackDir.path() + QStringLiteral("/package");
-    if (!unpackDir.isValid() || !QDir().mkdir(unpacked))
+    const QString unpacked = unpackDir.path() + QLatin1Char('/') + QLatin1String(kPackageFolder);
+    const QString aside = unpackDir.path() + QLatin1Char('/') + QLatin1String(kAsideFolder);
+    if (!unpackDir.isValid() || !QDir().mkdir(unpacked) || !QDir().mkdir(aside))
         return failWith(error, QStringLiteral("Cannot create a folder in %1").arg(dataDir));
     const int files = unpackEntries(archivePath, unpacked);
     if (files < 0)
@@ -174,13 +240,14 @@ bool ResourcePackage::install(const QString &archivePath, const QString &dataDir
     // What is in place moves aside first, so that a failure puts it back whole.
     const QString target = QDir(dataDir).filePath(folderName);
     const QFileInfo existing(target);
-    const QString previous = unpackDir.path() + QStringLiteral("/previous");
+    const QString previous = aside + QLatin1Char('/') + folderName;
     const bool hadPrevious = existing.exists() || existing.isSymLink();
-    if (hadPrevious && !QDir().rename(target, previous))
+    if (hadPrevious && !renameFolder(target, previous))
         return failWith(error, QStringLiteral("Cannot replace %1").arg(target));
-    if (!QDir().rename(unpacked, target)) {
-        if (hadPrevious)
-            QDir().rename(previous, target);
+    if (!renameFolder(unpacked, target)) {
+        // One that cannot go back now stays in the staging folder, for the next clean-up.
+        if (hadPrevious && !renameFolder(previous, target))
+            unpackDir.setAutoRemove(false);
         return failWith(error, QStringLiteral("Cannot move the package into %1").arg(target));
     }
     // A folder left from before that its owner could not empty any more goes with the rest.

@@ -3,12 +3,14 @@
 
 #include <QString>
 
+#include <functional>
+
 // A product's resource package: a zip archive whose entries are the files of the product's folder
 // in the data folder (pictures, firmware image). Installing it checks the archive's directory
 // first (no absolute path, no "..", no symbolic link, and within the bounds below), unpacks into a
-// temporary folder beside the target and only then moves the folder into place, so a failure
-// leaves no half-filled product folder. The files and folders are made as this user makes new
-// ones: the modes the archive records are not applied.
+// staging folder beside the target (<data>/.unpack-XXXXXX) and only then moves the folder into
+// place, so a failure leaves no half-filled product folder. The files and folders are made as this
+// user makes new ones: the modes the archive records are not applied. Installs run one at a time.
 class ResourcePackage
 {
 public:
@@ -22,12 +24,25 @@ public:
     static constexpr qint64 RatioCheckedFrom = 1024 * 1024;
     static constexpr int MaxCompressionRatio = 100;
 
-    // Unpacks archivePath into dataDir/folderName. False with a reason in error when the archive
-    // cannot be read, holds an unsafe or no entry, exceeds a bound, or the folder cannot be put in
-    // place. May run on a worker thread; asked to stop (QThread::requestInterruption), it stops
-    // unpacking and fails, leaving what was in place.
+    // Unpacks archivePath into dataDir/folderName, after clearing what installs cut short left in
+    // dataDir (clearStaging). False with a reason in error when the archive cannot be read, holds
+    // an unsafe or no entry, exceeds a bound, or the folder cannot be put in place. May run on a
+    // worker thread; asked to stop (QThread::requestInterruption), it stops unpacking and fails,
+    // leaving what was in place.
     static bool install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                         QString *error = nullptr);
+
+    // Clears the staging folders that installs cut short left in dataDir (the program stopped
+    // while unpacking, or between moving the product folder aside and the new one in): a product
+    // folder moved aside goes back when nothing has taken its place, the rest goes. The program
+    // calls it at start. While an install runs it does nothing: that install cleared first, and
+    // its own staging folder must stay.
+    static void clearStaging(const QString &dataDir);
+
+    // How install renames the folders it swaps (QDir::rename); a test's replacement makes a step
+    // fail. An empty function restores it.
+    using Renamer = std::function<bool(const QString &from, const QString &to)>;
+    static void setRenamer(Renamer renamer);
 
     // Whether the archive may be unpacked: it opens, holds at least one entry and every entry is
     // safe (see isSafeEntryName, no symbolic link) and within the bounds above. False with a reason

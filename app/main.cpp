@@ -1,6 +1,7 @@
 #include "app/AppLog.h"
 #include "app/AppServices.h"
 #include "app/MainWindow.h"
+#include "app/ResourcePackage.h"
 #include "app/SingleInstance.h"
 #include "model/AppPaths.h"
 #include "model/SystemConfigUtil.h"
@@ -51,6 +52,8 @@ int main(int argc, char *argv[])
 
         AppLog::open();
         qInfo() << "Quillomatrix data folder:" << AppPaths::dataDir();
+        // What an install cut short by the last run's end left (only this instance installs).
+        ResourcePackage::clearStaging(AppPaths::dataDir());
 
 #ifdef QUILL_EMULATED_KEYBOARD
         EmulatedProgram::prepareDataFolder();

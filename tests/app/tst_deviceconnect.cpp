@@ -2,6 +2,7 @@
 // SIGUSR2 unplug its keyboard and plug it in again.
 
 #include "app/SingleInstance.h"
+#include "emulator/SampleResourcePackage.h"
 #include "tests/support/TestFiles.h"
 
 #include <QProcess>
@@ -47,15 +48,19 @@ private Q_SLOTS:
 
     // It fills its data folder with the sample product database, resource package and tooltip
     // texts, connects its keyboard, and follows unplugging and plugging in; a second start hands
-    // over to it.
+    // over to it. A product folder that an install cut short had moved aside goes back first.
     void emulatedKeyboardProgram()
     {
         const QString work = mTemp.filePath(QStringLiteral("first"));
+        const QString aside = work + QStringLiteral("/data/.unpack-Ab12Cd/replaced/QuillHE104");
+        QVERIFY(SampleResourcePackage::writeFolder(aside) && TestFiles::write(aside + QStringLiteral("/left.txt"), "left"));
         QProcess program;
         start(program, work);
         const qsizetype keyPage = logged(work, QStringLiteral("打开按键页面"));
         QVERIFY2(keyPage >= 0, TestFiles::read(work + QStringLiteral("/app.log")).constData());
         QVERIFY(QFileInfo(work + QStringLiteral("/data/QuillHE104/light/fireware_bg.png")).isFile());
+        QCOMPARE(TestFiles::read(work + QStringLiteral("/data/QuillHE104/left.txt")), QByteArray("left"));
+        QVERIFY(!QFileInfo::exists(work + QStringLiteral("/data/.unpack-Ab12Cd")));
         // The tooltip texts of every language, the key-selection prompt among them.
         for (const char *language : {"cn", "en", "vn"}) {
             const QSettings tips(QStringLiteral("%1/data/tip_file_%2.ini").arg(work, QLatin1String(language)), QSettings::IniFormat);

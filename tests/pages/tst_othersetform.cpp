@@ -245,6 +245,8 @@ private Q_SLOTS:
             << image_ << image(0) << 128 << int(FirewareTransfer::NoPayload) << asWritten << QString();
         QTest::newRow("image of 65536 frames")
             << image_ << image(65535 * 58 + 1) << 64 << int(FirewareTransfer::TooManyFrames) << asWritten << QString();
+        QTest::newRow("image of 65535 frames")
+            << image_ << image(0) << 64 << int(FirewareTransfer::Accepted) << qint64(40 + 65535 * 58) << QString();
         QTest::newRow("data shorter than its header")
             << data << QByteArray(20, '\0') << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
         QTest::newRow("data longer than it says")
@@ -276,6 +278,11 @@ private Q_SLOTS:
         }
         // Refused at once: the file is not read through.
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        if (refusal == FirewareTransfer::Accepted) { // taken whole; its frames are not waited for
+            QCOMPARE(page->transfer()->frameCount(), FirewareTransfer::MaxFrames);
+            page->transfer()->abandon();
+            return;
+        }
         QVERIFY(!page->transfer()->isRunning());
         QVERIFY(rig->payloads(ImageChunk, 0).isEmpty() && rig->payloads(DataChunk, 0).isEmpty());
         QVERIFY(!page->progressDialog());

@@ -9,6 +9,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +20,31 @@ QByteArray newProgram(bool mac)
     return mac ? QByteArray("\xcf\xfa\xed\xfe") + "new program" : TestFiles::linuxProgram();
 }
 
+// The running program's ELF header with one field changed: its class, its byte order (the type
+// keeping its value) or its machine.
+QByteArray foreignElf(const QString &change)
+{
+    QByteArray program = TestFiles::linuxProgram();
+    if (change == QLatin1String("class")) {
+        program[4] = char(3 - program.at(4));
+    } else if (change == QLatin1String("byte order")) {
+        program[5] = char(3 - program.at(5));
+        std::swap(program[16], program[17]);
+    } else {
+        program[18] = char(program.at(18) ^ 0x40);
+    }
+    return program;
+}
+
+// The archive of one entry with the entry's unpacked size stated as size, in its local header and
+// in the central directory. (unzip writes what the entry holds all the same.)
+QByteArray understated(QByteArray zip, quint32 size)
+{
+    qToLittleEndian<quint32>(size, zip.data() + 22);
+    qToLittleEndian<quint32>(size, zip.data() + zip.lastIndexOf("PK\x01\x02") + 24);
+    return zip;
+}
+
 // Runs the installation's programs for real but hdiutil, which "mounts" the image's bundle by
 // writing it and "unmounts" it by removing it. The failingAt-th call of failing fails.
 class ShellRunner : public ProcessRunner
@@ -26,6 +52,7 @@ class ShellRunner : public ProcessRunner
 public:
     QString failing;
     int failingAt = 1;
+    qint64 programSize = 0; // the image's program grows to it (a hole) when given
     QStringList programs;
     QString unpackFolder;
     QFileDevice::Permissions unpackPermissions;
@@ -43,7 +70,10 @@ public:
         if (arguments.first() != QLatin1String("attach"))
             return QDir(bundle).removeRecursively() ? 0 : 1;
         const QString file = bundle + QStringLiteral("/Contents/MacOS/Quillomatrix");
-        return TestFiles::write(file, newProgram(true)) && QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner) ? 0 : 1;
+        return TestFiles::write(file, newProgram(true)) && (!programSize || QFile::resize(file, programSize))
+                       && QFile::setPermissions(file, QFile::permissions(file) | QFile::ExeOwner)
+                   ? 0
+                   : 1;
     }
     bool startDetached(const QString &, const QStringList &) override { return false; }
 };
@@ -63,11 +93,13 @@ class TestInstall : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(TestFiles::redirectTempFolder(path(QStringLiteral("tmp")))); }
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
+    void cleanup() { ResourcePackage::setRenamer({}); }
 
     // The new program replaces the installed one only when complete: whichever step fails, the old
     // one stays and nothing staged is left. The package is unpacked in a private folder that goes
     // afterwards (unless the image may still be mounted in it), and only within the bounds of a
-    // resource package; a program that is no regular file, or no program of the system, is refused.
+    // resource package; a program that is no regular file, over the size bound, or no program of the
+    // system (on Linux of another class, byte order or machine than the running one) is refused.
     void applicationUpdate_data()
     {
         QTest::addColumn<bool>("mac");
@@ -75,17 +107,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing");
         QTest::addColumn<int>("failingAt");
         QTest::addColumn<bool>("installed");
-        QTest::addColumn<QString>("content"); // of the packaged program; empty: a program of the system
+        QTest::addColumn<QString>("content"); // of the packaged program (macOS: the image's); empty: a program of the system
         QTest::newRow("linux") << false << "Quillomatrix" << QString() << 0 << true << QString();
         QTest::newRow("linux, program is junk") << false << "Quillomatrix" << QString() << 0 << false << "junk";
         QTest::newRow("linux, program is a link") << false << "Quillomatrix" << QString() << 0 << false << "link";
+        // (Refused with the package, which may unpack to no more.)
         QTest::newRow("linux, program oversized") << false << "Quillomatrix" << QString() << 0 << false << "oversized";
+        QTest::newRow("linux, program oversized, stated small") << false << "Quillomatrix" << QString() << 0 << false << "understated";
+        for (const char *change : {"class", "byte order", "machine"})
+            QTest::addRow("linux, program of another %s", change) << false << "Quillomatrix" << QString() << 0 << false << change;
         QTest::newRow("linux, no package") << false << QString() << QString() << 0 << false << QString();
         QTest::newRow("linux, no program in package") << false << "readme.txt" << QString() << 0 << false << QString();
         QTest::newRow("linux, copy fails") << false << "Quillomatrix" << "cp" << 1 << false << QString();
         QTest::newRow("linux, swap fails") << false << "Quillomatrix" << "mv" << 1 << false << QString();
         QTest::newRow("mac") << true << "Quillomatrix.dmg" << QString() << 0 << true << QString();
         QTest::newRow("mac, image stays mounted") << true << "Quillomatrix.dmg" << "hdiutil" << 2 << true << QString();
+        // The image's content is not held to the package's bounds.
+        QTest::newRow("mac, program oversized") << true << "Quillomatrix.dmg" << QString() << 0 << false << "oversized";
         QTest::newRow("mac, no image in package") << true << "readme.txt" << QString() << 0 << false << QString();
         QTest::newRow("mac, attach fails") << true << "Quillomatrix.dmg" << "hdiutil" << 1 << false << QString();
         QTest::newRow("mac, copy fails") << true << "Quillomatrix.dmg" << "cp" << 1 << false << QString();
@@ -105,32 +143,41 @@ private Q_SLOTS:
         const QString replaced = root + (mac ? QStringLiteral("/Applications/Quillomatrix.app") : QStringLiteral("/bin/Quillomatrix"));
         const QString program = mac ? replaced + QStringLiteral("/Contents/MacOS/Quillomatrix") : replaced;
         QVERIFY(TestFiles::write(program, "old"));
+        ShellRunner runner;
         TestFiles::ZipEntry entry{packaged, newProgram(mac)};
         if (content == QLatin1String("junk"))
             entry.data = QByteArray("\x01\x02junk").repeated(100);
         else if (content == QLatin1String("link"))
             entry = {packaged, QCoreApplication::applicationFilePath().toUtf8(), true};
-        else if (content == QLatin1String("oversized"))
+        else if (content == QLatin1String("oversized") && !mac)
             entry.data.append(QByteArray(ResourcePackage::MaxUnpackedBytes, '\0'));
-        QVERIFY(packaged.isEmpty() || TestFiles::writeZip(root + QStringLiteral("/update.zip"), {entry}));
+        else if (content == QLatin1String("oversized")) // the image's program (see ShellRunner)
+            runner.programSize = AppInstaller::MaxProgramBytes + 1;
+        else if (content == QLatin1String("understated"))
+            entry.data.append(QByteArray(AppInstaller::MaxProgramBytes, '\0'));
+        else if (!content.isEmpty())
+            entry.data = foreignElf(content);
+        const QString package = root + QStringLiteral("/update.zip");
+        QVERIFY(packaged.isEmpty() || TestFiles::writeZip(package, {entry}));
+        if (content == QLatin1String("understated"))
+            QVERIFY(TestFiles::write(package, understated(TestFiles::read(package), 1024)));
         const bool stillMounted = failing == QLatin1String("hdiutil") && failingAt == 2;
         if (!installed)
             expectWarning("安装更新失败");
         if (stillMounted)
             expectWarning("无法卸载");
 
-        ShellRunner runner;
         runner.failing = failing;
         runner.failingAt = failingAt;
         AppInstaller installer(runner, mac ? HostPlatform::MacOS : HostPlatform::Linux);
         installer.setProgramPath(program);
-        QCOMPARE(installer.install(root + QStringLiteral("/update.zip")), installed);
+        QCOMPARE(installer.install(package), installed);
         QCOMPARE(TestFiles::read(program), installed ? newProgram(mac) : QByteArray("old"));
         QCOMPARE(installer.installedProgram(), installed ? program : QString());
         QCOMPARE(installer.errorString().isEmpty(), installed);
         QVERIFY(QFileInfo(program).isExecutable() || !installed);
         QVERIFY(!QFileInfo::exists(replaced + QStringLiteral(".new")) && !QFileInfo::exists(replaced + QStringLiteral(".old")));
-        const bool unpacked = !packaged.isEmpty() && content != QLatin1String("link") && content != QLatin1String("oversized");
+        const bool unpacked = !packaged.isEmpty() && content != QLatin1String("link") && (content != QLatin1String("oversized") || mac);
         QCOMPARE(runner.unpackFolder.isEmpty(), !unpacked);
         if (unpacked) {
             QCOMPARE(QFileInfo(runner.unpackFolder).absolutePath(), path(QStringLiteral("tmp")));
@@ -158,45 +205,112 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(program + QStringLiteral(".new")));
     }
 
-    // A resource package replaces a half-filled folder from before whole; an unsafe or unusable one
-    // is refused, writing nothing anywhere.
+    // A resource package replaces a half-filled folder from before whole, also one holding a folder
+    // its owner may not write (as an older install left it), and a clean-up called meanwhile takes
+    // nothing of it. An unsafe or unusable package is refused, writing nothing anywhere; one that
+    // cannot be moved in puts the folder from before back whole, or leaves it for the next clean-up.
     void resourcePackage_data()
     {
         QTest::addColumn<QList<ZipEntry>>("entries"); // none: the sample package
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("trouble");
         const QString name = QStringLiteral("QuillHE104");
-        QTest::newRow("sample") << QList<ZipEntry>() << name;
-        QTest::newRow("parent folder") << QList<ZipEntry>{{"light/a.png", "a"}, {"../outside.txt", "evil"}} << name;
-        QTest::newRow("deep parent") << QList<ZipEntry>{{"light/../../../outside.txt", "evil"}} << name;
-        QTest::newRow("absolute") << QList<ZipEntry>{{path(QStringLiteral("pkg/outside.txt")), "evil"}} << name;
-        QTest::newRow("drive letter") << QList<ZipEntry>{{"C:/outside.txt", "evil"}} << name;
-        QTest::newRow("backslash") << QList<ZipEntry>{{"..\\outside.txt", "evil"}} << name;
-        QTest::newRow("symbolic link") << QList<ZipEntry>{{"link", "/etc", true}, {"light/a.png", "a"}} << name;
-        QTest::newRow("empty") << QList<ZipEntry>{{}} << name;
+        QTest::newRow("sample") << QList<ZipEntry>() << name << QString();
+        QTest::newRow("over a read-only folder") << QList<ZipEntry>() << name << "read-only";
+        QTest::newRow("cleared meanwhile") << QList<ZipEntry>() << name << "cleared";
+        QTest::newRow("moving in fails") << QList<ZipEntry>() << name << "moving in fails";
+        QTest::newRow("moving in and back fails") << QList<ZipEntry>() << name << "moving in and back fails";
+        QTest::newRow("parent folder") << QList<ZipEntry>{{"light/a.png", "a"}, {"../outside.txt", "evil"}} << name << QString();
+        QTest::newRow("deep parent") << QList<ZipEntry>{{"light/../../../outside.txt", "evil"}} << name << QString();
+        QTest::newRow("absolute") << QList<ZipEntry>{{path(QStringLiteral("pkg/outside.txt")), "evil"}} << name << QString();
+        QTest::newRow("drive letter") << QList<ZipEntry>{{"C:/outside.txt", "evil"}} << name << QString();
+        QTest::newRow("backslash") << QList<ZipEntry>{{"..\\outside.txt", "evil"}} << name << QString();
+        QTest::newRow("symbolic link") << QList<ZipEntry>{{"link", "/etc", true}, {"light/a.png", "a"}} << name << QString();
+        QTest::newRow("empty") << QList<ZipEntry>{{}} << name << QString();
         for (const QString &folder : {QString(), QStringLiteral(".."), QStringLiteral("../outside"), QStringLiteral("a/b")})
-            QTest::addRow("folder \"%s\"", qPrintable(folder)) << QList<ZipEntry>{{"light/a.png", "a"}} << folder;
+            QTest::addRow("folder \"%s\"", qPrintable(folder)) << QList<ZipEntry>{{"light/a.png", "a"}} << folder << QString();
     }
 
     void resourcePackage()
     {
         QFETCH(QList<ZipEntry>, entries);
         QFETCH(QString, folder);
+        QFETCH(QString, trouble);
         const QString archive = path(QStringLiteral("pkg/package.zip"));
         const QString data = path(QStringLiteral("pkg/data"));
         QVERIFY(QDir(data).removeRecursively() && TestFiles::write(data + QStringLiteral("/QuillHE104/stale.txt"), "stale"));
+        const QString readOnly = data + QStringLiteral("/QuillHE104/light");
+        if (trouble == QLatin1String("read-only"))
+            QVERIFY(TestFiles::write(readOnly + QStringLiteral("/old.png"), "old")
+                    && QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+        const bool backFails = trouble == QLatin1String("moving in and back fails");
+        int renames = 0; // aside, in, back
+        ResourcePackage::setRenamer([&](const QString &from, const QString &to) {
+            ++renames;
+            if (trouble == QLatin1String("cleared"))
+                ResourcePackage::clearStaging(data);
+            const bool fails = trouble.startsWith(QLatin1String("moving in")) && (renames == 2 || (backFails && renames == 3));
+            return !fails && QDir().rename(from, to);
+        });
         const bool sample = entries.isEmpty();
+        const bool installed = sample && !trouble.startsWith(QLatin1String("moving in"));
         QVERIFY(sample ? SampleResourcePackage::writeArchive(archive)
                        : TestFiles::writeZip(archive, entries.first().name.isEmpty() ? QList<ZipEntry>() : entries));
-        if (!sample)
+        if (!installed)
             expectWarning("资源包安装失败");
         QString error;
-        QCOMPARE(ResourcePackage::install(archive, data, folder, &error), sample);
-        QCOMPARE(error.isEmpty(), sample);
+        QCOMPARE(ResourcePackage::install(archive, data, folder, &error), installed);
+        QCOMPARE(error.isEmpty(), installed);
+        if (backFails) { // the folder stays aside, for the next clean-up
+            QVERIFY(!QFileInfo::exists(data + QStringLiteral("/QuillHE104")));
+            ResourcePackage::clearStaging(data);
+        }
         for (const QString &entry : SampleResourcePackage::entryNames())
-            QCOMPARE(QImage(data + QStringLiteral("/QuillHE104/") + entry).isNull(), !sample);
-        QCOMPARE(QFile::exists(data + QStringLiteral("/QuillHE104/stale.txt")), !sample);
+            QCOMPARE(QImage(data + QStringLiteral("/QuillHE104/") + entry).isNull(), !installed);
+        QCOMPARE(TestFiles::read(data + QStringLiteral("/QuillHE104/stale.txt")), installed ? QByteArray() : QByteArray("stale"));
         QCOMPARE(QDir(path(QStringLiteral("pkg"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"data", "package.zip"}));
         QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"QuillHE104"});
+    }
+
+    // What an install cut short left (its staging folder holding the unpacked package and the
+    // product folder moved aside) goes at the next install into the data folder or at start; the
+    // folder moved aside goes back whole when no product folder has taken its place.
+    void leftStaging_data()
+    {
+        QTest::addColumn<bool>("productFolder"); // one is in place
+        QTest::addColumn<bool>("byInstall");     // of another product; otherwise at start
+        QTest::newRow("product folder missing") << false << false;
+        QTest::newRow("product folder in place") << true << false;
+        QTest::newRow("product folder missing, at the next install") << false << true;
+    }
+
+    void leftStaging()
+    {
+        QFETCH(bool, productFolder);
+        QFETCH(bool, byInstall);
+        const QString data = path(QStringLiteral("left/") + QString::fromLatin1(QTest::currentDataTag()));
+        const QString staging = data + QStringLiteral("/.unpack-Ab12Cd");
+        const QString aside = staging + QStringLiteral("/replaced/QuillHE104");
+        QVERIFY(TestFiles::write(staging + QStringLiteral("/package/light/new.png"), "new")
+                && TestFiles::write(aside + QStringLiteral("/stale.txt"), "stale")
+                && TestFiles::write(aside + QStringLiteral("/light/old.png"), "old")
+                && QFile::setPermissions(aside + QStringLiteral("/light"), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(!productFolder || TestFiles::write(data + QStringLiteral("/QuillHE104/current.txt"), "current"));
+        if (byInstall) {
+            const QString archive = path(QStringLiteral("left/package.zip"));
+            QVERIFY(SampleResourcePackage::writeArchive(archive) && ResourcePackage::install(archive, data, QStringLiteral("QuillHE68")));
+        } else {
+            ResourcePackage::clearStaging(data);
+        }
+        QStringList expected{"QuillHE104"};
+        if (byInstall)
+            expected.append(QStringLiteral("QuillHE68"));
+        QCOMPARE(QDir(data).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), expected);
+        QStringList files;
+        for (QDirIterator it(data + QStringLiteral("/QuillHE104"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            files.append(QString::fromUtf8(TestFiles::read(it.next())));
+        files.sort();
+        QCOMPARE(files, productFolder ? QStringList{"current"} : (QStringList{"old", "stale"}));
     }
 
     void desktopExecQuoting_data()
