@@ -19,7 +19,7 @@ FileTransfer::~FileTransfer()
 {
     if (mReply) {
         mReply->disconnect(this);
-        mReply->abort();
+        abortReply();
         mReply->deleteLater();
         mReply = nullptr;
         mFile.close();
@@ -54,13 +54,22 @@ QString FileTransfer::start(const QUrl &url, const QString &filePath, qint64 max
     mWatch = new TransferWatch(mReply, maxBytes);
     connect(mReply, &QNetworkReply::downloadProgress, this, &FileTransfer::progress);
     connect(mReply, &QNetworkReply::readyRead, this, &FileTransfer::readAvailable);
-    connect(mReply, &QNetworkReply::finished, this, &FileTransfer::replyFinished);
+    // The first error the reply reports ends the transfer, as its end does: a body that fails to
+    // decompress reports one at once, but its reply finishes only once its read buffer is drained.
+    connect(mReply, &QNetworkReply::errorOccurred, this, &FileTransfer::replyEnded);
+    connect(mReply, &QNetworkReply::finished, this, &FileTransfer::replyEnded);
     return QString();
 }
 
 void FileTransfer::cancel()
 {
-    if (mReply)
+    abortReply();
+}
+
+void FileTransfer::abortReply()
+{
+    // A reply that reported an error is over; aborting it would report a second one.
+    if (mReply && mReply->error() == QNetworkReply::NoError)
         mReply->abort();
 }
 
@@ -78,23 +87,34 @@ bool FileTransfer::store(const QByteArray &data)
 
 void FileTransfer::readAvailable()
 {
-    if (!mReply || mWriteFailed)
+    QNetworkReply *reply = mReply;
+    if (!reply || mWriteFailed)
         return;
-    if (!store(mReply->readAll()) && mReply) {
+    const QByteArray data = reply->readAll();
+    // Reading may have ended the transfer: a body that fails to decompress reports so from inside.
+    if (mReply != reply)
+        return;
+    if (!store(data) && mReply) {
         // A full disk: the transfer cannot succeed any more.
         mWriteFailed = true;
         mReply->abort();
     }
 }
 
-void FileTransfer::replyFinished()
+void FileTransfer::replyEnded()
 {
     QNetworkReply *reply = mReply;
     if (!reply)
         return;
+    // The end is taken once. Reading the rest of a compressed body may still report an error: it
+    // is taken from the reply below.
+    reply->disconnect(this);
 
-    if (!mWriteFailed && reply->error() == QNetworkReply::NoError && (!store(reply->readAll()) || !mFile.flush()))
-        mWriteFailed = true;
+    if (!mWriteFailed && reply->error() == QNetworkReply::NoError) {
+        const QByteArray rest = reply->readAll();
+        if (reply->error() == QNetworkReply::NoError && (!store(rest) || !mFile.flush()))
+            mWriteFailed = true;
+    }
     QString failure;
     if (mWriteFailed)
         failure = QStringLiteral("Cannot write file");
@@ -111,7 +131,6 @@ void FileTransfer::replyFinished()
         mFile.remove();
 
     const auto release = [this, reply] {
-        reply->disconnect(this);
         reply->deleteLater();
         mReply = nullptr;
         mWatch = nullptr;

@@ -12,8 +12,8 @@ class TransferWatch;
 
 // One GET request written into a local file as the data arrive, its MD5 digest taken on the way:
 // the common work of the two downloaders. A transfer that brings too little for too long (see
-// TransferWatch), more than its bound or more than it announced fails, and a transfer that fails
-// leaves no file behind. One transfer at a time.
+// TransferWatch), more than its bound or more than it announced fails, as does one whose reply
+// reports an error, at once; a transfer that fails leaves no file behind. One transfer at a time.
 class FileTransfer : public QObject
 {
     Q_OBJECT
@@ -45,7 +45,10 @@ Q_SIGNALS:
 
 private:
     void readAvailable();
-    void replyFinished();
+    // The reply finished, or reported an error.
+    void replyEnded();
+    // Aborts the reply unless it is over.
+    void abortReply();
     // Writes data to the file and into the digest; false when the file refused it.
     bool store(const QByteArray &data);
 

@@ -17,6 +17,8 @@ TransferWatch::TransferWatch(QNetworkReply *reply, qint64 maxBytes)
     reply->setReadBufferSize(ReadBufferBytes);
     connect(reply, &QNetworkReply::metaDataChanged, this, &TransferWatch::checkAnnouncedLength);
     connect(reply, &QNetworkReply::finished, mTimer, &QTimer::stop);
+    // A reply that reported an error is over, whether or not it has finished: its owner ends it.
+    connect(reply, &QNetworkReply::errorOccurred, mTimer, &QTimer::stop);
     connect(mTimer, &QTimer::timeout, this, &TransferWatch::checkRate);
     mTimer->start(window());
 }
@@ -78,6 +80,7 @@ void TransferWatch::stop(Outcome outcome)
 {
     mOutcome = outcome;
     mTimer->stop();
-    if (mReply->isRunning())
+    // Aborting a reply that reported an error would report a second one.
+    if (mReply->isRunning() && mReply->error() == QNetworkReply::NoError)
         mReply->abort();
 }

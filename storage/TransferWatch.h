@@ -8,7 +8,8 @@ class QTimer;
 // not begin within a window (a server that never answers, after a redirect as well), or whose body
 // then brings fewer than MinBytesPerWindow bytes within a window (or less than what is left of the
 // length it announced: it stalls or trickles), is aborted, and so is one that announces or brings more
-// than its bound, or more than the length it announced. The watch is a child of the reply.
+// than its bound, or more than the length it announced. A reply that reported an error is left to
+// its owner, which ends the transfer at once. The watch is a child of the reply.
 class TransferWatch : public QObject
 {
     Q_OBJECT

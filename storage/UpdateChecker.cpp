@@ -21,18 +21,24 @@ void UpdateChecker::checkForUpdate(const QUrl &url)
     QNetworkReply *reply = mManager->get(QNetworkRequest(url));
     auto *watch = new TransferWatch(reply, DownloadLimits::VersionDescription);
     auto body = std::make_shared<QByteArray>();
-    connect(reply, &QNetworkReply::readyRead, this, [reply, watch, body] {
+    // Reading a compressed body may report an error from inside; the check has ended then.
+    const auto read = [reply, watch, body] {
         const QByteArray data = reply->readAll();
-        if (watch->take(data.size()))
+        if (reply->error() == QNetworkReply::NoError && watch->take(data.size()))
             body->append(data);
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, watch, body] {
-        // An aborted reply is closed: nothing is left to read.
-        const QByteArray rest = reply->isOpen() ? reply->readAll() : QByteArray();
-        if (watch->take(rest.size()))
-            body->append(rest);
+    };
+    connect(reply, &QNetworkReply::readyRead, this, read);
+    // The first error the reply reports ends the check, as its end does: a body that fails to
+    // decompress reports one at once, but its reply finishes only once its read buffer is drained.
+    const auto end = [this, reply, watch, body, read] {
+        reply->disconnect(this);
+        // A reply that failed or was aborted has nothing left to give.
+        if (reply->error() == QNetworkReply::NoError)
+            read();
         replyFinished(reply, *body, watch->outcome() == TransferWatch::Outcome::TooLarge);
-    });
+    };
+    connect(reply, &QNetworkReply::errorOccurred, this, end);
+    connect(reply, &QNetworkReply::finished, this, end);
 }
 
 VersionInfo UpdateChecker::versionInfo() const

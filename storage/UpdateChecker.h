@@ -20,7 +20,7 @@ Q_DECLARE_METATYPE(VersionInfo)
 // Fetches a version description file from the update server and turns it into a VersionInfo.
 // Each check is a request of its own; several may be in flight. A reply longer than
 // DownloadLimits::VersionDescription is an invalid one; a check that brings too little for too
-// long fails (see TransferWatch).
+// long fails (see TransferWatch), and one whose reply reports an error fails with it at once.
 class UpdateChecker : public QObject
 {
     Q_OBJECT
