@@ -48,6 +48,8 @@ public:
     // unless it has gone by then.
     void setOtherWorkCheck(std::function<bool()> busy);
     void takeKeptRead();
+    // The link refused a write while the work ran: a kept read would fail at once, and is not made.
+    void dropKeptRead() { mReadKept = false; }
     // Closes the link. The read under way (its box with it) and a kept read were for the keyboard
     // on it: both go without a word.
     void closeLink();

@@ -12,6 +12,7 @@
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
 #include "model/ToolTipUtil.h"
+#include "pages/common/PageDialogs.h"
 #include "pages/keys/HighKeyForm.h"
 #include "pages/keys/KeySetForm.h"
 #include "pages/keys/LightSetForm.h"
@@ -267,6 +268,9 @@ void MainWindow::releaseDevice()
     // An import cut short here has not told its end: it failed.
     const bool importCut = mImportConfig;
     const bool requestAwaited = mBusyHolders.contains(this);
+    // A dialog of a page asks about the keyboard that goes: it closes as cancelled, and its caller,
+    // which goes on once this has ended, sends nothing and reads nothing of the emptied model.
+    PageDialogs::cancelAll();
     mDeviceForm->closeLink();
     stopWorkers();
     // An export runs on its copy of the model: it goes on with its dialog and tells its result.

@@ -89,9 +89,10 @@ protected:
     void changeEvent(QEvent *event) override;
 
     // Ends everything that relies on the connected keyboard, in an order that leaves no worker
-    // and no dialog behind a reset model: the device link is closed, the workers are stopped,
-    // the progress dialog is closed, and only then is the keyboard model emptied. An import cut
-    // short says it failed; an export, which needs the keyboard no more, runs on to its result.
+    // and no dialog behind a reset model: the pages' dialogs close as cancelled, the device link
+    // is closed, the workers are stopped, the progress dialog is closed, and only then is the
+    // keyboard model emptied. An import cut short says it failed; an export, which needs the
+    // keyboard no more, runs on to its result.
     void releaseDevice();
     // Stops the workers that rely on the keyboard, the profile re-read and the import: each is
     // disconnected from the window and, when it runs a thread, that thread is waited for before it

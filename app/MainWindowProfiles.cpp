@@ -445,8 +445,11 @@ void MainWindow::import_config_result(bool status, int value)
     }
     showToast(tr("导入配置失败"));
     // Part of the file may have reached the keyboard: show what it really holds now, unless it has
-    // gone or can no longer be written to (a read would fail at once and cover this notice).
-    if (keyboardWritten && value != UsbCommunicateUtil::ErrorWrite && mDeviceForm->keyboardReachable())
+    // gone or can no longer be written to (a read would fail at once and cover this notice). Nor
+    // is a wireless keyboard's read kept meanwhile made then.
+    if (value == UsbCommunicateUtil::ErrorWrite)
+        mDeviceForm->dropKeptRead();
+    else if (keyboardWritten && mDeviceForm->keyboardReachable())
         synchConfiguration();
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 // Modal dialogs, message boxes and file dialogs of the pages go through here, so that a test can
 // answer them without a modal loop: it installs a runner or a prompter, the program never does.
+//
+// What runs through here is listed while it runs, so that all of it can be closed at once when
+// the keyboard the pages work on goes (cancelAll): a caller then gets a cancelled answer, and acts
+// on nothing but an accepted one.
 
 #include <QMessageBox>
 #include <QString>
@@ -33,6 +37,12 @@ public:
                     const QString &yesText, const QString &noText);
     static QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
     static QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
+
+    // Closes every dialog, message box and file dialog running through here as cancelled, the
+    // innermost first: exec gives Rejected, message Cancel, ask false and the file dialogs an empty
+    // path, whatever the dialog itself ends with. Each caller goes on once this has returned and
+    // the loops it nests in have ended.
+    static void cancelAll();
 
     // Replacements for tests; an empty function restores the real dialogs.
     static void setDialogRunner(DialogRunner runner);

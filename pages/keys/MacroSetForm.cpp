@@ -9,6 +9,7 @@
 #include "widgets/ChosenButton.h"
 #include "widgets/QToastBox.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QGridLayout>
@@ -21,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <memory>
 
@@ -77,6 +79,7 @@ MacroSetForm::MacroSetForm(QWidget *parent) : QWidget(parent)
     for (int i = 0; i < MacroCount; ++i)
         connect(mMacroButtons[i], &QToolButton::clicked, this, [this, i] { selectMacro(i); });
     mKeyContentEdit->installEventFilter(this);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &MacroSetForm::focusWindowChanged);
     if (gUsbCommunicateUtil) {
         UsbCommunicateUtil *protocol = gUsbCommunicateUtil.data();
         connect(protocol, &UsbCommunicateUtil::usb_communicate_error, this, &MacroSetForm::usb_communicate_error);
@@ -417,6 +420,40 @@ bool MacroSetForm::eventFilter(QObject *watched, QEvent *event)
     if (watched == mKeyContentEdit && event->type() == QEvent::MouseButtonPress)
         setKeyEditing(!mSelectLabel);
     return QWidget::eventFilter(watched, event);
+}
+
+void MacroSetForm::focusWindowChanged(QWindow *focused)
+{
+    if (mOtherWindow)
+        disconnect(mOtherWindow, nullptr, this, nullptr);
+    mOtherWindow = nullptr;
+    if (!focused || !mSelectLabel || focused == window()->windowHandle())
+        return;
+    mOtherWindow = focused;
+    // Another window of the program (a file dialog, a progress dialog) takes the focus while the
+    // box waits. When it closes, the window system may hand the focus to no window at all, and
+    // the next key would reach nobody: the page's window takes the focus back then.
+    connect(focused, &QWindow::visibleChanged, this, [this, focused](bool visible) {
+        if (!visible && QGuiApplication::focusWindow() == focused)
+            QMetaObject::invokeMethod(this, &MacroSetForm::takeFocusBack, Qt::QueuedConnection);
+    });
+}
+
+void MacroSetForm::takeFocusBack()
+{
+    // Not once another window of the program has the focus (the next dialog), the box has stopped
+    // waiting or the page has gone.
+    const QWindow *focused = QGuiApplication::focusWindow();
+    if (!mSelectLabel || !isVisible() || (focused && focused->isVisible()))
+        return;
+    // A dialog still open under the one that closed takes the focus first; its closing is
+    // watched in turn.
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+        modal->activateWindow();
+        return;
+    }
+    window()->activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void MacroSetForm::on_keyDownBtn_clicked()

@@ -7,7 +7,8 @@
 //
 // While recording, the page holds the application's keyboard grab, so that every key (Tab and
 // the other focus keys too) is recorded. Every way out of the page ends the recording and gives
-// the grab back: the page being left or hidden, the window losing focus.
+// the grab back: the page being left or hidden, the window losing focus. A box waiting for a
+// step's key gets the focus back when a dialog of the program that took it closes.
 
 #include "model/KeyboardRecords.h"
 
@@ -25,6 +26,7 @@ class QListWidget;
 class QListWidgetItem;
 class QMacroItemWidget;
 class QToolButton;
+class QWindow;
 
 class MacroSetForm : public QWidget
 {
@@ -75,6 +77,8 @@ private Q_SLOTS:
     void on_keyUpBtn_clicked();
     void macroItemDelete(QListWidgetItem *item);
 
+    void focusWindowChanged(QWindow *focused);
+
     void usb_communicate_error(uchar source, uchar order, int error);
     void usb_receive_set_macro_config(uchar source, int current, int total, uchar index);
     void usb_receive_del_macro_config(uchar source, int current, int total, uchar index);
@@ -104,6 +108,9 @@ private:
     // The page is left or hidden: recording and key editing end.
     void leavePage();
     void releaseGrab();
+    // A dialog of the program that had the focus closed while the box waits for a key: the page's
+    // window takes the focus back, unless another window of the program has it.
+    void takeFocusBack();
 
     void recordPress(QKeyEvent *event);
     void recordRelease(QKeyEvent *event);
@@ -138,6 +145,8 @@ private:
     QPointer<QMacroItemWidget> mLastMacroItem;
     QPointer<QMacroItemWidget> mCurrentMacroItem;
     QPointer<QLabel> mSelectLabel;
+    // The window of the program other than the page's that has the focus, watched for closing.
+    QPointer<QWindow> mOtherWindow;
     MacroList mMacroList;
     // Held keys in the order they went down.
     QList<HeldKey> mPressKeySet;

@@ -13,7 +13,13 @@
 #include "emulator/SampleProductDatabase.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/common/KeyTile.h"
+#include "pages/keys/HighKeyForm.h"
+#include "pages/keys/QHighKeyAddWidget.h"
+#include "pages/keys/QHighKeyboardWidget.h"
+#include "pages/keys/QInputKeyboardWidget.h"
 #include "pages/keys/QRsAddDialog.h"
+#include "pages/keys/QRsoKeyboardWidget.h"
 #include "pages/tuning/OtherSetForm.h"
 #include "protocol/UsbCommunicateUtil.h"
 #include "tests/support/TestFiles.h"
@@ -26,6 +32,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -78,6 +85,35 @@ void fillModel()
     for (const QString &name : {QStringLiteral("Profile 1"), QStringLiteral("Profile 2")})
         gKeyboardConfig->keyboardConfigList.append(QSharedPointer<KEYBOARD_CONFIG_INFO>(new KEYBOARD_CONFIG_INFO{0, name}));
     gKeyboardConfig->currentConfigIndex = 1;
+}
+
+// Clicks the first tile of a picture that takes a click and is not picked already.
+bool clickEnabledTile(const KeyboardPicture *picture)
+{
+    for (KeyTile *tile : picture->findChildren<KeyTile *>()) {
+        if (tile->isVisible() && tile->isEnabled() && !tile->isSelected()) {
+            QTest::mouseClick(tile, Qt::LeftButton);
+            return true;
+        }
+    }
+    return false;
+}
+
+// What the user does in a dialog before the keyboard goes: a key for a slot label, a second key
+// on the picture ("pair"), a file name typed, or nothing.
+void fillDialog(QDialog *dialog, const QString &filled)
+{
+    if (filled == QLatin1String("pair")) {
+        QVERIFY(clickEnabledTile(dialog->findChild<QRsoKeyboardWidget *>()));
+        QVERIFY(AppFixture::child(dialog, "saveBtn")->isEnabled());
+    } else if (filled == QLatin1String("fileNameEdit")) {
+        AppFixture::type(AppFixture::child(dialog, "fileNameEdit"), QStringLiteral("profile.aaa"));
+    } else if (!filled.isEmpty()) {
+        auto *slot = AppFixture::child<QLabel>(dialog, filled.toLatin1().constData());
+        QTest::mouseClick(slot, Qt::LeftButton);
+        QVERIFY(clickEnabledTile(dialog->findChild<QInputKeyboardWidget *>()));
+        QVERIFY(!slot->text().isEmpty());
+    }
 }
 
 // Starts the new program in this process, as far as main() looks for a running instance.
@@ -192,33 +228,60 @@ private Q_SLOTS:
         QVERIFY(gBootFirewareScreenFlag);
     }
 
-    void promptStaysForTheProgramsOwnDialog_data()
+    void promptFollowsItsWidgetsWindow_data()
     {
+        QTest::addColumn<bool>("inRsDialog"); // the prompt's widget: in an RS dialog, else in the main window
         QTest::addColumn<QString>("then");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("the dialog in front") << "" << true;
-        QTest::newRow("the program minimized") << "minimize" << false;
-        QTest::newRow("another program in front") << "elsewhere" << false;
+        QTest::newRow("main window, a message box in front") << false << "message box" << false;
+        QTest::newRow("main window, the message box gone") << false << "message box gone" << true;
+        QTest::newRow("main window, a progress box in front") << false << "progress box" << false;
+        QTest::newRow("RS dialog in front") << true << "" << true;
+        QTest::newRow("RS dialog, the program minimized") << true << "minimize" << false;
+        QTest::newRow("RS dialog, another program in front") << true << "elsewhere" << false;
     }
 
-    // An RS dialog shows its prompt when it opens and keeps it while it is in front of the main
-    // window; the prompt goes when the program is minimized or another program comes in front.
-    void promptStaysForTheProgramsOwnDialog()
+    // The prompt shows while the window that holds its widget is the active window: an RS dialog
+    // keeps its own prompt, while the main window's prompt goes under any other window, the
+    // program's own boxes included, and comes back when the main window is active again.
+    void promptFollowsItsWidgetsWindow()
     {
+        QFETCH(bool, inRsDialog);
         QFETCH(QString, then);
         QFETCH(bool, shown);
         mWindow->show();
         QVERIFY(QTest::qWaitForWindowActive(mWindow.get()));
+        const auto bringToFront = [](QWidget *window) {
+            window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+        };
         QRsAddDialog dialog(KeyboardConfigUtil::NoItem, 0, mWindow.get());
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.show();
-        dialog.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
-        QVERIFY(!mWindow->isActiveWindow());
-        if (then == QLatin1String("minimize"))
+        QMessageBox box(QMessageBox::Information, QString(), QStringLiteral("box"), QMessageBox::Ok, mWindow.get());
+        QProgressDialog progress(QStringLiteral("progress"), QString(), 0, 0, mWindow.get());
+        if (inRsDialog) {
+            dialog.setWindowModality(Qt::ApplicationModal);
+            dialog.show();
+            bringToFront(&dialog);
+            QVERIFY(!mWindow->isActiveWindow());
+        } else {
+            gCustomToolTip->showTip(QStringLiteral("tip"), child("settingButton"));
+            QVERIFY(gCustomToolTip->isVisible());
+        }
+        if (then == QLatin1String("minimize")) {
             mWindow->showMinimized();
-        else if (then == QLatin1String("elsewhere"))
+        } else if (then == QLatin1String("elsewhere")) {
             QApplication::setActiveWindow(nullptr);
+        } else if (then.startsWith(QLatin1String("message box"))) {
+            box.show();
+            bringToFront(&box);
+            if (then.endsWith(QLatin1String("gone"))) {
+                box.close();
+                bringToFront(mWindow.get());
+            }
+        } else if (then == QLatin1String("progress box")) {
+            progress.show();
+            bringToFront(&progress);
+        }
         QCOMPARE(gCustomToolTip->isVisible(), shown);
         QCOMPARE(gCustomToolTip->getText().isEmpty(), false);
     }
@@ -315,6 +378,84 @@ private Q_SLOTS:
         QCOMPARE(gUsbCommunicateUtil->checkCommunicateState(), to != Unplugged && to != MainWindow::FirewarePage);
         if (to < 0)
             QVERIFY(mWindow->pageIndex() == MainWindow::DevicePage && child<QRadioButton>("main_usb_radio")->isChecked());
+    }
+
+    // The keyboard goes while a dialog of a keyboard page is open: as the window goes back to the
+    // device page the dialog closes as cancelled. Nothing more is written to the keyboard and no
+    // notice or message is drawn from the emptied model.
+    void pageDialogsCloseWhenTheKeyboardGoes_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("opener"); // a kind button of the advanced-key page, else the button clicked
+        QTest::addColumn<QString>("filled"); // a slot label given a key, "pair" for a second key, a text field
+        const int highKeys = MainWindow::HighKeyPage;
+        QTest::newRow("TGL") << highKeys << "tglBtn" << "triggerLabel";
+        QTest::newRow("MT") << highKeys << "mtBtn" << "singleLabel";
+        QTest::newRow("DKS") << highKeys << "dksBtn" << "oneLabel";
+        QTest::newRow("RS") << highKeys << "rsBtn" << "pair";
+        QTest::newRow("OKS") << highKeys << "oksBtn" << "pair";
+        QTest::newRow("SOCD") << highKeys << "socdBtn" << "pair";
+        QTest::newRow("factory reset question") << int(MainWindow::OtherPage) << "resetBtn" << QString();
+        QTest::newRow("import file dialog") << int(MainWindow::KeyPage) << "importButton" << "fileNameEdit";
+    }
+
+    void pageDialogsCloseWhenTheKeyboardGoes()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, opener);
+        QFETCH(QString, filled);
+        connectKeyboard();
+        mWindow->show();
+        goTo(index);
+        // The dialog runs its own modal loop: the steps inside it run from timers.
+        QPointer<QDialog> dialog;
+        bool closed = false;
+        int written = -1; // writes to the keyboard's interface after the unplug
+        QStringList shown; // notices and messages after the unplug
+        QTimer sweep; // whatever else comes up modally is noted and closed
+        connect(&sweep, &QTimer::timeout, this, [&] {
+            auto *other = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!other || other == dialog)
+                return;
+            auto *box = qobject_cast<QMessageBox *>(other);
+            shown << (box ? box->text() : other->windowTitle());
+            other->reject();
+        });
+        QTimer act;
+        connect(&act, &QTimer::timeout, this, [&] {
+            dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            act.stop();
+            fillDialog(dialog, filled);
+            const int writes = EmulatedHidBus::instance().writeCount(mApp.path());
+            mApp.unplug();
+            notice("deviceDisconnected");
+            sweep.start(20);
+            closed = QTest::qWaitFor([&] { return !dialog || !dialog->isVisible(); }, kWaitMs);
+            QTest::qWait(100); // anything its caller would do
+            if (dialog) {
+                shown << TestFiles::toastTexts(dialog);
+                dialog->reject(); // as the user would, at last
+            }
+            written = EmulatedHidBus::instance().writeCount(mApp.path()) - writes;
+        });
+        act.start(20);
+        if (index == MainWindow::HighKeyPage) {
+            auto *page = qobject_cast<HighKeyForm *>(gStackedWidget->currentWidget());
+            QTest::mouseClick(AppFixture::child(page, opener.toLatin1().constData()), Qt::LeftButton);
+            QVERIFY(clickEnabledTile(page->keyboard()));
+            QTest::mouseClick(page->findChild<QHighKeyAddWidget *>(), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(child(opener.toLatin1().constData()), Qt::LeftButton);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(written >= 0 && !QApplication::activeModalWidget(), kWaitMs);
+        QVERIFY(closed);
+        QCOMPARE(written, 0);
+        QCOMPARE(page(), int(MainWindow::DevicePage));
+        QTest::qWait(100);
+        shown << TestFiles::toastTexts(mWindow.get());
+        QCOMPARE(shown, QStringList());
     }
 
     // The profile list shows the keyboard's profiles. A rename carries at most 28 bytes of UTF-8:

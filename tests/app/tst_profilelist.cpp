@@ -7,6 +7,7 @@
 
 #include "app/MainWindow.h"
 #include "emulator/EmulatedIdentityCommands.h"
+#include "emulator/EmulatedKeyBlocks.h"
 #include "emulator/EmulatedProfileCommands.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
@@ -184,23 +185,35 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("order");
         QTest::addColumn<int>("fault"); // a ReplyFault kind for every send of the request
+        QTest::addColumn<bool>("carriedOut"); // the keyboard carries out what it answers
         QTest::addColumn<QString>("toast");
+        const int rename = EmulatedProfileCommands::RenameProfile;
         const QString renameFailed = QStringLiteral("设置配置表信息失败！");
-        QTest::newRow("switch unanswered") << int(EmulatedProfileCommands::SwitchProfile) << int(ReplyFault::Ignore) << QString();
+        QTest::newRow("switch unanswered") << int(EmulatedProfileCommands::SwitchProfile) << int(ReplyFault::Ignore) << true << QString();
         // The keyboard renames, but answers with another code: the name it holds is the typed one.
-        QTest::newRow("rename answered wrongly") << int(EmulatedProfileCommands::RenameProfile) << int(ReplyFault::WrongCode) << QString();
-        QTest::newRow("rename unanswered") << int(EmulatedProfileCommands::RenameProfile) << int(ReplyFault::Ignore) << renameFailed;
-        QTest::newRow("add unanswered") << int(EmulatedProfileCommands::AddProfile) << int(ReplyFault::Ignore)
+        QTest::newRow("rename answered wrongly") << rename << int(ReplyFault::WrongCode) << true << QString();
+        // It answers with another code and keeps the old name: the list shows the old name again.
+        QTest::newRow("rename answered wrongly, not carried out") << rename << int(ReplyFault::WrongCode) << false << renameFailed;
+        QTest::newRow("rename unanswered") << rename << int(ReplyFault::Ignore) << true << renameFailed;
+        QTest::newRow("add unanswered") << int(EmulatedProfileCommands::AddProfile) << int(ReplyFault::Ignore) << true
                                         << QStringLiteral("增加配置表失败！");
     }
     void failedRequestLeavesTheKeyboardFree()
     {
         QFETCH(int, order);
         QFETCH(int, fault);
+        QFETCH(bool, carriedOut);
         QFETCH(QString, toast);
         gUsbCommunicateUtil->setReplyInterval(50);
         const int otherCode = EmulatedIdentityCommands::GetWholeParam | 0x80;
         mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Kind(fault), otherCode, order | 0x80, UsbCommunicateUtil::MaxSends});
+        if (!carriedOut) {
+            mApp.keyboard().setHandler(uchar(order), [](EmulatedKeyboardState &, const KeyboardRequest &request,
+                                                         KeyboardReplies &replies) {
+                EmulatedKeyBlocks::confirmFrame(request, replies);
+            });
+        }
+        const QStringList before = keyboardNames();
         if (order == EmulatedProfileCommands::SwitchProfile)
             select(1);
         else if (order == EmulatedProfileCommands::RenameProfile)
@@ -214,6 +227,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         verifyAgreement();
+        if (!carriedOut)
+            QCOMPARE(listNames(), before);
 
         EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
         QTRY_COMPARE_WITH_TIMEOUT(selectedRow(), 2, kWaitMs);
@@ -426,6 +441,8 @@ private Q_SLOTS:
         // The re-read after a profile notice, its request replaced by a page's, then the link anew.
         QTest::newRow("read replaced, device page entered") << int(ReplacedRead) << false << int(DevicePageEntered) << QStringList{} << 2;
         QTest::newRow("import, keyboard pulled out") << int(Import) << false << int(PulledOut) << QStringList{importFailed} << 0;
+        QTest::newRow("import, keyboard pulled out, a read kept") << int(Import) << true << int(PulledOut)
+                                                                  << QStringList{importFailed} << 0;
         QTest::newRow("export, unplugged") << int(Export) << false << int(Unplugged) << QStringList{"写入配置成功"} << 0;
         QTest::newRow("import, unplugged") << int(Import) << true << int(Unplugged) << QStringList{importFailed} << 0;
         QTest::newRow("import, link type changed") << int(Import) << true << int(LinkTypeChanged)
@@ -445,6 +462,14 @@ private Q_SLOTS:
         const int readsBefore = this->reads();
         QElapsedTimer started;
         started.start();
+        const auto keepRead = [this] {
+            EmulatedProfileCommands::sendNotice(mApp.path(), 128, QByteArray("\x03\x01", 2));
+        };
+        // The export's progress dialog when the window has acted on the unplug, and the notices
+        // shown when the dialog went.
+        QObject watch;
+        bool dialogAfterUnplug = false;
+        QStringList noticesAtClose;
         if (work == MissedAdd) {
             mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedProfileCommands::AddProfile | 0x80, 1});
             click("addButton");
@@ -455,6 +480,17 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(this->reads(), readsBefore + 1, kWaitMs);
             gUsbCommunicateUtil->usb_get_product_info(UsbCommunicateUtil::SourceKeyPage, false);
         } else if (work == Export) {
+            connect(gStackedWidget, &QStackedWidget::currentChanged, &watch, [&](int index) {
+                QProgressDialog *dialog = mWindow->progressDialog();
+                if (index != MainWindow::DevicePage || !dialog)
+                    return;
+                dialogAfterUnplug = dialog->isVisible() && toasts().isEmpty();
+                connect(dialog, &QObject::destroyed, &watch, [&] { noticesAtClose = toasts(); });
+            });
+            // The unplug is noticed as the export starts: the window acts on it after its settle
+            // time, before the export's worker, started after as long a pause, has run.
+            mApp.unplug();
+            QMetaObject::invokeMethod(mWindow.get(), "deviceDisconnected", Q_ARG(QString, QString()));
             mFiles = {file};
             click("exportButton");
         } else if (event == PulledOut) {
@@ -464,6 +500,8 @@ private Q_SLOTS:
             EmulatedHidBus::instance().setFaults(mApp.path(), faults);
             mFiles = {file};
             click("importButton");
+            if (kept) // before the writes begin
+                keepRead();
             QTRY_VERIFY_WITH_TIMEOUT(toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
         } else {
             // Its answer is held back well within the reply time-out, for as long as the events take.
@@ -474,14 +512,16 @@ private Q_SLOTS:
             click("importButton");
             QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), 1, kWaitMs);
         }
-        if (kept) {
-            EmulatedProfileCommands::sendNotice(mApp.path(), 128, QByteArray("\x03\x01", 2));
+        if (kept && event != PulledOut) {
+            keepRead();
             QTest::qWait(100);
         }
 
         switch (event) {
         case Unplugged:
         case PulledOut:
+            if (work == Export)
+                break; // gone already
             mApp.unplug();
             QMetaObject::invokeMethod(mWindow.get(), "deviceDisconnected", Q_ARG(QString, QString()));
             break;
@@ -504,6 +544,10 @@ private Q_SLOTS:
             verifyAgreement();
         else if (event == Unplugged || event == PulledOut)
             QVERIFY(gStackedWidget->currentIndex() == MainWindow::DevicePage && !gKeyboardConfig->productInfo);
+        if (work == Export) {
+            QVERIFY(dialogAfterUnplug);
+            QCOMPARE(noticesAtClose, notices);
+        }
     }
 
     // Closing the window during an import or a keyboard read ends it: nothing more reaches the keyboard.

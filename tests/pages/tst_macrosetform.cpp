@@ -1,12 +1,15 @@
 // The macro page against the emulated keyboard, with a clock the test moves and key events built
 // by hand (native scan codes of X11, auto-repeat, keypad) delivered to the window as the window
 // system delivers them. Recording gives exact steps and times, editing changes one step, saving
-// and clearing reach the keyboard and the model only with the keyboard's answer, and every way
-// out of the page gives the keyboard grab back.
+// and clearing reach the keyboard and the model only with the keyboard's answer, every way out
+// of the page gives the keyboard grab back, and a step's key box still waiting after a dialog of
+// the program closed takes the next key.
 
 #include "model/KeyboardConfigUtil.h"
+#include "pages/common/PageDialogs.h"
 #include "pages/keys/MacroSetForm.h"
 #include "tests/pages/PageRig.h"
+#include "widgets/QModalProgressDialog.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -377,6 +380,45 @@ private Q_SLOTS:
         QTRY_VERIFY(!page->isRecording());
         play("+B -B -A");
         QCOMPARE(written(page->steps()), QStringLiteral("+1:04:1 -1:04:1"));
+    }
+
+    void keyBoxWaitsThroughADialog_data()
+    {
+        QTest::addColumn<bool>("fileDialog"); // else a progress dialog
+        QTest::newRow("file dialog cancelled") << true;
+        QTest::newRow("progress dialog closed") << false;
+    }
+
+    // A dialog of the program takes the focus while a box waits for a step's key, and closes: the
+    // window system hands the next key to the page's window, and the box takes it.
+    void keyBoxWaitsThroughADialog()
+    {
+        QFETCH(bool, fileDialog);
+        open();
+        auto *list = child<QListWidget>("macroListWidget");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
+        if (fileDialog) {
+            PageDialogs::setFilePrompter({}); // the real dialog, cancelled with Escape from its own loop
+            QTimer cancel;
+            connect(&cancel, &QTimer::timeout, this, [] {
+                if (QWidget *dialog = QApplication::activeModalWidget(); dialog && dialog->isActiveWindow())
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+            cancel.start(20);
+            QCOMPARE(PageDialogs::openFileName(page, QStringLiteral("选择配置文件"), QString(), QStringLiteral("*.aaa")),
+                     QString());
+        } else {
+            QPointer<QProgressDialog> progress = new QModalProgressDialog(QStringLiteral("导出配置中......"));
+            const QPointer<QProgressDialog> shown = progress;
+            QVERIFY(QTest::qWaitForWindowActive(progress));
+            QModalProgressDialog::release(progress);
+            QTRY_VERIFY(!shown);
+        }
+        QTRY_COMPARE(QGuiApplication::focusWindow(), rig->stack().windowHandle());
+        play("+A -A");
+        QCOMPARE(child<QLabel>("keyContentEdit")->text(), QStringLiteral("A"));
+        QCOMPARE(written(page->steps()), QStringLiteral("+1:04:120 +1:04:30 -1:04:0"));
     }
 };
 
