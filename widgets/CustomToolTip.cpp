@@ -190,10 +190,10 @@ bool CustomToolTip::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::ActivationChange) {
         // Any other window in front, another program's or one of ours: hidden. The widget's
         // window in front again: shown.
-        if (!mWidgetWindow->isActiveWindow())
+        if (mActive)
+            placeAndShowInFront();
+        else
             hide();
-        else if (mActive)
-            placeAndShow();
     } else if (event->type() == QEvent::Resize && mFollowNextResize) {
         // After the window and the layouts it posts have taken the new size.
         mFollowNextResize = false;

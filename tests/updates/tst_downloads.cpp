@@ -83,6 +83,30 @@ struct PacedServer : QObject
     }
 };
 
+// An update check or a download started at once, and the ways it ends.
+struct Fetch
+{
+    DownloadManager manager;
+    UpdateChecker checker;
+    QSignalSpy failed{&manager, &DownloadManager::error};
+    QSignalSpy finished{&manager, &DownloadManager::finished};
+    QSignalSpy checkFailed{&checker, &UpdateChecker::checkError};
+    QSignalSpy offered{&checker, &UpdateChecker::updateAvailable};
+    const bool check;
+
+    Fetch(bool check, const QUrl &url, const QString &file, qint64 bound) : check(check)
+    {
+        if (check)
+            checker.checkForUpdate(url);
+        else
+            manager.download(url, file, bound);
+    }
+    int ended() const { return failed.count() + finished.count() + checkFailed.count() + offered.count(); }
+    // The spy of its failure, and of its success.
+    QSignalSpy &failure() { return check ? checkFailed : failed; }
+    QSignalSpy &success() { return check ? offered : finished; }
+};
+
 // Answers every request from a thread of its own, so that it goes on sending while the test's
 // thread is busy: the head, then a body of total bytes (the prefix, then the filler) in pieces
 // written as the connection takes them, from a small send buffer, so that what the connection
@@ -289,23 +313,13 @@ private Q_SLOTS:
         QFETCH(QString, route);
         QFETCH(QString, error);
         TransferWatch::setWindow(kWindowMs);
-        DownloadManager manager;
-        UpdateChecker checker;
-        QSignalSpy failed(&manager, &DownloadManager::error);
-        QSignalSpy finished(&manager, &DownloadManager::finished);
-        QSignalSpy checkFailed(&checker, &UpdateChecker::checkError);
-        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
         const QString file = target(QStringLiteral("hostile.bin"));
-        if (check)
-            checker.checkForUpdate(mServer.url(route));
-        else
-            manager.download(mServer.url(route), file, kBound);
-        QSignalSpy &failure = check ? checkFailed : failed;
-        QTRY_COMPARE_WITH_TIMEOUT(failure.count() + finished.count() + offered.count(), 1, kHostileWaitMs);
-        QCOMPARE(failure.count(), 1);
+        Fetch fetch(check, mServer.url(route), file, kBound);
+        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kHostileWaitMs);
+        QCOMPARE(fetch.failure().count(), 1);
         if (!error.isEmpty())
-            QCOMPARE(failure.at(0).at(0).toString(), error);
-        QVERIFY(!QFile::exists(file) && !manager.isRunning());
+            QCOMPARE(fetch.failure().at(0).at(0).toString(), error);
+        QVERIFY(!QFile::exists(file) && !fetch.manager.isRunning());
         // What the connections hold at most, far below what the server had to send.
         QVERIFY(mServer.streamedBytes(route) < kEndless / 8);
     }
@@ -348,20 +362,11 @@ private Q_SLOTS:
         SendingServer server("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Encoding: gzip\r\nContent-Length: "
                                  + QByteArray::number(size) + "\r\n\r\n",
                              QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\xff", 10), '\xff', size);
-        DownloadManager manager;
-        UpdateChecker checker;
-        QSignalSpy failed(&manager, &DownloadManager::error);
-        QSignalSpy finished(&manager, &DownloadManager::finished);
-        QSignalSpy checkFailed(&checker, &UpdateChecker::checkError);
-        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
         const QString file = target(QStringLiteral("undecodable.zip"));
-        if (check)
-            checker.checkForUpdate(server.url());
-        else
-            manager.download(server.url(), file, DownloadLimits::ApplicationPackage);
-        QTRY_COMPARE_WITH_TIMEOUT(failed.count() + finished.count() + checkFailed.count() + offered.count(), 1, kWaitMs);
-        QCOMPARE((check ? checkFailed : failed).count(), 1);
-        QVERIFY(!QFile::exists(file) && !manager.isRunning());
+        Fetch fetch(check, server.url(), file, DownloadLimits::ApplicationPackage);
+        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kWaitMs);
+        QCOMPARE(fetch.failure().count(), 1);
+        QVERIFY(!QFile::exists(file) && !fetch.manager.isRunning());
     }
 
     // A transfer of exactly its bound is taken, one a byte longer refused, whether its length was
@@ -395,26 +400,14 @@ private Q_SLOTS:
             mServer.serve(route, QByteArray(size, 'x'));
         else
             mServer.serveStream(route, size);
-        DownloadManager manager;
-        UpdateChecker checker;
-        QSignalSpy failed(&manager, &DownloadManager::error);
-        QSignalSpy finished(&manager, &DownloadManager::finished);
-        QSignalSpy checkFailed(&checker, &UpdateChecker::checkError);
-        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
         const QString file = target(QStringLiteral("bound.bin"));
-        if (check)
-            checker.checkForUpdate(mServer.url(route));
-        else
-            manager.download(mServer.url(route), file, DownloadLimits::FirewareImage);
-        QTRY_COMPARE_WITH_TIMEOUT(failed.count() + finished.count() + checkFailed.count() + offered.count(), 1, kWaitMs);
-        if (check) {
-            QCOMPARE(offered.count(), int(taken));
-            QVERIFY(taken || checkFailed.at(0).at(0).toString() == QLatin1String("Invalid version info format"));
-        } else {
-            QCOMPARE(finished.count(), int(taken));
-            QCOMPARE(QFileInfo(file).size(), taken ? size : 0);
-            QVERIFY(taken || failed.at(0).at(0).toString() == QLatin1String(FileTransfer::TooLargeError));
-        }
+        Fetch fetch(check, mServer.url(route), file, DownloadLimits::FirewareImage);
+        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kWaitMs);
+        QCOMPARE(fetch.success().count(), int(taken));
+        if (!taken)
+            QCOMPARE(fetch.failure().at(0).at(0).toString(),
+                     check ? QStringLiteral("Invalid version info format") : QLatin1String(FileTransfer::TooLargeError));
+        QVERIFY(check || QFileInfo(file).size() == (taken ? size : 0));
     }
 
     // A server that is slow to answer, then brings its body in pieces, is waited for: the first
@@ -432,15 +425,8 @@ private Q_SLOTS:
         TransferWatch::setWindow(kWindowMs);
         const QByteArray version = "<v><version>2</version><url>http://x/</url></v>";
         mServer.serveSlow(QStringLiteral("/late.xml"), version, 2, kWindowMs / 4, kWindowMs * 9 / 10);
-        DownloadManager manager;
-        UpdateChecker checker;
-        QSignalSpy finished(&manager, &DownloadManager::finished);
-        QSignalSpy offered(&checker, &UpdateChecker::updateAvailable);
-        if (check)
-            checker.checkForUpdate(mServer.url(QStringLiteral("/late.xml")));
-        else
-            manager.download(mServer.url(QStringLiteral("/late.xml")), target(QStringLiteral("late.xml")), kBound);
-        QVERIFY((check ? offered : finished).wait(kHostileWaitMs));
+        Fetch fetch(check, mServer.url(QStringLiteral("/late.xml")), target(QStringLiteral("late.xml")), kBound);
+        QVERIFY(fetch.success().wait(kHostileWaitMs));
         QVERIFY(check || TestFiles::read(target(QStringLiteral("late.xml"))) == version);
     }
 
