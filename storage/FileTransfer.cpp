@@ -19,6 +19,7 @@ FileTransfer::~FileTransfer()
 {
     if (mReply) {
         mReply->disconnect(this);
+        mWatch->disconnect(this);
         abortReply();
         mReply->deleteLater();
         mReply = nullptr;
@@ -53,11 +54,8 @@ QString FileTransfer::start(const QUrl &url, const QString &filePath, qint64 max
     mReply = mManager->get(QNetworkRequest(url));
     mWatch = new TransferWatch(mReply, maxBytes);
     connect(mReply, &QNetworkReply::downloadProgress, this, &FileTransfer::progress);
-    connect(mReply, &QNetworkReply::readyRead, this, &FileTransfer::readAvailable);
-    // The first error the reply reports ends the transfer, as its end does: a body that fails to
-    // decompress reports one at once, but its reply finishes only once its read buffer is drained.
-    connect(mReply, &QNetworkReply::errorOccurred, this, &FileTransfer::replyEnded);
-    connect(mReply, &QNetworkReply::finished, this, &FileTransfer::replyEnded);
+    connect(mWatch, &TransferWatch::received, this, &FileTransfer::store);
+    connect(mWatch, &TransferWatch::ended, this, &FileTransfer::replyEnded);
     return QString();
 }
 
@@ -73,31 +71,15 @@ void FileTransfer::abortReply()
         mReply->abort();
 }
 
-bool FileTransfer::store(const QByteArray &data)
+void FileTransfer::store(const QByteArray &data)
 {
-    if (data.isEmpty())
-        return true;
-    // Data past the bound are not written: the watch has aborted the reply, which ended the
-    // transfer from inside this call if it was still running.
-    if (!mWatch->take(data.size()))
-        return true;
+    if (mWriteFailed)
+        return;
     mHash.addData(data);
-    return mFile.write(data) == data.size();
-}
-
-void FileTransfer::readAvailable()
-{
-    QNetworkReply *reply = mReply;
-    if (!reply || mWriteFailed)
-        return;
-    const QByteArray data = reply->readAll();
-    // Reading may have ended the transfer: a body that fails to decompress reports so from inside.
-    if (mReply != reply)
-        return;
-    if (!store(data) && mReply) {
+    if (mFile.write(data) != data.size()) {
         // A full disk: the transfer cannot succeed any more.
         mWriteFailed = true;
-        mReply->abort();
+        abortReply();
     }
 }
 
@@ -106,15 +88,10 @@ void FileTransfer::replyEnded()
     QNetworkReply *reply = mReply;
     if (!reply)
         return;
-    // The end is taken once. Reading the rest of a compressed body may still report an error: it
-    // is taken from the reply below.
     reply->disconnect(this);
-
-    if (!mWriteFailed && reply->error() == QNetworkReply::NoError) {
-        const QByteArray rest = reply->readAll();
-        if (reply->error() == QNetworkReply::NoError && (!store(rest) || !mFile.flush()))
-            mWriteFailed = true;
-    }
+    mWatch->disconnect(this);
+    if (!mWriteFailed && reply->error() == QNetworkReply::NoError && !mFile.flush())
+        mWriteFailed = true;
     QString failure;
     if (mWriteFailed)
         failure = QStringLiteral("Cannot write file");

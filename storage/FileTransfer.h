@@ -44,13 +44,13 @@ Q_SIGNALS:
     void error(QString error);
 
 private:
-    void readAvailable();
     // The reply finished, or reported an error.
     void replyEnded();
     // Aborts the reply unless it is over.
     void abortReply();
-    // Writes data to the file and into the digest; false when the file refused it.
-    bool store(const QByteArray &data);
+    // Writes a piece of the body to the file and into the digest; a piece the file refuses ends
+    // the transfer.
+    void store(const QByteArray &data);
 
     IdleWhen mIdleWhen;
     QNetworkAccessManager *mManager = nullptr;

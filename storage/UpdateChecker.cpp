@@ -21,24 +21,10 @@ void UpdateChecker::checkForUpdate(const QUrl &url)
     QNetworkReply *reply = mManager->get(QNetworkRequest(url));
     auto *watch = new TransferWatch(reply, DownloadLimits::VersionDescription);
     auto body = std::make_shared<QByteArray>();
-    // Reading a compressed body may report an error from inside; the check has ended then.
-    const auto read = [reply, watch, body] {
-        const QByteArray data = reply->readAll();
-        if (reply->error() == QNetworkReply::NoError && watch->take(data.size()))
-            body->append(data);
-    };
-    connect(reply, &QNetworkReply::readyRead, this, read);
-    // The first error the reply reports ends the check, as its end does: a body that fails to
-    // decompress reports one at once, but its reply finishes only once its read buffer is drained.
-    const auto end = [this, reply, watch, body, read] {
-        reply->disconnect(this);
-        // A reply that failed or was aborted has nothing left to give.
-        if (reply->error() == QNetworkReply::NoError)
-            read();
+    connect(watch, &TransferWatch::received, this, [body](const QByteArray &data) { body->append(data); });
+    connect(watch, &TransferWatch::ended, this, [this, reply, watch, body] {
         replyFinished(reply, *body, watch->outcome() == TransferWatch::Outcome::TooLarge);
-    };
-    connect(reply, &QNetworkReply::errorOccurred, this, end);
-    connect(reply, &QNetworkReply::finished, this, end);
+    });
 }
 
 VersionInfo UpdateChecker::versionInfo() const
@@ -50,16 +36,20 @@ void UpdateChecker::replyFinished(QNetworkReply *reply, const QByteArray &body, 
 {
     reply->deleteLater();
     // A reply past its bound is no version description at all.
-    if (!tooLarge && reply->error() != QNetworkReply::NoError) {
+    const QString invalid = QStringLiteral("Invalid version info format");
+    if (tooLarge) {
+        Q_EMIT checkError(invalid);
+        return;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
         Q_EMIT checkError(reply->errorString());
         return;
     }
-    if (!tooLarge)
-        mVersionInfo = parseVersionInfo(body);
-    if (!tooLarge && !mVersionInfo.version.isEmpty() && mVersionInfo.url.isValid())
+    mVersionInfo = parseVersionInfo(body);
+    if (!mVersionInfo.version.isEmpty() && mVersionInfo.url.isValid())
         Q_EMIT updateAvailable(mVersionInfo);
     else
-        Q_EMIT checkError(QStringLiteral("Invalid version info format"));
+        Q_EMIT checkError(invalid);
 }
 
 namespace {
