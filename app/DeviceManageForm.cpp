@@ -292,6 +292,8 @@ void DeviceManageForm::takeKeptRead()
 void DeviceManageForm::closeLink()
 {
     mReadKept = false;
+    // What a downloaded file was for goes with the link it was fetched over.
+    dropDownloadWork();
     // The box a read shows goes with it: nothing would close it afterwards.
     if (mSyncConfig)
         closePromptBox();
@@ -504,15 +506,6 @@ void DeviceManageForm::takeInDownload(std::shared_ptr<QTemporaryDir> folder, std
         }
         folder.reset();
     });
-    // The link the file was fetched over goes, or another one comes: what the file was for is over.
-    if (gUsbCommunicateUtil) {
-        const auto linkChanged = [this, worker] {
-            if (worker == mDownloadWork)
-                dropDownloadWork();
-        };
-        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_disconnected, worker, linkChanged);
-        connect(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::protocol_device_connected, worker, linkChanged);
-    }
     worker->start();
 }
 

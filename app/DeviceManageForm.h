@@ -50,8 +50,8 @@ public:
     void takeKeptRead();
     // The link refused a write while the work ran: a kept read would fail at once, and is not made.
     void dropKeptRead() { mReadKept = false; }
-    // Closes the link. The read under way (its box with it) and a kept read were for the keyboard
-    // on it: both go without a word.
+    // Closes the link. The read under way (its box with it), a kept read and the work on a
+    // downloaded file were for the keyboard on it: they go without a word.
     void closeLink();
     // The link is up and its keyboard still there (on USB: a supported interface is attached).
     bool keyboardReachable() const;

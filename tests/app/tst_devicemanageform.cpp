@@ -395,6 +395,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("meanwhile");
         QTest::newRow("check to its end") << QString();
         QTest::newRow("keyboard unplugged") << "unplug";
+        QTest::newRow("Bluetooth link lost") << "link lost";
         QTest::newRow("page left") << "leave";
         QTest::newRow("page closed") << "close";
         QTest::newRow("keyboard read anew") << "read";
@@ -426,6 +427,8 @@ private Q_SLOTS:
             mApp.unplug();
             mPage->repaintInterface(false);
         }
+        else if (meanwhile == "link lost")
+            Q_EMIT gUsbCommunicateUtil->protocol_device_disconnected();
         else if (meanwhile == "leave")
             mPage->exitInterface();
         else if (meanwhile == "close")
