@@ -218,35 +218,6 @@ QString refusalOf(QSqlDatabase &database)
     return {};
 }
 
-// Why a downloaded file is no product database the program can read within its bounds; empty
-// when it is one. Each check reads through a read-only connection of its own, under a name no other
-// check shares, so checks may run on any thread and side by side.
-QString refusalOfFile(const QString &path)
-{
-    const QFileInfo file(path);
-    if (!file.isFile() || file.size() > ProductDataUtil::MaxFileBytes)
-        return QStringLiteral("missing or larger than %1 bytes").arg(ProductDataUtil::MaxFileBytes);
-    QFile header(path);
-    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16))
-        return QStringLiteral("no SQLite database");
-    header.close();
-    const QString connection = QStringLiteral("connect_product_check_%1").arg(gCheckConnections++);
-    QString refusal;
-    {
-        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        database.setDatabaseName(path);
-        if (database.open()) {
-            const SqliteReadGuard guard(database, ProductDataUtil::ReadLimits);
-            refusal = guard.isActive() ? refusalOf(database) : QStringLiteral("not an SQLite connection");
-            database.close();
-        } else {
-            refusal = database.lastError().text();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return refusal;
-}
 
 // Copies the file into a temporary file beside the target and renames it over the target, so the
 // target is either the old file or a complete copy of the new one.
@@ -375,14 +346,31 @@ bool ProductDataUtil::createProductDefaultKeyPositionTable()
                                       "label VARCHAR(20) NOT NULL"));
 }
 
-QString ProductDataUtil::checkDownloadedFile(const QString &downloadPath)
+QString ProductDataUtil::checkDownloadedFile(const QString &path)
 {
-    return refusalOfFile(downloadPath);
-}
-
-bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath)
-{
-    return refreshDatabaseFile(downloadPath, checkDownloadedFile(downloadPath));
+    const QFileInfo file(path);
+    if (!file.isFile() || file.size() > MaxFileBytes)
+        return QStringLiteral("missing or larger than %1 bytes").arg(MaxFileBytes);
+    QFile header(path);
+    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16))
+        return QStringLiteral("no SQLite database");
+    header.close();
+    const QString connection = QStringLiteral("connect_product_check_%1").arg(gCheckConnections++);
+    QString refusal;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        database.setDatabaseName(path);
+        if (database.open()) {
+            const SqliteReadGuard guard(database, ReadLimits);
+            refusal = guard.isActive() ? refusalOf(database) : QStringLiteral("not an SQLite connection");
+            database.close();
+        } else {
+            refusal = database.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return refusal;
 }
 
 bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath, const QString &refusal)

@@ -48,16 +48,14 @@ public:
     bool createKeyPositionTable();
     bool createProductDefaultKeyPositionTable();
 
-    // Puts a downloaded database file in place of the current one. The download must pass SQLite's
-    // integrity check, hold plain tables only (no view, no trigger), product_table among them, and
-    // stay within the bounds above; otherwise the current file stays. The current file is replaced
-    // only by a complete copy, and the connection is open again afterwards whatever happened. True
-    // when the new file is in place.
-    bool refreshDatabaseFile(const QString &downloadPath);
-    // The same in two steps, for a file too large to be checked on the window's thread: the check,
-    // which may run on any thread (it reads the file through a read-only connection of its own) and
-    // tells why the file is refused (empty when it is not), then, on the thread of this object, the
-    // swap with the check's result; a refused file is logged and left, and the result is false.
+    // Puts a downloaded database file in place of the current one, in two steps. First the check,
+    // which may run on any thread and side by side with others (it reads the file through a
+    // read-only connection of its own) and tells why the file is refused, empty when it is not: the
+    // download must pass SQLite's integrity check, hold plain tables only (no view, no trigger),
+    // product_table among them, and stay within the bounds above. Then, on the thread of this
+    // object, the swap with the check's result: a refused file is logged and left, and the result
+    // is false. The current file is replaced only by a complete copy, and the connection is open
+    // again afterwards whatever happened. True when the new file is in place.
     static QString checkDownloadedFile(const QString &downloadPath);
     bool refreshDatabaseFile(const QString &downloadPath, const QString &refusal);
 

@@ -291,7 +291,7 @@ private Q_SLOTS:
             QCOMPARE(refusals, QStringList(4, QString()));
             QVERIFY(products.refreshDatabaseFile(path, refusals.first()));
         } else {
-            QCOMPARE(products.refreshDatabaseFile(path), replaced);
+            QCOMPARE(products.refreshDatabaseFile(path, ProductDataUtil::checkDownloadedFile(path)), replaced);
         }
         // The connection works on whatever file is in place; nothing is left beside it.
         QCOMPARE(bool(products.getProductInfoById(Sample::He68Serial)), replaced && download != "itself");
