@@ -479,7 +479,9 @@ void MainWindow::on_exitButton_clicked()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     qDebug("MainWindow closeEvent");
-    if (gSystemConfig && gSystemConfig->getCloseMin() && mTrayIcon && mTrayIcon->isVisible()) {
+    // Without a system tray the icon is "shown" nowhere: hiding would leave nothing to bring the
+    // window back, so the close goes through as it does for a hidden icon.
+    if (gSystemConfig && gSystemConfig->getCloseMin() && mTrayIcon && mTrayIcon->isVisible() && systemTrayAvailable()) {
         hide();
         mTrayIcon->showMessage(tr("提示"), tr("程序已最小化到托盘"),
                                QSystemTrayIcon::Information, kTrayNoticeMs);
@@ -487,6 +489,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+}
+
+bool MainWindow::systemTrayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -98,6 +98,8 @@ protected:
     // disconnected from the window and, when it runs a thread, that thread is waited for before it
     // is destroyed.
     virtual void stopWorkers();
+    // Whether the desktop has a system tray to keep the window's icon in (many have none).
+    virtual bool systemTrayAvailable() const;
     // The window's one progress dialog: label, no cancel button, range 0 to 100, application-
     // modal and frameless, shown at once at 0. A previous dialog is closed first.
     void openProgressDialog(const QString &label);

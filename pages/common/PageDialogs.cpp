@@ -75,10 +75,10 @@ QMessageBox::StandardButton PageDialogs::message(QWidget *parent, QMessageBox::I
 {
     if (messages())
         return messages()(parent, icon, title, text, buttons);
+    // A notice tells the user a result: it stays until the user closes it, keyboard or not.
     QMessageBox box(icon, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("messageBox"));
-    int result = QMessageBox::NoButton;
-    return run(&box, false, &result) ? QMessageBox::StandardButton(result) : QMessageBox::Cancel;
+    return QMessageBox::StandardButton(box.exec());
 }
 
 bool PageDialogs::ask(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,

@@ -2,9 +2,10 @@
 // Modal dialogs, message boxes and file dialogs of the pages go through here, so that a test can
 // answer them without a modal loop: it installs a runner or a prompter, the program never does.
 //
-// What runs through here is listed while it runs, so that all of it can be closed at once when
-// the keyboard the pages work on goes (cancelAll): a caller then gets a cancelled answer, and acts
-// on nothing but an accepted one.
+// The dialogs that ask or edit are listed while they run, so that all of them can be closed at
+// once when the keyboard the pages work on goes (cancelAll): a caller then gets a cancelled
+// answer, and acts on nothing but an accepted one. A notice (message) is not: it tells a result
+// the user has to see, and stays until the user closes it.
 
 #include <QMessageBox>
 #include <QString>
@@ -38,9 +39,9 @@ public:
     static QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
     static QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter);
 
-    // Closes every dialog, message box and file dialog running through here as cancelled, the
-    // innermost first: exec gives Rejected, message Cancel, ask false and the file dialogs an empty
-    // path, whatever the dialog itself ends with. Each caller goes on once this has returned and
+    // Closes every dialog, question and file dialog running through here as cancelled, the
+    // innermost first: exec gives Rejected, ask false and the file dialogs an empty path, whatever
+    // the dialog itself ends with; notices stay open. Each caller goes on once this has returned and
     // the loops it nests in have ended.
     static void cancelAll();
 

@@ -427,8 +427,21 @@ void MacroSetForm::focusWindowChanged(QWindow *focused)
     if (mOtherWindow)
         disconnect(mOtherWindow, nullptr, this, nullptr);
     mOtherWindow = nullptr;
-    if (!focused || !mSelectLabel || focused == window()->windowHandle())
+    if (!mSelectLabel) {
+        mKeysAway = false;
         return;
+    }
+    if (!focused) // another program, or no window for a moment
+        return;
+    if (focused == window()->windowHandle()) {
+        // Back from a dialog of the program: within the window the focus went back to what had it
+        // before, often the button that opened the dialog. The box still waits: the page takes the
+        // keys again.
+        if (mKeysAway)
+            QMetaObject::invokeMethod(this, &MacroSetForm::takeFocusBack, Qt::QueuedConnection);
+        return;
+    }
+    mKeysAway = true;
     mOtherWindow = focused;
     // Another window of the program (a file dialog, a progress dialog) takes the focus while the
     // box waits. When it closes, the window system may hand the focus to no window at all, and
@@ -444,14 +457,15 @@ void MacroSetForm::takeFocusBack()
     // Not once another window of the program has the focus (the next dialog), the box has stopped
     // waiting or the page has gone.
     const QWindow *focused = QGuiApplication::focusWindow();
-    if (!mSelectLabel || !isVisible() || (focused && focused->isVisible()))
+    if (!mSelectLabel || !isVisible() || (focused && focused != window()->windowHandle() && focused->isVisible()))
         return;
     // A dialog still open under the one that closed takes the focus first; its closing is
     // watched in turn.
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible() && modal != window()) {
         modal->activateWindow();
         return;
     }
+    mKeysAway = false;
     window()->activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
 }
@@ -670,6 +684,16 @@ void MacroSetForm::closeOpenStep(qint64 ms)
 void MacroSetForm::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
+    if (event->spontaneous()) {
+        // The window was minimized: the page is not left. A recording ends, as when the window
+        // loses the focus; a box waiting for a step's key waits on, and its prompt comes back with
+        // the window.
+        if (mRecording) {
+            releaseGrab();
+            QMetaObject::invokeMethod(this, &MacroSetForm::stopRecording, Qt::QueuedConnection);
+        }
+        return;
+    }
     if (!mRecording && !mSelectLabel)
         return;
     // The page is hidden by a page switch, or by the window closing or going away: the grab goes

@@ -7,8 +7,9 @@
 //
 // While recording, the page holds the application's keyboard grab, so that every key (Tab and
 // the other focus keys too) is recorded. Every way out of the page ends the recording and gives
-// the grab back: the page being left or hidden, the window losing focus. A box waiting for a
-// step's key gets the focus back when a dialog of the program that took it closes.
+// the grab back: the page being left or hidden, the window losing focus or being minimized. A
+// box waiting for a step's key waits through a minimized window, and gets the keys back when a
+// dialog of the program that took them closes.
 
 #include "model/KeyboardRecords.h"
 
@@ -147,6 +148,9 @@ private:
     QPointer<QLabel> mSelectLabel;
     // The window of the program other than the page's that has the focus, watched for closing.
     QPointer<QWindow> mOtherWindow;
+    // Another window of the program took the focus while the box waits, and the page has not had
+    // the keys back since.
+    bool mKeysAway = false;
     MacroList mMacroList;
     // Held keys in the order they went down.
     QList<HeldKey> mPressKeySet;

@@ -13,6 +13,7 @@
 #include "emulator/SampleProductDatabase.h"
 #include "model/KeyboardConfigUtil.h"
 #include "model/SystemConfigUtil.h"
+#include "pages/common/PageDialogs.h"
 #include "pages/common/KeyTile.h"
 #include "pages/keys/HighKeyForm.h"
 #include "pages/keys/QHighKeyAddWidget.h"
@@ -55,8 +56,10 @@ public:
     using MainWindow::openProgressDialog;
     using MainWindow::progressDialog;
     QStringList steps;
+    bool trayAvailable = true; // the offscreen platform has no system tray
 
 protected:
+    bool systemTrayAvailable() const override { return trayAvailable; }
     void stopWorkers() override
     {
         note("stop");
@@ -171,6 +174,7 @@ private Q_SLOTS:
     void cleanup()
     {
         EmulatedHidBus::instance().setReplyLatency({});
+        PageDialogs::setFilePrompter({});
         mWindow.reset();
         mApp.reset();
         gCustomToolTip->hideTip();
@@ -458,6 +462,43 @@ private Q_SLOTS:
         QCOMPARE(shown, QStringList());
     }
 
+    // A data-file write cut by an unplug: the notice of its failure stays open over the device page
+    // until the user closes it.
+    void transferFailureNoticeOutlivesTheKeyboard()
+    {
+        connectKeyboard();
+        mWindow->show();
+        goTo(MainWindow::OtherPage);
+        const QString file = mApp.dataDir() + QStringLiteral("/data.bin");
+        QVERIFY(TestFiles::write(file, FirmwareTestKit::dataFile(4000)));
+        PageDialogs::setFilePrompter([&](QWidget *, bool, const QString &, const QString &, const QString &) { return file; });
+        EmulatedHidBus &bus = EmulatedHidBus::instance();
+        bus.setReplyLatency(std::chrono::milliseconds(20));
+        QString told;
+        bool stayed = false;
+        QTimer watch; // the notice runs its own modal loop
+        connect(&watch, &QTimer::timeout, this, [&] {
+            QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            watch.stop();
+            told = box->text();
+            stayed = QTest::qWaitFor([] { return page() == MainWindow::DevicePage; }, kWaitMs);
+            QTest::qWait(300); // the keyboard's release has run its course
+            stayed = stayed && box && box->isVisible();
+            if (box)
+                box->accept(); // as the user does
+        });
+        watch.start(20);
+        QTest::mouseClick(child("fireDataBtn"), Qt::LeftButton);
+        QTRY_VERIFY(bus.writeCount(mApp.path()) >= 3);
+        mApp.unplug();
+        notice("deviceDisconnected");
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty() && !QApplication::activeModalWidget(), kWaitMs);
+        QCOMPARE(told, QStringLiteral("下载固件数据失败！"));
+        QVERIFY(stayed);
+    }
+
     // The profile list shows the keyboard's profiles. A rename carries at most 28 bytes of UTF-8:
     // the editor keeps a name to that, cut after its last whole character, whether typed or pasted;
     // spaces are part of the name.
@@ -521,10 +562,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("closeToTray");
         QTest::addColumn<bool>("trayShown");
         QTest::addColumn<bool>("trayQuit");
-        QTest::newRow("to the tray") << true << true << false;
-        QTest::newRow("no tray icon") << true << false << false;
-        QTest::newRow("close") << false << true << false;
-        QTest::newRow("tray quit") << true << true << true;
+        QTest::addColumn<bool>("trayAvailable"); // the desktop has a system tray
+        QTest::newRow("to the tray") << true << true << false << true;
+        QTest::newRow("no tray icon") << true << false << false << true;
+        QTest::newRow("no system tray") << true << true << false << false;
+        QTest::newRow("close") << false << true << false << true;
+        QTest::newRow("tray quit") << true << true << true << true;
     }
 
     void closing()
@@ -532,6 +575,8 @@ private Q_SLOTS:
         QFETCH(bool, closeToTray);
         QFETCH(bool, trayShown);
         QFETCH(bool, trayQuit);
+        QFETCH(bool, trayAvailable);
+        mWindow->trayAvailable = trayAvailable;
         gSystemConfig->setCloseMin(closeToTray);
         auto *tray = mWindow->findChild<QSystemTrayIcon *>();
         tray->setVisible(trayShown);
@@ -540,7 +585,7 @@ private Q_SLOTS:
         connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(77); });
         guard.start(500);
         QTimer::singleShot(0, this, [&] { trayQuit ? tray->contextMenu()->actions().last()->trigger() : void(mWindow->close()); });
-        const bool runsOn = closeToTray && trayShown && !trayQuit;
+        const bool runsOn = closeToTray && trayShown && trayAvailable && !trayQuit;
         QCOMPARE(QApplication::exec(), runsOn ? 77 : 0);
         QVERIFY(!mWindow->isVisible());
         Q_EMIT tray->activated(QSystemTrayIcon::Context);

@@ -1,5 +1,5 @@
 #pragma once
-// What the firmware tests share: the warning guard and firmware image files.
+// What the firmware tests share: the warning guard, firmware image files and firmware data files.
 
 #include <QByteArray>
 #include <QFile>
@@ -37,6 +37,19 @@ inline QByteArray writeImage(const QString &path, quint16 serial, const QByteArr
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(header + body) != 40 + body.size())
         return QByteArray();
     return header + body;
+}
+
+// A data file whose header gives the payload's length and byte sum, each off by the amount given.
+inline QByteArray dataFile(int payload, int lengthOff = 0, int sumOff = 0)
+{
+    QByteArray bytes(40 + payload, '\0');
+    quint32 sum = 0;
+    for (int i = 40; i < bytes.size(); ++i)
+        sum += uchar(bytes[i] = char(i * 5));
+    bytes[0] = 'Q';
+    qToLittleEndian<quint32>(quint32(payload + lengthOff), bytes.data() + 16);
+    qToLittleEndian<quint32>(sum + quint32(sumOff), bytes.data() + 24);
+    return bytes;
 }
 
 } // namespace FirmwareTestKit

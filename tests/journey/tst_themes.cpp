@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -155,6 +156,11 @@ private Q_SLOTS:
                 const QString name = PageWalk::pathOf(root);
                 if ((theme == 0 ? ground < 0.6 : ground > 0.2) && !problems.contains(name))
                     problems.insert(name, QStringLiteral("%1: %2 on a ground of luminance %3").arg(place, name).arg(ground));
+                // A progress box is framed in the accent colour, so that it stands out from the page.
+                const QRgb edge = image.pixel(0, image.height() / 2);
+                if (qobject_cast<QProgressDialog *>(window) && (qRed(edge) < 200 || qBlue(edge) > 80)
+                    && !problems.contains(name))
+                    problems.insert(name, QStringLiteral("%1: %2 has no frame in the accent colour").arg(place, name));
                 // Every switch's box stands out from its ground, with or without a text.
                 for (QAbstractButton *box : root->findChildren<QAbstractButton *>()) {
                     const bool check = qobject_cast<QCheckBox *>(box);

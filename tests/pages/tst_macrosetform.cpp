@@ -3,18 +3,21 @@
 // system delivers them. Recording gives exact steps and times, editing changes one step, saving
 // and clearing reach the keyboard and the model only with the keyboard's answer, every way out
 // of the page gives the keyboard grab back, and a step's key box still waiting after a dialog of
-// the program closed takes the next key.
+// the program closed, or after the window was minimized, takes the next key.
 
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
 #include "pages/keys/MacroSetForm.h"
 #include "tests/pages/PageRig.h"
+#include "widgets/CustomToolTip.h"
 #include "widgets/QModalProgressDialog.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
 #include <QtTest>
@@ -76,6 +79,23 @@ std::function<void(EmulatedKeyboardState &)> prepareSteps(int count)
             state.macros[0].append(KEYBOARD_MACRO_INFO{1, uchar(i % 2 ? 0 : 1), 0x06, 0, 10});
     };
 }
+// As a window manager does: when a dialog goes, the window under it gets the focus at once.
+class FocusHandBack : public QObject
+{
+public:
+    explicit FocusHandBack(QWidget *window) : mWindow(window) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide && qobject_cast<QDialog *>(watched) && !event->spontaneous())
+            mWindow->activateWindow();
+        return false;
+    }
+
+private:
+    QWidget *mWindow;
+};
 } // namespace
 
 class TestMacroSetForm : public QObject
@@ -384,38 +404,72 @@ private Q_SLOTS:
 
     void keyBoxWaitsThroughADialog_data()
     {
-        QTest::addColumn<bool>("fileDialog"); // else a progress dialog
-        QTest::newRow("file dialog cancelled") << true;
-        QTest::newRow("progress dialog closed") << false;
+        // "window manager": from here on the focus goes back to the window as a dialog closes;
+        // "button": a button of the window beside the page takes the focus (as the profile list's
+        // export button does); "file": a file dialog cancelled; "progress": a progress box opened
+        // and closed; "file over progress": a file dialog cancelled over a progress box that stays
+        // open a moment; "minimize": the window minimized and restored.
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("file dialog cancelled") << QStringList{"file"};
+        QTest::newRow("progress dialog closed") << QStringList{"progress"};
+        QTest::newRow("export from a button") << QStringList{"window manager", "button", "file", "progress"};
+        QTest::newRow("file dialog over a progress box") << QStringList{"file over progress"};
+        QTest::newRow("window minimized") << QStringList{"minimize"};
     }
 
-    // A dialog of the program takes the focus while a box waits for a step's key, and closes: the
-    // window system hands the next key to the page's window, and the box takes it.
+    // Dialogs of the program take the focus while a box waits for a step's key, and close, or the
+    // window is minimized and restored: the box still waits, with its prompt, and takes the next key.
     void keyBoxWaitsThroughADialog()
     {
-        QFETCH(bool, fileDialog);
+        QFETCH(QStringList, steps);
+        gCustomToolTip.reset(new CustomToolTip(QStringLiteral("CustomToolTip"))); // the program's one prompt window
+        const auto dropTip = qScopeGuard([] { gCustomToolTip.reset(); });
         open();
+        QPushButton button(QStringLiteral("export"), &rig->stack());
+        button.show();
         auto *list = child<QListWidget>("macroListWidget");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
         QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
-        if (fileDialog) {
+        const auto cancelledFileDialog = [this] {
             PageDialogs::setFilePrompter({}); // the real dialog, cancelled with Escape from its own loop
             QTimer cancel;
             connect(&cancel, &QTimer::timeout, this, [] {
-                if (QWidget *dialog = QApplication::activeModalWidget(); dialog && dialog->isActiveWindow())
+                if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()); dialog && dialog->isActiveWindow())
                     QTest::keyClick(dialog, Qt::Key_Escape);
             });
             cancel.start(20);
-            QCOMPARE(PageDialogs::openFileName(page, QStringLiteral("选择配置文件"), QString(), QStringLiteral("*.aaa")),
-                     QString());
-        } else {
-            QPointer<QProgressDialog> progress = new QModalProgressDialog(QStringLiteral("导出配置中......"));
-            const QPointer<QProgressDialog> shown = progress;
-            QVERIFY(QTest::qWaitForWindowActive(progress));
-            QModalProgressDialog::release(progress);
-            QTRY_VERIFY(!shown);
+            return PageDialogs::openFileName(page, QStringLiteral("选择配置文件"), QString(), QStringLiteral("*.aaa"));
+        };
+        std::unique_ptr<FocusHandBack> windowManager;
+        for (const QString &step : steps) {
+            if (step == QLatin1String("window manager")) {
+                windowManager = std::make_unique<FocusHandBack>(&rig->stack());
+            } else if (step == QLatin1String("button")) {
+                QTest::mouseClick(&button, Qt::LeftButton);
+                QCOMPARE(QApplication::focusWidget(), &button);
+            } else if (step == QLatin1String("file")) {
+                QCOMPARE(cancelledFileDialog(), QString());
+            } else if (step == QLatin1String("minimize")) {
+                rig->stack().showMinimized();
+                QTRY_VERIFY(rig->stack().isMinimized());
+                rig->stack().showNormal();
+                rig->stack().activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&rig->stack()));
+                QTest::qWait(50); // what the window does on its way back
+            } else {
+                QPointer<QProgressDialog> progress = new QModalProgressDialog(QStringLiteral("导出配置中......"));
+                const QPointer<QProgressDialog> shown = progress;
+                QVERIFY(QTest::qWaitForWindowActive(progress));
+                if (step == QLatin1String("file over progress")) {
+                    QCOMPARE(cancelledFileDialog(), QString());
+                    QTRY_COMPARE(QGuiApplication::focusWindow(), progress->windowHandle());
+                }
+                QModalProgressDialog::release(progress);
+                QTRY_VERIFY(!shown);
+            }
         }
         QTRY_COMPARE(QGuiApplication::focusWindow(), rig->stack().windowHandle());
+        QTRY_VERIFY(gCustomToolTip->isVisible());
         play("+A -A");
         QCOMPARE(child<QLabel>("keyContentEdit")->text(), QStringLiteral("A"));
         QCOMPARE(written(page->steps()), QStringLiteral("+1:04:120 +1:04:30 -1:04:0"));

@@ -6,6 +6,7 @@
 #include "pages/tuning/FirewareTransfer.h"
 #include "pages/tuning/OtherSetForm.h"
 #include "storage/UpdateServer.h"
+#include "tests/firmware/FirmwareTestKit.h"
 #include "tests/pages/PageRig.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"
@@ -29,19 +30,6 @@ QByteArray image(int payload)
     QByteArray bytes(40 + payload, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i >= 40 ? i * 3 : i >= 4 && i < 12 ? 0x11 + i - 4 : 0);
-    return bytes;
-}
-
-// A data file whose header gives the payload's length and byte sum, each off by the amount given.
-QByteArray dataFile(int payload, int lengthOff = 0, int sumOff = 0)
-{
-    QByteArray bytes(40 + payload, '\0');
-    quint32 sum = 0;
-    for (int i = 40; i < bytes.size(); ++i)
-        sum += uchar(bytes[i] = char(i * 5));
-    bytes[0] = 'Q';
-    qToLittleEndian<quint32>(quint32(payload + lengthOff), bytes.data() + 16);
-    qToLittleEndian<quint32>(sum + quint32(sumOff), bytes.data() + 24);
     return bytes;
 }
 
@@ -188,7 +176,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, header);
         QFETCH(QList<int>, progress);
         open(frameSize);
-        const QByteArray file = dataFile(300);
+        const QByteArray file = FirmwareTestKit::dataFile(300);
         const QString path = write(file);
         rig->answerFiles({path});
         QSignalSpy steps(page->transfer(), &FirewareTransfer::progress);
@@ -250,12 +238,12 @@ private Q_SLOTS:
         QTest::newRow("data shorter than its header")
             << data << QByteArray(20, '\0') << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
         QTest::newRow("data longer than it says")
-            << data << dataFile(300, -1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
+            << data << FirmwareTestKit::dataFile(300, -1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
         QTest::newRow("data of another sum")
-            << data << dataFile(300, 0, 1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
+            << data << FirmwareTestKit::dataFile(300, 0, 1) << 128 << int(FirewareTransfer::Mismatch) << asWritten << mismatch;
         // Its header gives its length and the sum of its zeros: only its size rules it out.
         const qint64 huge = 2LL << 30;
-        QTest::newRow("data of 2 GiB") << data << dataFile(0, int(huge - 40)) << 128 << int(FirewareTransfer::TooManyFrames)
+        QTest::newRow("data of 2 GiB") << data << FirmwareTestKit::dataFile(0, int(huge - 40)) << 128 << int(FirewareTransfer::TooManyFrames)
                                        << huge << QStringLiteral("下载固件数据失败！");
     }
     void refusals()
@@ -320,7 +308,7 @@ private Q_SLOTS:
         QSignalSpy running(page, &OtherSetForm::keyboardTransferRunning);
         const int mark = rig->mark();
         if (kind == FirewareTransfer::FirewareData) {
-            rig->answerFiles({write(dataFile(300))});
+            rig->answerFiles({write(FirmwareTestKit::dataFile(300))});
             QVERIFY(PageRig::clickButton(page, QStringLiteral("fireDataBtn")));
         } else {
             const QByteArray file = image(300);
