@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -32,6 +33,8 @@ constexpr int kToastMs = 2000;
 constexpr int kRowHeight = 50;
 // A recording's last step, and the releases added for keys still held at its end.
 constexpr int kClosingStepMs = 1;
+// How long the window system has to hand the focus on when a dialog of the program closes.
+constexpr int kFocusHandOverMs = 100;
 const char *const kIdleKeyStyle = "QLabel {  border: 1px solid rgb(242,243,245); }";
 const char *const kEditingKeyStyle = "QLabel {  border: 1px solid rgb(255,136,38); }";
 
@@ -444,11 +447,12 @@ void MacroSetForm::focusWindowChanged(QWindow *focused)
     mKeysAway = true;
     mOtherWindow = focused;
     // Another window of the program (a file dialog, a progress dialog) takes the focus while the
-    // box waits. When it closes, the window system may hand the focus to no window at all, and
-    // the next key would reach nobody: the page's window takes the focus back then.
+    // box waits. When it closes, the window system hands the focus on, or to no window at all, and
+    // then the next key would reach nobody: unless the focus has gone on a moment later, the
+    // page's window takes it back.
     connect(focused, &QWindow::visibleChanged, this, [this, focused](bool visible) {
         if (!visible && QGuiApplication::focusWindow() == focused)
-            QMetaObject::invokeMethod(this, &MacroSetForm::takeFocusBack, Qt::QueuedConnection);
+            QTimer::singleShot(kFocusHandOverMs, this, &MacroSetForm::takeFocusBack);
     });
 }
 

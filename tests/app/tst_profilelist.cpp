@@ -24,6 +24,8 @@
 
 namespace {
 constexpr int kWaitMs = 8000;
+// A fault of its own in failedRequestLeavesTheKeyboardFree: the request is not written at all.
+constexpr int WriteFails = -1;
 
 class Window : public MainWindow
 {
@@ -184,7 +186,7 @@ private Q_SLOTS:
     void failedRequestLeavesTheKeyboardFree_data()
     {
         QTest::addColumn<int>("order");
-        QTest::addColumn<int>("fault"); // a ReplyFault kind for every send of the request
+        QTest::addColumn<int>("fault"); // a ReplyFault kind for every send of the request, or WriteFails
         QTest::addColumn<bool>("carriedOut"); // the keyboard carries out what it answers
         QTest::addColumn<QString>("toast");
         const int rename = EmulatedProfileCommands::RenameProfile;
@@ -195,6 +197,8 @@ private Q_SLOTS:
         // It answers with another code and keeps the old name: the list shows the old name again.
         QTest::newRow("rename answered wrongly, not carried out") << rename << int(ReplyFault::WrongCode) << false << renameFailed;
         QTest::newRow("rename unanswered") << rename << int(ReplyFault::Ignore) << true << renameFailed;
+        // The request cannot be written, while the keyboard stays attached.
+        QTest::newRow("rename not written") << rename << WriteFails << false << renameFailed;
         QTest::newRow("add unanswered") << int(EmulatedProfileCommands::AddProfile) << int(ReplyFault::Ignore) << true
                                         << QStringLiteral("增加配置表失败！");
     }
@@ -206,7 +210,11 @@ private Q_SLOTS:
         QFETCH(QString, toast);
         gUsbCommunicateUtil->setReplyInterval(50);
         const int otherCode = EmulatedIdentityCommands::GetWholeParam | 0x80;
-        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Kind(fault), otherCode, order | 0x80, UsbCommunicateUtil::MaxSends});
+        EmulatedHidBus &bus = EmulatedHidBus::instance();
+        if (fault == WriteFails)
+            bus.setFaults(mApp.path(), EmulatedHidFaults{.writeFails = true});
+        else
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Kind(fault), otherCode, order | 0x80, UsbCommunicateUtil::MaxSends});
         if (!carriedOut) {
             mApp.keyboard().setHandler(uchar(order), [](EmulatedKeyboardState &, const KeyboardRequest &request,
                                                          KeyboardReplies &replies) {
@@ -221,7 +229,7 @@ private Q_SLOTS:
         else
             click("addButton");
         // Every send waits the short window; a re-read after them gets the usual one. An add is sent once.
-        const int sends = order == EmulatedProfileCommands::AddProfile ? 1 : UsbCommunicateUtil::MaxSends;
+        const int sends = fault == WriteFails ? 0 : order == EmulatedProfileCommands::AddProfile ? 1 : UsbCommunicateUtil::MaxSends;
         QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)), sends, kWaitMs);
         gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
         QTRY_VERIFY_WITH_TIMEOUT(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
@@ -229,6 +237,7 @@ private Q_SLOTS:
         verifyAgreement();
         if (!carriedOut)
             QCOMPARE(listNames(), before);
+        bus.setFaults(mApp.path(), {});
 
         EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
         QTRY_COMPARE_WITH_TIMEOUT(selectedRow(), 2, kWaitMs);
