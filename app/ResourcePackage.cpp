@@ -9,15 +9,26 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <memory>
+#include <mutex>
+
 namespace {
 // Installs, and clean-ups of what they leave, run one at a time: a clean-up takes no staging
-// folder of an install under way and puts nothing back between its two renames.
+// folder of an install under way and puts nothing back between its two renames. The mutex keeps
+// this process's threads apart, the data folder's lock file the instances of the program that
+// share the data folder (one runs for each temporary folder).
 QMutex gInstallLock;
 ResourcePackage::Renamer gRenamer;
+
+// Hidden, like the staging folders, so that no product folder takes its name.
+const char *const kLockFileName = ".install.lock";
+// How long an install waits for another instance's at a time before it looks whether to stop.
+constexpr int kLockWaitMs = 100;
 
 // In a staging folder: the unpacked package, and the folder that held the product folder moved
 // aside under its own name (so that a clean-up knows where it goes back).
@@ -27,6 +38,20 @@ const char *const kAsideFolder = "replaced";
 bool renameFolder(const QString &from, const QString &to)
 {
     return gRenamer ? gRenamer(from, to) : QDir().rename(from, to);
+}
+
+bool stopAsked()
+{
+    return QThread::currentThread()->isInterruptionRequested();
+}
+
+// The lock of the data folder's installs. It is held for as long as an install takes, so it goes
+// stale only when its holder has ended (crashed): then it is taken over.
+std::unique_ptr<QLockFile> dataFolderLock(const QString &dataDir)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(dataDir).filePath(QLatin1String(kLockFileName)));
+    lock->setStaleLockTime(0);
+    return lock;
 }
 
 // Gives the reason; false.
@@ -79,7 +104,6 @@ int unpackEntries(const QString &archivePath, const QString &folder)
     if (!zip.open(QuaZip::mdUnzip))
         return -1;
     int files = 0;
-    const auto stopAsked = [] { return QThread::currentThread()->isInterruptionRequested(); };
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         if (stopAsked())
             return -1;
@@ -158,10 +182,12 @@ void clearStagingLocked(const QString &dataDir)
 
 void ResourcePackage::clearStaging(const QString &dataDir)
 {
-    if (!gInstallLock.tryLock())
+    const std::unique_lock<QMutex> lock(gInstallLock, std::try_to_lock);
+    if (!lock.owns_lock())
         return;
-    clearStagingLocked(dataDir);
-    gInstallLock.unlock();
+    const auto folderLock = dataFolderLock(dataDir);
+    if (folderLock->tryLock(0))
+        clearStagingLocked(dataDir);
 }
 
 void ResourcePackage::setRenamer(Renamer renamer)
@@ -190,8 +216,8 @@ bool ResourcePackage::checkArchive(const QString &archivePath, QString *error)
 
 bool ResourcePackage::isSafeFolderName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+    return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
 bool ResourcePackage::isSafeEntryName(const QString &name)
@@ -214,8 +240,15 @@ bool ResourcePackage::isSafeEntryName(const QString &name)
 bool ResourcePackage::install(const QString &archivePath, const QString &dataDir, const QString &folderName,
                               QString *error)
 {
-    // Held until the staging folder is gone (it goes first, being declared later).
+    // Both held until the staging folder is gone (it goes first, being declared later).
     const QMutexLocker lock(&gInstallLock);
+    if (!QDir().mkpath(dataDir))
+        return failWith(error, QStringLiteral("Cannot create %1").arg(dataDir));
+    const auto folderLock = dataFolderLock(dataDir);
+    while (!folderLock->tryLock(kLockWaitMs)) {
+        if (folderLock->error() != QLockFile::LockFailedError || stopAsked())
+            return failWith(error, QStringLiteral("Cannot lock %1").arg(dataDir));
+    }
     clearStagingLocked(dataDir);
     if (!isSafeFolderName(folderName))
         return failWith(error, QStringLiteral("Invalid product folder name \"%1\"").arg(folderName));
@@ -225,8 +258,6 @@ bool ResourcePackage::install(const QString &archivePath, const QString &dataDir
         return failWith(error, refusal);
 
     // Unpacked beside the target, so that putting it in place is a rename.
-    if (!QDir().mkpath(dataDir))
-        return failWith(error, QStringLiteral("Cannot create %1").arg(dataDir));
     QTemporaryDir unpackDir(QDir(dataDir).filePath(QStringLiteral(".unpack-XXXXXX")));
     // The package's folder itself is made as this user makes folders (the temporary one is private).
     const QString unpacked = unpackDir.path() + QLatin1Char('/') + QLatin1String(kPackageFolder);

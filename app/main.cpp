@@ -52,7 +52,8 @@ int main(int argc, char *argv[])
 
         AppLog::open();
         qInfo() << "Quillomatrix data folder:" << AppPaths::dataDir();
-        // What an install cut short by the last run's end left (only this instance installs).
+        // What an install cut short by the last run's end left (an install that another instance on
+        // the same data folder is running keeps its own).
         ResourcePackage::clearStaging(AppPaths::dataDir());
 
 #ifdef QUILL_EMULATED_KEYBOARD

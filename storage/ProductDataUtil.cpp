@@ -395,6 +395,11 @@ bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath, const QSt
     return true;
 }
 
+bool ProductDataUtil::refreshDatabaseFile(const QString &downloadPath)
+{
+    return refreshDatabaseFile(downloadPath, checkDownloadedFile(downloadPath));
+}
+
 QVariant ProductDataUtil::serialNumberValue(ushort serialNumber)
 {
     return int(qint16(serialNumber));

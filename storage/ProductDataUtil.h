@@ -58,6 +58,8 @@ public:
     // again afterwards whatever happened. True when the new file is in place.
     static QString checkDownloadedFile(const QString &downloadPath);
     bool refreshDatabaseFile(const QString &downloadPath, const QString &refusal);
+    // The same in one step, the check and then the swap, both on the caller's thread.
+    bool refreshDatabaseFile(const QString &downloadPath);
 
     // Appends every product to the list (which is not cleared first).
     void getProductList(QList<QSharedPointer<PRODUCT_INFO>> &list);

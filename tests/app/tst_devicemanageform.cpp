@@ -132,7 +132,7 @@ class TestDeviceManageForm : public QObject
     bool installDatabase(const QByteArray &content)
     {
         const QString file = mApp.tempDir() + QStringLiteral("/install.db3");
-        return TestFiles::write(file, content) && gProductDataUtil->refreshDatabaseFile(file, ProductDataUtil::checkDownloadedFile(file));
+        return TestFiles::write(file, content) && gProductDataUtil->refreshDatabaseFile(file);
     }
 
 private Q_SLOTS:

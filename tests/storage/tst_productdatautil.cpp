@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <optional>
+#include <tuple>
 
 using Sample = SampleProductDatabase;
 
@@ -243,20 +244,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("download"); // what lies at the download path
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("sample") << "sample" << true;
-        QTest::newRow("checked on other threads, side by side") << "checked" << true;
-        QTest::newRow("the database itself") << "itself" << true;
-        QTest::newRow("download not removable") << "locked download" << true;
-        QTest::newRow("missing") << "missing" << false;
-        QTest::newRow("not a database") << "garbage" << false;
-        QTest::newRow("no product_table") << "other tables" << false;
-        QTest::newRow("no room beside the database") << "locked data folder" << false;
+        QTest::addColumn<bool>("oneStep"); // the check and the swap in one call
+        const QList<std::tuple<const char *, QString, bool>> rows = {{"sample", "sample", true},
+                                                                     {"the database itself", "itself", true},
+                                                                     {"download not removable", "locked download", true},
+                                                                     {"missing", "missing", false},
+                                                                     {"not a database", "garbage", false},
+                                                                     {"no product_table", "other tables", false},
+                                                                     {"no room beside the database", "locked data folder", false}};
+        for (const bool oneStep : {false, true}) {
+            for (const auto &[name, download, replaced] : rows)
+                QTest::addRow("%s%s", name, oneStep ? ", in one step" : "") << download << replaced << oneStep;
+        }
+        QTest::newRow("checked on other threads, side by side") << "checked" << true << false;
     }
 
     void refreshDatabaseFile()
     {
         QFETCH(QString, download);
         QFETCH(bool, replaced);
+        QFETCH(bool, oneStep);
         TestDataDir dir;
         const QString target = dir.path() + "/quillbase.db3";
         QVERIFY(Sample::installInto(dir.path()));
@@ -291,7 +298,9 @@ private Q_SLOTS:
             QCOMPARE(refusals, QStringList(4, QString()));
             QVERIFY(products.refreshDatabaseFile(path, refusals.first()));
         } else {
-            QCOMPARE(products.refreshDatabaseFile(path, ProductDataUtil::checkDownloadedFile(path)), replaced);
+            QCOMPARE(oneStep ? products.refreshDatabaseFile(path)
+                             : products.refreshDatabaseFile(path, ProductDataUtil::checkDownloadedFile(path)),
+                     replaced);
         }
         // The connection works on whatever file is in place; nothing is left beside it.
         QCOMPARE(bool(products.getProductInfoById(Sample::He68Serial)), replaced && download != "itself");

@@ -6,12 +6,16 @@
 #include "app/ProcessRunner.h"
 #include "app/ResourcePackage.h"
 #include "emulator/SampleResourcePackage.h"
+#include "tests/support/PermissionsAsOwner.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 namespace {
 // A new program of the system the installation is for.
@@ -79,6 +83,26 @@ public:
 };
 
 using ZipEntry = TestFiles::ZipEntry;
+
+// How this test program, started again, tells that it crashed as told.
+constexpr int kCrashed = 3;
+
+// Runs this test program again as another instance of the program on the data folder (see
+// TestInstall::initMain): "start" clears the staging folders there as the program does at start;
+// "crash" installs the archive as the product folder QuillHE104 and ends at once as the package
+// would be moved in. Its exit code.
+int otherInstance(const QString &role, const QString &data, const QString &archive = QString())
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILL_TEST_INSTANCE"), role);
+    environment.insert(QStringLiteral("QUILL_TEST_DATA"), data);
+    environment.insert(QStringLiteral("QUILL_TEST_ARCHIVE"), archive);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(QCoreApplication::applicationFilePath(), {});
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
 } // namespace
 Q_DECLARE_METATYPE(ZipEntry)
 
@@ -89,6 +113,27 @@ class TestInstall : public QObject
     QTemporaryDir mDir;
     QString path(const QString &name) const { return mDir.filePath(name); }
     static void expectWarning(const char *text) { QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QString::fromUtf8(text))); }
+
+public:
+    // Started again as another instance (see otherInstance), the program plays it and ends.
+    static void initMain()
+    {
+        const QString role = qEnvironmentVariable("QUILL_TEST_INSTANCE");
+        const QString data = qEnvironmentVariable("QUILL_TEST_DATA");
+        if (role == QLatin1String("start")) {
+            ResourcePackage::clearStaging(data);
+            std::exit(0);
+        } else if (role == QLatin1String("crash")) {
+            int renames = 0; // aside, in
+            ResourcePackage::setRenamer([&renames](const QString &from, const QString &to) {
+                if (++renames == 2)
+                    _exit(kCrashed);
+                return QDir().rename(from, to);
+            });
+            ResourcePackage::install(qEnvironmentVariable("QUILL_TEST_ARCHIVE"), data, QStringLiteral("QuillHE104"));
+            std::exit(1);
+        }
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(TestFiles::redirectTempFolder(path(QStringLiteral("tmp")))); }
@@ -206,9 +251,11 @@ private Q_SLOTS:
     }
 
     // A resource package replaces a half-filled folder from before whole, also one holding a folder
-    // its owner may not write (as an older install left it), and a clean-up called meanwhile takes
-    // nothing of it. An unsafe or unusable package is refused, writing nothing anywhere; one that
-    // cannot be moved in puts the folder from before back whole, or leaves it for the next clean-up.
+    // its owner may not write (as an older install left it; root is held to its permissions too),
+    // and a clean-up called meanwhile, in this process or by another instance starting on the same
+    // data folder, takes nothing of it. An unsafe or unusable package is refused, writing nothing
+    // anywhere; one that cannot be moved in puts the folder from before back whole, or leaves it for
+    // the next clean-up.
     void resourcePackage_data()
     {
         QTest::addColumn<QList<ZipEntry>>("entries"); // none: the sample package
@@ -218,6 +265,7 @@ private Q_SLOTS:
         QTest::newRow("sample") << QList<ZipEntry>() << name << QString();
         QTest::newRow("over a read-only folder") << QList<ZipEntry>() << name << "read-only";
         QTest::newRow("cleared meanwhile") << QList<ZipEntry>() << name << "cleared";
+        QTest::newRow("cleared by another instance meanwhile") << QList<ZipEntry>() << name << "cleared elsewhere";
         QTest::newRow("moving in fails") << QList<ZipEntry>() << name << "moving in fails";
         QTest::newRow("moving in and back fails") << QList<ZipEntry>() << name << "moving in and back fails";
         QTest::newRow("parent folder") << QList<ZipEntry>{{"light/a.png", "a"}, {"../outside.txt", "evil"}} << name << QString();
@@ -227,7 +275,9 @@ private Q_SLOTS:
         QTest::newRow("backslash") << QList<ZipEntry>{{"..\\outside.txt", "evil"}} << name << QString();
         QTest::newRow("symbolic link") << QList<ZipEntry>{{"link", "/etc", true}, {"light/a.png", "a"}} << name << QString();
         QTest::newRow("empty") << QList<ZipEntry>{{}} << name << QString();
-        for (const QString &folder : {QString(), QStringLiteral(".."), QStringLiteral("../outside"), QStringLiteral("a/b")})
+        // (A hidden name could be taken for the installs' own entries.)
+        for (const QString &folder : {QString(), QStringLiteral(".."), QStringLiteral("../outside"), QStringLiteral("a/b"),
+                                      QStringLiteral(".QuillHE104")})
             QTest::addRow("folder \"%s\"", qPrintable(folder)) << QList<ZipEntry>{{"light/a.png", "a"}} << folder << QString();
     }
 
@@ -245,10 +295,13 @@ private Q_SLOTS:
                     && QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
         const bool backFails = trouble == QLatin1String("moving in and back fails");
         int renames = 0; // aside, in, back
+        int otherStart = -1; // the other instance's exit code
         ResourcePackage::setRenamer([&](const QString &from, const QString &to) {
             ++renames;
             if (trouble == QLatin1String("cleared"))
                 ResourcePackage::clearStaging(data);
+            else if (trouble == QLatin1String("cleared elsewhere"))
+                otherStart = otherInstance(QStringLiteral("start"), data);
             const bool fails = trouble.startsWith(QLatin1String("moving in")) && (renames == 2 || (backFails && renames == 3));
             return !fails && QDir().rename(from, to);
         });
@@ -259,8 +312,11 @@ private Q_SLOTS:
         if (!installed)
             expectWarning("资源包安装失败");
         QString error;
+        const PermissionsAsOwner asOwner;
+        QVERIFY(asOwner.held());
         QCOMPARE(ResourcePackage::install(archive, data, folder, &error), installed);
         QCOMPARE(error.isEmpty(), installed);
+        QVERIFY(otherStart == 0 || trouble != QLatin1String("cleared elsewhere"));
         if (backFails) { // the folder stays aside, for the next clean-up
             QVERIFY(!QFileInfo::exists(data + QStringLiteral("/QuillHE104")));
             ResourcePackage::clearStaging(data);
@@ -273,21 +329,25 @@ private Q_SLOTS:
     }
 
     // What an install cut short left (its staging folder holding the unpacked package and the
-    // product folder moved aside) goes at the next install into the data folder or at start; the
+    // product folder moved aside) goes at the next install into the data folder or at start, also
+    // when the install was another instance's that crashed holding the data folder's lock; the
     // folder moved aside goes back whole when no product folder has taken its place.
     void leftStaging_data()
     {
         QTest::addColumn<bool>("productFolder"); // one is in place
         QTest::addColumn<bool>("byInstall");     // of another product; otherwise at start
-        QTest::newRow("product folder missing") << false << false;
-        QTest::newRow("product folder in place") << true << false;
-        QTest::newRow("product folder missing, at the next install") << false << true;
+        QTest::addColumn<bool>("crashedFirst");  // another instance crashed reinstalling the product first
+        QTest::newRow("product folder missing") << false << false << false;
+        QTest::newRow("product folder in place") << true << false << false;
+        QTest::newRow("product folder missing, at the next install") << false << true << false;
+        QTest::newRow("product folder missing, another instance crashed") << false << false << true;
     }
 
     void leftStaging()
     {
         QFETCH(bool, productFolder);
         QFETCH(bool, byInstall);
+        QFETCH(bool, crashedFirst);
         const QString data = path(QStringLiteral("left/") + QString::fromLatin1(QTest::currentDataTag()));
         const QString staging = data + QStringLiteral("/.unpack-Ab12Cd");
         const QString aside = staging + QStringLiteral("/replaced/QuillHE104");
@@ -296,9 +356,14 @@ private Q_SLOTS:
                 && TestFiles::write(aside + QStringLiteral("/light/old.png"), "old")
                 && QFile::setPermissions(aside + QStringLiteral("/light"), QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(!productFolder || TestFiles::write(data + QStringLiteral("/QuillHE104/current.txt"), "current"));
+        const QString archive = path(QStringLiteral("left/package.zip"));
+        QVERIFY(SampleResourcePackage::writeArchive(archive));
+        if (crashedFirst)
+            QCOMPARE(otherInstance(QStringLiteral("crash"), data, archive), kCrashed);
+        const PermissionsAsOwner asOwner;
+        QVERIFY(asOwner.held());
         if (byInstall) {
-            const QString archive = path(QStringLiteral("left/package.zip"));
-            QVERIFY(SampleResourcePackage::writeArchive(archive) && ResourcePackage::install(archive, data, QStringLiteral("QuillHE68")));
+            QVERIFY(ResourcePackage::install(archive, data, QStringLiteral("QuillHE68")));
         } else {
             ResourcePackage::clearStaging(data);
         }
