@@ -9,3 +9,16 @@ namespace EventWait {
 // on the way, as QTest::qWaitFor does.
 bool until(const std::function<bool()> &done, int timeoutMs);
 } // namespace EventWait
+
+// QTRY_VERIFY_WITH_TIMEOUT and QTRY_COMPARE_WITH_TIMEOUT on EventWait::until: a test waits as long
+// as the condition takes, not in QTRY's 50 ms steps. The check after the wait reports a failure.
+#define EVENTWAIT_VERIFY(expr, timeoutMs) \
+    do { \
+        (void)EventWait::until([&] { return bool(expr); }, timeoutMs); \
+        QVERIFY(expr); \
+    } while (false)
+#define EVENTWAIT_COMPARE(actual, expected, timeoutMs) \
+    do { \
+        (void)EventWait::until([&] { return (actual) == (expected); }, timeoutMs); \
+        QCOMPARE(actual, expected); \
+    } while (false)
