@@ -1,6 +1,5 @@
 #include "storage/QAESEncryption.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -27,19 +26,32 @@ uchar rotateLeft(uchar x, int n)
     return uchar((x << n) | (x >> (8 - n)));
 }
 
-// The substitution box and its inverse, built once from the field inverse and the affine map.
-struct SubstitutionBoxes {
-    std::array<uchar, 256> forward{};
-    std::array<uchar, 256> inverse{};
-    // Products with the inverse mix-columns factors 9, 11, 13 and 14.
-    std::array<std::array<uchar, 256>, 4> inverseMix{};
+quint32 rotateRight(quint32 x, int n)
+{
+    return (x >> n) | (x << (32 - n));
+}
 
-    SubstitutionBoxes()
+// A column of the state as a word, its row 0 in the top byte.
+quint32 word(uchar b0, uchar b1, uchar b2, uchar b3)
+{
+    return quint32(b0) << 24 | quint32(b1) << 16 | quint32(b2) << 8 | b3;
+}
+
+// The substitution box and its inverse, built once from the field inverse and the affine map, and
+// the round tables: forward[0][x] is the column that byte x in row 0 becomes through SubBytes and
+// MixColumns, forward[r] the same for row r (the column turned by r bytes); inverse[r] likewise
+// through InvSubBytes and InvMixColumns. A round is then four lookups and four XORs per column.
+// (Plain arrays and written-out columns: the sanitizer build runs this code at its lowest
+// optimisation, where every call and loop test counts.)
+struct CipherTables {
+    uchar sbox[256] = {};
+    uchar inverseSbox[256] = {};
+    quint32 forward[4][256] = {};
+    quint32 inverse[4][256] = {};
+
+    CipherTables()
     {
         for (int x = 0; x < 256; ++x) {
-            const uchar factors[4] = {9, 11, 13, 14};
-            for (size_t f = 0; f < 4; ++f)
-                inverseMix[f][size_t(x)] = multiply(uchar(x), factors[f]);
             uchar inv = 0;
             for (int y = 1; y < 256 && x != 0; ++y) {
                 if (multiply(uchar(x), uchar(y)) == 1) {
@@ -49,21 +61,149 @@ struct SubstitutionBoxes {
             }
             const uchar s = uchar(inv ^ rotateLeft(inv, 1) ^ rotateLeft(inv, 2) ^ rotateLeft(inv, 3)
                                   ^ rotateLeft(inv, 4) ^ 0x63);
-            forward[size_t(x)] = s;
-            inverse[s] = uchar(x);
+            sbox[x] = s;
+            inverseSbox[s] = uchar(x);
+        }
+        for (int x = 0; x < 256; ++x) {
+            const uchar s = sbox[x];
+            const uchar i = inverseSbox[x];
+            forward[0][x] = word(multiply(s, 2), s, s, multiply(s, 3));
+            inverse[0][x] = word(multiply(i, 14), multiply(i, 9), multiply(i, 13), multiply(i, 11));
+            for (int r = 1; r < 4; ++r) {
+                forward[r][x] = rotateRight(forward[0][x], 8 * r);
+                inverse[r][x] = rotateRight(inverse[0][x], 8 * r);
+            }
         }
     }
 };
 
-const SubstitutionBoxes &boxes()
+const CipherTables &tables()
 {
-    static const SubstitutionBoxes instance;
+    static const CipherTables instance;
     return instance;
 }
 
 // Round constants; word i of the schedule, i a multiple of Nk, uses entry i / Nk.
 constexpr std::array<uchar, 14> RoundConstants = {0x8D, 0x01, 0x02, 0x04, 0x08, 0x10, 0x20,
                                                   0x40, 0x80, 0x1B, 0x36, 0x6C, 0xD8, 0xAB};
+
+// A block as four column words, and the round keys as words (column c of round r at 4r + c):
+// at most 15 rounds' keys, for AES-256.
+struct Block {
+    quint32 c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+};
+struct RoundKeys {
+    quint32 k[60] = {};
+};
+
+quint32 load(const uchar *bytes)
+{
+    return word(bytes[0], bytes[1], bytes[2], bytes[3]);
+}
+
+void store(quint32 column, uchar *bytes)
+{
+    bytes[0] = uchar(column >> 24);
+    bytes[1] = uchar(column >> 16);
+    bytes[2] = uchar(column >> 8);
+    bytes[3] = uchar(column);
+}
+
+Block loadBlock(const uchar *bytes)
+{
+    return Block{load(bytes), load(bytes + 4), load(bytes + 8), load(bytes + 12)};
+}
+
+void storeBlock(const Block &block, uchar *bytes)
+{
+    store(block.c0, bytes);
+    store(block.c1, bytes + 4);
+    store(block.c2, bytes + 8);
+    store(block.c3, bytes + 12);
+}
+
+void xorInto(Block &block, const Block &with)
+{
+    block.c0 ^= with.c0;
+    block.c1 ^= with.c1;
+    block.c2 ^= with.c2;
+    block.c3 ^= with.c3;
+}
+
+RoundKeys encryptionKeys(const QByteArray &schedule)
+{
+    RoundKeys keys;
+    const auto *bytes = reinterpret_cast<const uchar *>(schedule.constData());
+    for (qsizetype i = 0; i < schedule.size() / 4 && i < 60; ++i)
+        keys.k[i] = load(bytes + 4 * i);
+    return keys;
+}
+
+// The rounds of the cipher with the given tables (forward or inverse) and round keys in the order
+// they are used. ShiftRows takes row r of column c from column c + r. InvShiftRows takes it from
+// column c - r: with the columns of the block and of each round key in the order 0, 3, 2, 1 that
+// is again c + r, so the inverse cipher is this same computation on the columns so ordered.
+void runRounds(Block &block, const quint32 (*t)[256], const uchar *box, const RoundKeys &keys, int rounds)
+{
+    const quint32 *k = keys.k;
+    quint32 s0 = block.c0 ^ k[0], s1 = block.c1 ^ k[1], s2 = block.c2 ^ k[2], s3 = block.c3 ^ k[3];
+    for (int round = 1; round < rounds; ++round) {
+        k += 4;
+        const quint32 t0 = t[0][s0 >> 24] ^ t[1][(s1 >> 16) & 0xFF] ^ t[2][(s2 >> 8) & 0xFF] ^ t[3][s3 & 0xFF] ^ k[0];
+        const quint32 t1 = t[0][s1 >> 24] ^ t[1][(s2 >> 16) & 0xFF] ^ t[2][(s3 >> 8) & 0xFF] ^ t[3][s0 & 0xFF] ^ k[1];
+        const quint32 t2 = t[0][s2 >> 24] ^ t[1][(s3 >> 16) & 0xFF] ^ t[2][(s0 >> 8) & 0xFF] ^ t[3][s1 & 0xFF] ^ k[2];
+        const quint32 t3 = t[0][s3 >> 24] ^ t[1][(s0 >> 16) & 0xFF] ^ t[2][(s1 >> 8) & 0xFF] ^ t[3][s2 & 0xFF] ^ k[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
+    }
+    k += 4;
+    block.c0 = word(box[s0 >> 24], box[(s1 >> 16) & 0xFF], box[(s2 >> 8) & 0xFF], box[s3 & 0xFF]) ^ k[0];
+    block.c1 = word(box[s1 >> 24], box[(s2 >> 16) & 0xFF], box[(s3 >> 8) & 0xFF], box[s0 & 0xFF]) ^ k[1];
+    block.c2 = word(box[s2 >> 24], box[(s3 >> 16) & 0xFF], box[(s0 >> 8) & 0xFF], box[s1 & 0xFF]) ^ k[2];
+    block.c3 = word(box[s3 >> 24], box[(s0 >> 16) & 0xFF], box[(s1 >> 8) & 0xFF], box[s2 & 0xFF]) ^ k[3];
+}
+
+Block reversedColumns(const Block &block)
+{
+    return Block{block.c0, block.c3, block.c2, block.c1};
+}
+
+// The keys of the equivalent inverse cipher, last round first, each in the column order 0, 3, 2,
+// 1 (runRounds). InvMixColumns is linear, so it may come after the round key's XOR when the key
+// has gone through it too (rounds 1 to Nr - 1).
+RoundKeys decryptionKeys(const RoundKeys &forward, int rounds)
+{
+    const CipherTables &t = tables();
+    RoundKeys keys;
+    for (int i = 0; i <= rounds; ++i) {
+        const int from = 4 * (rounds - i);
+        for (int c = 0; c < 4; ++c) {
+            const quint32 k = forward.k[from + (4 - c) % 4];
+            keys.k[4 * i + c] = i == 0 || i == rounds
+                                    ? k
+                                    : t.inverse[0][t.sbox[k >> 24]] ^ t.inverse[1][t.sbox[(k >> 16) & 0xFF]]
+                                          ^ t.inverse[2][t.sbox[(k >> 8) & 0xFF]] ^ t.inverse[3][t.sbox[k & 0xFF]];
+        }
+    }
+    return keys;
+}
+
+void encryptBlock(Block &block, const RoundKeys &keys, int rounds)
+{
+    const CipherTables &t = tables();
+    runRounds(block, t.forward, t.sbox, keys, rounds);
+}
+
+// With decryptionKeys.
+void decryptBlock(Block &block, const RoundKeys &keys, int rounds)
+{
+    const CipherTables &t = tables();
+    Block reversed = reversedColumns(block);
+    runRounds(reversed, t.inverse, t.inverseSbox, keys, rounds);
+    block = reversedColumns(reversed);
+}
 } // namespace
 
 QAESEncryption::QAESEncryption(Aes level, Mode mode, Padding padding)
@@ -141,7 +281,7 @@ QByteArray QAESEncryption::removePadding(const QByteArray &rawText)
 
 QByteArray QAESEncryption::expandKey(const QByteArray &key, bool)
 {
-    const SubstitutionBoxes &sbox = boxes();
+    const CipherTables &t = tables();
     const int words = mNb * (mNr + 1);
     QByteArray schedule(words * 4, '\0');
     auto *w = reinterpret_cast<uchar *>(schedule.data());
@@ -151,13 +291,13 @@ QByteArray QAESEncryption::expandKey(const QByteArray &key, bool)
         uchar temp[4] = {w[4 * (i - 1)], w[4 * (i - 1) + 1], w[4 * (i - 1) + 2], w[4 * (i - 1) + 3]};
         if (i % mNk == 0) {
             const uchar first = temp[0];
-            temp[0] = uchar(sbox.forward[temp[1]] ^ RoundConstants[size_t(i / mNk)]);
-            temp[1] = sbox.forward[temp[2]];
-            temp[2] = sbox.forward[temp[3]];
-            temp[3] = sbox.forward[first];
+            temp[0] = uchar(t.sbox[temp[1]] ^ RoundConstants[size_t(i / mNk)]);
+            temp[1] = t.sbox[temp[2]];
+            temp[2] = t.sbox[temp[3]];
+            temp[3] = t.sbox[first];
         } else if (mNk > 6 && i % mNk == 4) {
             for (uchar &b : temp)
-                b = sbox.forward[b];
+                b = t.sbox[b];
         }
         for (int j = 0; j < 4; ++j)
             w[4 * i + j] = uchar(w[4 * (i - mNk) + j] ^ temp[j]);
@@ -167,6 +307,8 @@ QByteArray QAESEncryption::expandKey(const QByteArray &key, bool)
 
 bool QAESEncryption::acceptKeyAndVector(const QByteArray &key, const QByteArray &iv) const
 {
+    if (mMode < ECB || mMode > OFB)
+        return false;
     if (mMode != ECB && iv.size() != mBlockLen)
         return false;
     return key.size() == mKeyLen;
@@ -193,174 +335,55 @@ QByteArray QAESEncryption::encode(const QByteArray &rawText, const QByteArray &k
 {
     if (!acceptKeyAndVector(key, iv))
         return QByteArray();
-    const QByteArray expanded = expandKey(key, true);
-    const QByteArray padded = rawText + getPadding(int(rawText.size()), mBlockLen);
-    QByteArray result;
-    result.reserve(padded.size());
-    QByteArray chain = iv;
-    for (qsizetype at = 0; at < padded.size(); at += mBlockLen) {
-        const QByteArray block = padded.mid(at, mBlockLen);
-        switch (mMode) {
-        case ECB:
-            result += cipher(expanded, block);
-            break;
-        case CBC:
-            chain = cipher(expanded, byteXor(block, chain));
-            result += chain;
-            break;
-        case CFB:
-            chain = byteXor(block, cipher(expanded, chain));
-            result += chain;
-            break;
-        case OFB:
-            chain = cipher(expanded, chain);
-            result += byteXor(block, chain);
-            break;
-        default:
-            return QByteArray();
-        }
-    }
-    return result;
+    return process(rawText + getPadding(int(rawText.size()), mBlockLen), key, iv, false);
 }
 
 QByteArray QAESEncryption::decode(const QByteArray &rawText, const QByteArray &key, const QByteArray &iv)
 {
     if (!acceptKeyAndVector(key, iv) || rawText.size() % mBlockLen != 0)
         return QByteArray();
-    const QByteArray expanded = expandKey(key, true);
-    QByteArray result;
-    result.reserve(rawText.size());
-    QByteArray chain = iv;
-    for (qsizetype at = 0; at < rawText.size(); at += mBlockLen) {
-        const QByteArray block = rawText.mid(at, mBlockLen);
+    return process(rawText, key, iv, true);
+}
+
+QByteArray QAESEncryption::process(QByteArray text, const QByteArray &key, const QByteArray &iv, bool decrypting)
+{
+    const RoundKeys keys = encryptionKeys(expandKey(key, true));
+    const bool inverse = decrypting && (mMode == ECB || mMode == CBC);
+    const RoundKeys inverseKeys = inverse ? decryptionKeys(keys, mNr) : RoundKeys();
+    auto *data = reinterpret_cast<uchar *>(text.data());
+    // The previous ciphertext block (CBC, CFB) or the running key stream (OFB).
+    Block chain{};
+    if (mMode != ECB)
+        chain = loadBlock(reinterpret_cast<const uchar *>(iv.constData()));
+    for (qsizetype at = 0; at < text.size(); at += mBlockLen) {
+        Block block = loadBlock(data + at);
+        const Block input = block;
         switch (mMode) {
         case ECB:
-            result += invCipher(expanded, block);
+            inverse ? decryptBlock(block, inverseKeys, mNr) : encryptBlock(block, keys, mNr);
             break;
         case CBC:
-            result += byteXor(invCipher(expanded, block), chain);
-            chain = block;
+            if (decrypting) {
+                decryptBlock(block, inverseKeys, mNr);
+                xorInto(block, chain);
+                chain = input;
+            } else {
+                xorInto(block, chain);
+                encryptBlock(block, keys, mNr);
+                chain = block;
+            }
             break;
         case CFB:
-            result += byteXor(block, cipher(expanded, chain));
-            chain = block;
+            encryptBlock(chain, keys, mNr);
+            xorInto(block, chain);
+            chain = decrypting ? input : block;
             break;
         case OFB:
-            chain = cipher(expanded, chain);
-            result += byteXor(block, chain);
+            encryptBlock(chain, keys, mNr);
+            xorInto(block, chain);
             break;
-        default:
-            return QByteArray();
         }
+        storeBlock(block, data + at);
     }
-    return result;
-}
-
-void QAESEncryption::addRoundKey(uchar round, const QByteArray &expandedKey)
-{
-    const char *roundKey = expandedKey.constData() + round * mBlockLen;
-    for (int i = 0; i < mBlockLen; ++i)
-        mState[i] ^= uchar(roundKey[i]);
-}
-
-void QAESEncryption::subBytes()
-{
-    for (int i = 0; i < mBlockLen; ++i)
-        mState[i] = boxes().forward[mState[i]];
-}
-
-void QAESEncryption::invSubBytes()
-{
-    for (int i = 0; i < mBlockLen; ++i)
-        mState[i] = boxes().inverse[mState[i]];
-}
-
-// The state is column-major: byte r of column c is mState[r + 4c]. Row r turns left by r.
-void QAESEncryption::shiftRows()
-{
-    uchar old[16];
-    std::copy(mState, mState + 16, old);
-    for (int r = 1; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            mState[r + 4 * c] = old[r + 4 * ((c + r) % 4)];
-}
-
-void QAESEncryption::invShiftRows()
-{
-    uchar old[16];
-    std::copy(mState, mState + 16, old);
-    for (int r = 1; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            mState[r + 4 * ((c + r) % 4)] = old[r + 4 * c];
-}
-
-void QAESEncryption::mixColumns()
-{
-    for (int c = 0; c < 4; ++c) {
-        uchar *s = mState + 4 * c;
-        const uchar a0 = s[0], a1 = s[1], a2 = s[2], a3 = s[3];
-        s[0] = uchar(xtime(a0) ^ (xtime(a1) ^ a1) ^ a2 ^ a3);
-        s[1] = uchar(a0 ^ xtime(a1) ^ (xtime(a2) ^ a2) ^ a3);
-        s[2] = uchar(a0 ^ a1 ^ xtime(a2) ^ (xtime(a3) ^ a3));
-        s[3] = uchar((xtime(a0) ^ a0) ^ a1 ^ a2 ^ xtime(a3));
-    }
-}
-
-void QAESEncryption::invMixColumns()
-{
-    const auto &mix = boxes().inverseMix;
-    const auto &m9 = mix[0], &m11 = mix[1], &m13 = mix[2], &m14 = mix[3];
-    for (int c = 0; c < 4; ++c) {
-        uchar *s = mState + 4 * c;
-        const uchar a0 = s[0], a1 = s[1], a2 = s[2], a3 = s[3];
-        s[0] = uchar(m14[a0] ^ m11[a1] ^ m13[a2] ^ m9[a3]);
-        s[1] = uchar(m9[a0] ^ m14[a1] ^ m11[a2] ^ m13[a3]);
-        s[2] = uchar(m13[a0] ^ m9[a1] ^ m14[a2] ^ m11[a3]);
-        s[3] = uchar(m11[a0] ^ m13[a1] ^ m9[a2] ^ m14[a3]);
-    }
-}
-
-QByteArray QAESEncryption::cipher(const QByteArray &expandedKey, const QByteArray &in)
-{
-    QByteArray block = in;
-    mState = reinterpret_cast<uchar *>(block.data());
-    addRoundKey(0, expandedKey);
-    for (int round = 1; round < mNr; ++round) {
-        subBytes();
-        shiftRows();
-        mixColumns();
-        addRoundKey(uchar(round), expandedKey);
-    }
-    subBytes();
-    shiftRows();
-    addRoundKey(uchar(mNr), expandedKey);
-    mState = nullptr;
-    return block;
-}
-
-QByteArray QAESEncryption::invCipher(const QByteArray &expandedKey, const QByteArray &in)
-{
-    QByteArray block = in;
-    mState = reinterpret_cast<uchar *>(block.data());
-    addRoundKey(uchar(mNr), expandedKey);
-    for (int round = mNr - 1; round > 0; --round) {
-        invShiftRows();
-        invSubBytes();
-        addRoundKey(uchar(round), expandedKey);
-        invMixColumns();
-    }
-    invShiftRows();
-    invSubBytes();
-    addRoundKey(0, expandedKey);
-    mState = nullptr;
-    return block;
-}
-
-QByteArray QAESEncryption::byteXor(const QByteArray &a, const QByteArray &b)
-{
-    const qsizetype n = qMin(a.size(), b.size());
-    QByteArray out(n, '\0');
-    for (qsizetype i = 0; i < n; ++i)
-        out[i] = char(a.at(i) ^ b.at(i));
-    return out;
+    return text;
 }

@@ -2,6 +2,7 @@
 
 #include "tests/app/AppFixture.h"
 #include "tests/journey/UserActions.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestHttpServer.h"
 
 #include "app/FirewareManageForm.h"
@@ -69,7 +70,7 @@ void keyPage(PageWalk &walk)
     // Effect names and colours as a keyboard has them, in each language.
     EmulatedLightingCommands::fillShowcase(walk.app().keyboard().state());
     QMetaObject::invokeMethod(walk.window(), "deviceConnected", Q_ARG(QString, QString()));
-    QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+    EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
     walk.awaitIdle();
     walk.show(QStringLiteral("key page"));
     auto *keys = page<KeySetForm>(MainWindow::KeyPage);
@@ -90,10 +91,10 @@ void lightPage(PageWalk &walk)
     walk.show(QStringLiteral("lighting page"));
     auto *light = page<LightSetForm>(MainWindow::LightPage);
     UserActions::click(light, "modeButton1");
-    QTRY_COMPARE(light->effectMode(), uchar(1));
+    EVENTWAIT_COMPARE(light->effectMode(), uchar(1), kWaitMs);
     walk.show(QStringLiteral("lighting page, an effect"));
     UserActions::click(light, "modeButton255");
-    QTRY_COMPARE(light->effectMode(), LightSetForm::CustomMode);
+    EVENTWAIT_COMPARE(light->effectMode(), LightSetForm::CustomMode, kWaitMs);
     // A brightness without a key: the page asks for keys first.
     auto *slider = AppFixture::child(light, "lightSlider");
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() - 1, slider->height() / 2));
@@ -111,7 +112,7 @@ void highKeyPage(PageWalk &walk)
         UserActions::clickTile(highKeys->keyboard(), W);
         walk.show(QStringLiteral("advanced-key page, %1").arg(QLatin1String(kind)));
         QTest::mouseClick(highKeys->findChild<QHighKeyAddWidget *>(), Qt::LeftButton);
-        QTRY_VERIFY(!QApplication::activeModalWidget() && !highKeys->findChild<QDialog *>());
+        EVENTWAIT_VERIFY(!QApplication::activeModalWidget() && !highKeys->findChild<QDialog *>(), kWaitMs);
     }
 }
 
@@ -162,10 +163,10 @@ void firmwarePage(PageWalk &walk)
     walk.show(QStringLiteral("firmware page"));
     auto *firmware = page<FirewareManageForm>(MainWindow::FirewarePage);
     QTest::mouseClick(firmware->findChild<QFirewareItemWidget *>(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!firmware->isFlashing() && !firmware->progressDialog(), kWaitMs);
+    EVENTWAIT_VERIFY(!firmware->isFlashing() && !firmware->progressDialog(), kWaitMs);
     walk.goTo("settingButton", MainWindow::SettingsPage);
     UserActions::click(page<QWidget>(MainWindow::SettingsPage), "backButton");
-    QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+    EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
     walk.awaitIdle();
 }
 
@@ -186,7 +187,7 @@ const Place kPlaces[] = {
          walk.show(QStringLiteral("calibration page"));
          auto *align = page<AlignSetForm>(MainWindow::AlignPage);
          UserActions::click(align, "alignStartButton");
-         QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, kWaitMs);
+         EVENTWAIT_COMPARE(align->phase(), AlignSetForm::Calibrating, kWaitMs);
          walk.show(QStringLiteral("calibration page, calibrating"));
      }},
     {"maintenance page", [](PageWalk &walk) {
@@ -281,17 +282,17 @@ void PageWalk::goTo(const char *button, int index)
     for (QAbstractButton *candidate : mWindow->findChildren<QAbstractButton *>(QString::fromLatin1(button))) {
         if (candidate->isVisible()) {
             UserActions::click(candidate->parentWidget(), button);
-            QTRY_COMPARE(gStackedWidget->currentIndex(), index);
+            EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), index, kWaitMs);
             return;
         }
     }
     gStackedWidget->setCurrentIndex(index);
-    QTRY_COMPARE(gStackedWidget->currentIndex(), index);
+    EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), index, kWaitMs);
 }
 
 void PageWalk::awaitIdle()
 {
-    QTRY_VERIFY_WITH_TIMEOUT(!mWindow->findChild<QProgressDialog *>() && !QApplication::activeModalWidget(), kWaitMs);
+    EVENTWAIT_VERIFY(!mWindow->findChild<QProgressDialog *>() && !QApplication::activeModalWidget(), kWaitMs);
 }
 
 void PageWalk::layOutSmallest()
@@ -383,7 +384,7 @@ void PageWalk::checkForUpdate()
     });
     watch.start(20);
     UserActions::click(page<QWidget>(MainWindow::SettingsPage), "appCheckBtn");
-    QTRY_VERIFY_WITH_TIMEOUT(asked && !QApplication::activeModalWidget(), kWaitMs);
+    EVENTWAIT_VERIFY(asked && !QApplication::activeModalWidget(), kWaitMs);
     UpdateServer::setBaseAddress(QString());
 }
 

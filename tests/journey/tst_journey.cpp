@@ -39,6 +39,7 @@
 #include "pages/tuning/QNatureKeyboardWidget.h"
 #include "link/UsbHidUtil.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDialog>
@@ -98,27 +99,27 @@ class TestJourney : public QObject
     void selectProfile(int row)
     {
         profileList()->selectionModel()->select(profileList()->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().currentProfile, row, kWaitMs);
+        EVENTWAIT_COMPARE(keyboard().currentProfile, row, kWaitMs);
         listAgrees();
     }
     // The window is done with its last command: the list takes choices again and the progress
     // dialog, which keeps a user from doing anything else meanwhile, is closed.
     void awaitWindowIdle()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(profileList()->selectionMode() == QAbstractItemView::SingleSelection
+        EVENTWAIT_VERIFY(profileList()->selectionMode() == QAbstractItemView::SingleSelection
                                      && !mWindow->progressDialog(),
                                  kWaitMs);
     }
     // Waits until the keyboard holds what the journey has set, then the model must agree with it.
     void agree()
     {
-        QTRY_COMPARE_WITH_TIMEOUT(KeyboardSnapshot::ofKeyboard(keyboard()), KeyboardSnapshot::ofKeyboard(mExpected), kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(KeyboardSnapshot::ofModel(), KeyboardSnapshot::activeOfKeyboard(keyboard()), kWaitMs);
+        EVENTWAIT_COMPARE(KeyboardSnapshot::ofKeyboard(keyboard()), KeyboardSnapshot::ofKeyboard(mExpected), kWaitMs);
+        EVENTWAIT_COMPARE(KeyboardSnapshot::ofModel(), KeyboardSnapshot::activeOfKeyboard(keyboard()), kWaitMs);
     }
     // The keyboard is connected anew by the device page and read; the key page opens.
     void awaitKeyPage()
     {
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+        EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
         QVERIFY(gUsbCommunicateUtil->checkCommunicateState());
         awaitWindowIdle();
     }
@@ -171,7 +172,7 @@ class TestJourney : public QObject
         goTo("lightButton", MainWindow::LightPage);
         auto *light = page<LightSetForm>(MainWindow::LightPage);
         click(light, "modeButton1");
-        QTRY_COMPARE(light->effectMode(), uchar(1));
+        EVENTWAIT_COMPARE(light->effectMode(), uchar(1), kWaitMs);
         click(light, "blueColorBtn");
         KEYBOARD_EFFECT_LIGHT &effect = expectedProfile().effects[1];
         effect.colorR = effect.colorG = 0;
@@ -179,7 +180,7 @@ class TestJourney : public QObject
         expectedProfile().selectedEffect = 1;
         agree();
         click(light, "modeButton255");
-        QTRY_COMPARE(light->effectMode(), LightSetForm::CustomMode);
+        EVENTWAIT_COMPARE(light->effectMode(), LightSetForm::CustomMode, kWaitMs);
         for (uchar key : {W, A, S, D})
             clickTile(light->keyboard(), key);
         click(light, "colourColorBtn");
@@ -288,7 +289,7 @@ class TestJourney : public QObject
             travel.model = true;
         }
         mExpected.params.pollingRate = 3;
-        QTRY_VERIFY_WITH_TIMEOUT(!performance->isBusy(), kWaitMs);
+        EVENTWAIT_VERIFY(!performance->isBusy(), kWaitMs);
         agree();
     }
 
@@ -299,7 +300,7 @@ class TestJourney : public QObject
         goTo("alignButton", MainWindow::AlignPage);
         auto *align = page<AlignSetForm>(MainWindow::AlignPage);
         click(align, "alignStartButton");
-        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Calibrating, kWaitMs);
+        EVENTWAIT_COMPARE(align->phase(), AlignSetForm::Calibrating, kWaitMs);
         const auto pressAll = [this](quint16 depth) {
             for (uchar key : std::as_const(keyboard().keyNumbers))
                 EmulatedCalibrationCommands::pressKey(keyboard(), key, depth);
@@ -313,11 +314,11 @@ class TestJourney : public QObject
                 return !tile->isVisible() || tile->getKeyStatus() == QAdjustKeyLabel::StatusPassed;
             });
         };
-        QTRY_VERIFY_WITH_TIMEOUT(allPassed(), kWaitMs);
+        EVENTWAIT_VERIFY(allPassed(), kWaitMs);
         pressAll(0);
         click(align, "alignSaveButton");
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().calibration.saves, 1, kWaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(align->phase(), AlignSetForm::Idle, kWaitMs);
+        EVENTWAIT_COMPARE(keyboard().calibration.saves, 1, kWaitMs);
+        EVENTWAIT_COMPARE(align->phase(), AlignSetForm::Idle, kWaitMs);
         QVERIFY(!keyboard().calibration.reporting);
         agree();
     }
@@ -343,7 +344,7 @@ class TestJourney : public QObject
     {
         selectProfile(1);
         click(mWindow.get(), "addButton");
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles.size(), 5, kWaitMs);
+        EVENTWAIT_COMPARE(keyboard().profiles.size(), 5, kWaitMs);
         listAgrees();
         profileList()->edit(profileList()->model()->index(4, 0));
         auto *editor = profileList()->findChild<QLineEdit *>();
@@ -351,11 +352,11 @@ class TestJourney : public QObject
         editor->clear();
         AppFixture::type(editor, QStringLiteral("Raid night"));
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles[4].name, QStringLiteral("Raid night"), kWaitMs);
+        EVENTWAIT_COMPARE(keyboard().profiles[4].name, QStringLiteral("Raid night"), kWaitMs);
         listAgrees();
         selectProfile(4);
         click(mWindow.get(), "deButton");
-        QTRY_COMPARE_WITH_TIMEOUT(keyboard().profiles.size(), 4, kWaitMs);
+        EVENTWAIT_COMPARE(keyboard().profiles.size(), 4, kWaitMs);
         listAgrees();
         QCOMPARE(keyboard().currentProfile, 3);
         selectProfile(0);
@@ -373,7 +374,7 @@ class TestJourney : public QObject
         QVERIFY(!mWindow->progressDialog());
         mFile = mApp.dataDir() + QStringLiteral("/journey.aaa");
         click(mWindow.get(), "exportButton");
-        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::toastTexts(mWindow.get()), QStringList{QStringLiteral("写入配置成功")}, kWaitMs);
+        EVENTWAIT_COMPARE(TestFiles::toastTexts(mWindow.get()), QStringList{QStringLiteral("写入配置成功")}, kWaitMs);
         awaitWindowIdle();
 
         // The maintenance page's reset, confirmed; the keyboard is then read anew.
@@ -386,7 +387,7 @@ class TestJourney : public QObject
         QCOMPARE(keyboard().firmware.resets, 1);
 
         click(mWindow.get(), "importButton");
-        QTRY_VERIFY_WITH_TIMEOUT(TestFiles::toastTexts(mWindow.get()).contains(QStringLiteral("导入配置成功")), kWaitMs);
+        EVENTWAIT_VERIFY(TestFiles::toastTexts(mWindow.get()).contains(QStringLiteral("导入配置成功")), kWaitMs);
         awaitWindowIdle();
         mExpected = journey;
         // The keyboard does not report which effect it shows, so no file carries it: after the
@@ -411,7 +412,7 @@ class TestJourney : public QObject
         QVERIFY(tile);
         QTest::mouseClick(tile, Qt::LeftButton);
         QVERIFY(firmware->progressDialog());
-        QTRY_VERIFY_WITH_TIMEOUT(!firmware->isFlashing() && !firmware->progressDialog(), kWaitMs);
+        EVENTWAIT_VERIFY(!firmware->isFlashing() && !firmware->progressDialog(), kWaitMs);
         const QByteArray image = TestFiles::read(mApp.dataDir() + QStringLiteral("/QuillHE104/firmware.bin"));
         QVERIFY(image.size() > 40);
         QCOMPARE(keyboard().firmware.keyboard.assembled(), image.mid(40));
@@ -427,7 +428,7 @@ class TestJourney : public QObject
     {
         mApp.unplug();
         notice("deviceDisconnected");
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::DevicePage), kWaitMs);
+        EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::DevicePage), kWaitMs);
         QVERIFY(!gKeyboardConfig->productInfo);
         mApp.plugInAgain();
         notice("deviceConnected");

@@ -46,10 +46,22 @@ double contrast(QRgb a, QRgb b)
 // The most frequent colour of an area, and the contrast of the pixel that stands out most from it.
 std::pair<QRgb, double> backgroundAndContrast(const QImage &image, const QRect &area)
 {
+    // Counted a run of one colour at a time: a picture of a page is mostly long runs.
     QHash<QRgb, int> counts;
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y) | 0xFF000000];
+        QRgb colour = 0;
+        int run = 0;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb pixel = image.pixel(x, y) | 0xFF000000;
+            if (run > 0 && pixel != colour) {
+                counts[colour] += run;
+                run = 0;
+            }
+            colour = pixel;
+            ++run;
+        }
+        if (run > 0)
+            counts[colour] += run;
     }
     const QRgb background = std::max_element(counts.cbegin(), counts.cend()).key();
     double best = 1.0;

@@ -8,6 +8,7 @@
 #include "pages/common/PageDialogs.h"
 #include "storage/ProductDataUtil.h"
 #include "storage/SyncConfigUtil.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestDataDir.h"
 #include "widgets/QToastBox.h"
 
@@ -86,7 +87,7 @@ PageRig::PageRig(quint16 serialNumber, const std::function<void(EmulatedKeyboard
             result = status ? 0 : value;
     });
     read.startSync();
-    if (!QTest::qWaitFor([&result] { return result != 1; }, kReadTimeoutMs))
+    if (!EventWait::until([&result] { return result != 1; }, kReadTimeoutMs))
         mError = QStringLiteral("configuration read did not end");
     else if (result != 0)
         mError = QStringLiteral("configuration read ended with %1").arg(result);

@@ -127,6 +127,7 @@ private:
 };
 
 #include "protocol/UsbCommunicateUtil.h"
+#include "tests/support/EventWait.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -136,7 +137,7 @@ bool PageRig::awaitReply(Signal signal, const std::function<void()> &action, int
 {
     QSignalSpy spy(gUsbCommunicateUtil.data(), signal);
     action();
-    return QTest::qWaitFor(
+    return EventWait::until(
         [&spy] {
             for (const QList<QVariant> &arguments : spy) {
                 if (arguments.value(1).toInt() >= arguments.value(2).toInt())

@@ -2,6 +2,7 @@
 
 #include "model/KeyboardConfigUtil.h"
 #include "emulator/KeyboardFrameCodec.h"
+#include "tests/support/EventWait.h"
 
 #include <QTest>
 
@@ -78,7 +79,7 @@ bool LinkedKeyboard::run(const char *signal, const std::function<void()> &reques
 {
     QSignalSpy spy(mProtocol.data(), signal);
     request();
-    return QTest::qWaitFor([&spy] { return lastFrameArrived(spy); }, 5000);
+    return EventWait::until([&spy] { return lastFrameArrived(spy); }, 5000);
 }
 
 QByteArray bytes(std::initializer_list<int> values)

@@ -8,6 +8,7 @@
 #include "storage/ConfigWriteDatabase.h"
 #include "storage/ImportConfigUtil.h"
 #include "storage/SyncConfigUtil.h"
+#include "tests/support/EventWait.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,10 +30,14 @@ HIGH_KEY_INFO highKey(uchar slot, uchar kind, uchar key, std::initializer_list<u
     return info;
 }
 
-// Starts a worker whose result signal is `signal` and waits for its final result. The results
-// are taken on the main thread, whichever thread emits them.
+// How long an export or import is watched after its final result, for anything that comes after
+// it. The configuration read that sets a test up is not watched: its own tests do that.
+constexpr int WatchAfterResultMs = 200;
+
+// Starts a worker whose result signal is `signal` and waits for its final result, then watchMs
+// longer. The results are taken on the main thread, whichever thread emits them.
 template<typename Worker, typename Signal, typename Start>
-Results runWorker(Worker &worker, Signal signal, Start start, qint64 *elapsedMs = nullptr)
+Results runWorker(Worker &worker, Signal signal, Start start, int watchMs, qint64 *elapsedMs = nullptr)
 {
     Results results;
     bool done = false;
@@ -46,9 +51,9 @@ Results runWorker(Worker &worker, Signal signal, Start start, qint64 *elapsedMs 
     });
     clock.start();
     start();
-    (void)QTest::qWaitFor([&] { return done; }, 60000);
-    // Nothing more comes after the final result.
-    QTest::qWait(200);
+    (void)EventWait::until([&] { return done; }, 60000);
+    if (watchMs > 0)
+        QTest::qWait(watchMs);
     return results;
 }
 
@@ -146,7 +151,7 @@ bool ConfigFileRig::connectAndRead(const std::shared_ptr<EmulatedKeyboard> &keyb
     gUsbCommunicateUtil->openCommunicate(0);
     gUsbCommunicateUtil->communicateDevice();
     SyncConfigUtil read(SyncConfigUtil::TypeKeyboard, SyncConfigUtil::ScopeProductInfo, 0, QString());
-    const Results results = runWorker(read, &SyncConfigUtil::sync_config_result, [&] { read.startSync(); });
+    const Results results = runWorker(read, &SyncConfigUtil::sync_config_result, [&] { read.startSync(); }, 0);
     return !results.isEmpty() && results.last() == qMakePair(true, 100);
 }
 
@@ -155,14 +160,15 @@ Results ConfigFileRig::runExport(const QString &target, const std::function<void
     ConfigWriteDatabase worker(target);
     if (beforeStart)
         beforeStart();
-    return runWorker(worker, &ConfigWriteDatabase::config_write_result, [&] { worker.start(); });
+    return runWorker(worker, &ConfigWriteDatabase::config_write_result, [&] { worker.start(); }, WatchAfterResultMs);
 }
 
 Results ConfigFileRig::runImport(const QString &file, bool *keyboardWritten, qint64 *elapsedMs)
 {
     ImportConfigUtil worker(file);
     const Results results =
-        runWorker(worker, &ImportConfigUtil::import_config_result, [&] { worker.start(); }, elapsedMs);
+        runWorker(worker, &ImportConfigUtil::import_config_result, [&] { worker.start(); }, WatchAfterResultMs,
+                  elapsedMs);
     if (keyboardWritten)
         *keyboardWritten = worker.isKeyboardWritten();
     return results;
