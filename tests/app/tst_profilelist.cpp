@@ -13,6 +13,7 @@
 #include "model/SystemConfigUtil.h"
 #include "pages/common/PageDialogs.h"
 #include "protocol/UsbCommunicateUtil.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestFiles.h"
 #include "widgets/QToastBox.h"
 
@@ -26,6 +27,8 @@ namespace {
 constexpr int kWaitMs = 8000;
 // A fault of its own in failedRequestLeavesTheKeyboardFree: the request is not written at all.
 constexpr int WriteFails = -1;
+// How long the keyboard holds back the answer that keeps work waiting while events reach the window.
+constexpr int kHeldMs = 800;
 
 class Window : public MainWindow
 {
@@ -76,7 +79,7 @@ class TestProfileList : public QObject
     // The list, the model and the keyboard show the same profiles, with the active one selected.
     void verifyAgreement()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(idle(), kWaitMs);
+        EVENTWAIT_VERIFY(idle(), kWaitMs);
         QCOMPARE(listNames(), keyboardNames());
         QCOMPARE(int(gKeyboardConfig->currentConfigIndex), keyboard().currentProfile);
         QCOMPARE(selectedRow(), keyboard().currentProfile);
@@ -99,7 +102,7 @@ class TestProfileList : public QObject
         const QString file = mApp.dataDir() + QStringLiteral("/saved.aaa");
         mFiles = {file};
         click("exportButton");
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(idle() && toasts().contains(QStringLiteral("写入配置成功")), kWaitMs); }();
+        [&] { EVENTWAIT_VERIFY(idle() && toasts().contains(QStringLiteral("写入配置成功")), kWaitMs); }();
         return file;
     }
     // The device page connects again, as after entering it.
@@ -118,7 +121,7 @@ private Q_SLOTS:
         mWindow->show();
         mApp.plugIn();
         QMetaObject::invokeMethod(mWindow.get(), "deviceConnected", Q_ARG(QString, QString()));
-        QTRY_COMPARE_WITH_TIMEOUT(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
+        EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
         verifyAgreement();
     }
 
@@ -135,7 +138,7 @@ private Q_SLOTS:
     void keyboardChangeNotice()
     {
         EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 3);
-        QTRY_COMPARE_WITH_TIMEOUT(int(gKeyboardConfig->currentConfigIndex), 3, kWaitMs);
+        EVENTWAIT_COMPARE(int(gKeyboardConfig->currentConfigIndex), 3, kWaitMs);
         verifyAgreement();
     }
 
@@ -174,7 +177,7 @@ private Q_SLOTS:
             click(button.toLatin1().constData());
         QCOMPARE(list()->selectionMode(), QAbstractItemView::NoSelection);
         QVERIFY(!AppFixture::child(mWindow.get(), "addButton")->isEnabled()); // no second operation meanwhile
-        QTRY_COMPARE_WITH_TIMEOUT(list()->selectionMode(), QAbstractItemView::SingleSelection, kWaitMs);
+        EVENTWAIT_COMPARE(list()->selectionMode(), QAbstractItemView::SingleSelection, kWaitMs);
         QVERIFY(AppFixture::child(mWindow.get(), "addButton")->isEnabled());
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         QCOMPARE(listNames(), before);
@@ -230,9 +233,9 @@ private Q_SLOTS:
             click("addButton");
         // Every send waits the short window; a re-read after them gets the usual one. An add is sent once.
         const int sends = fault == WriteFails ? 0 : order == EmulatedProfileCommands::AddProfile ? 1 : UsbCommunicateUtil::MaxSends;
-        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)), sends, kWaitMs);
+        EVENTWAIT_COMPARE(mApp.keyboard().requestCount(uchar(order)), sends, kWaitMs);
         gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
+        EVENTWAIT_VERIFY(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
         QCOMPARE(toasts(), toast.isEmpty() ? QStringList() : QStringList{toast});
         verifyAgreement();
         if (!carriedOut)
@@ -240,7 +243,7 @@ private Q_SLOTS:
         bus.setFaults(mApp.path(), {});
 
         EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
-        QTRY_COMPARE_WITH_TIMEOUT(selectedRow(), 2, kWaitMs);
+        EVENTWAIT_COMPARE(selectedRow(), 2, kWaitMs);
         verifyAgreement();
     }
 
@@ -264,7 +267,7 @@ private Q_SLOTS:
         mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, lateMs, order | 0x80, 9});
         const qsizetype before = keyboard().profiles.size();
         click(button.toLatin1().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && mApp.keyboard().requestCount(uchar(order)) == 1, kWaitMs);
+        EVENTWAIT_VERIFY(idle() && mApp.keyboard().requestCount(uchar(order)) == 1, kWaitMs);
         QTest::qWait(lateMs); // the late answer comes and changes nothing
         QCOMPARE(mApp.keyboard().requestCount(uchar(order)), 1);
         QCOMPARE(keyboard().profiles.size(), before + change);
@@ -305,9 +308,9 @@ private Q_SLOTS:
         const int reads = mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam);
         click(button.toLatin1().constData());
         // Only the missed request waits the short window: the re-read gets the usual one.
-        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(order)), 1, kWaitMs);
+        EVENTWAIT_COMPARE(mApp.keyboard().requestCount(uchar(order)), 1, kWaitMs);
         gUsbCommunicateUtil->setReplyInterval(UsbCommunicateUtil::DefaultReplyInterval);
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !toasts().isEmpty(), kWaitMs);
+        EVENTWAIT_VERIFY(idle() && !toasts().isEmpty(), kWaitMs);
         QCOMPARE(toasts(), QStringList{toast});
         QCOMPARE(mApp.keyboard().requestCount(uchar(order)), 1);
         QCOMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam), reads + 1);
@@ -320,11 +323,11 @@ private Q_SLOTS:
         qDeleteAll(mWindow->findChildren<QToastBox *>()); // the notice was seen
         if (then == QLatin1String("notice")) {
             EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
-            QTRY_COMPARE_WITH_TIMEOUT(int(gKeyboardConfig->currentConfigIndex), 2, kWaitMs);
+            EVENTWAIT_COMPARE(int(gKeyboardConfig->currentConfigIndex), 2, kWaitMs);
         } else {
             const qsizetype count = before.size() + (then == QLatin1String("addButton") ? 1 : -1);
             click(then.toLatin1().constData());
-            QTRY_VERIFY_WITH_TIMEOUT(idle() && listNames().size() == count, kWaitMs);
+            EVENTWAIT_VERIFY(idle() && listNames().size() == count, kWaitMs);
         }
         verifyAgreement();
         QCOMPARE(toasts(), QStringList());
@@ -351,12 +354,12 @@ private Q_SLOTS:
         mFiles = {import ? exportFile() : QString()};
         // The answer is held back well within the reply time-out, for as long as the events take.
         gUsbCommunicateUtil->setReplyInterval(4000);
-        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 1500, held | 0x80, 1});
+        mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, kHeldMs, held | 0x80, 1});
         if (import)
             click("importButton");
         else
             reconnect();
-        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), import ? 1 : 2, kWaitMs);
+        EVENTWAIT_COMPARE(mApp.keyboard().requestCount(uchar(held)), import ? 1 : 2, kWaitMs);
 
         const qsizetype sent = mApp.keyboard().requests().size();
         if (event == ProfileNotice) {
@@ -380,9 +383,9 @@ private Q_SLOTS:
         QCOMPARE(mApp.keyboard().requests().size(), sent);
 
         // One read for the connection, one after the event, none for the import.
-        QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
+        EVENTWAIT_COMPARE(mApp.keyboard().requestCount(EmulatedIdentityCommands::GetWholeParam),
                                   reads + (import ? 0 : 1) + (event != OthersReplies ? 1 : 0), kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
+        EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
                                      && !mWindow->isKeyboardBusy(),
                                  kWaitMs);
         verifyAgreement();
@@ -403,7 +406,7 @@ private Q_SLOTS:
         mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Drop, 0, 0xA0, UsbCommunicateUtil::MaxSends}); // key layers
         mFiles = {file};
         click("importButton");
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
+        EVENTWAIT_VERIFY(idle() && toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
         verifyAgreement();
         QCOMPARE(gKeyboardConfig->keyboardParams->deadDown, keyboard().params.deadDown);
     }
@@ -427,7 +430,7 @@ private Q_SLOTS:
             keyboard().currentProfile = beyond;
             reconnect();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
+        EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
                                      && list()->model()->rowCount() == beyond,
                                  kWaitMs);
         QVERIFY(selectedRow() >= 0 && selectedRow() < beyond);
@@ -482,11 +485,11 @@ private Q_SLOTS:
         if (work == MissedAdd) {
             mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedProfileCommands::AddProfile | 0x80, 1});
             click("addButton");
-            QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(EmulatedProfileCommands::AddProfile), 1, kWaitMs);
+            EVENTWAIT_COMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::AddProfile), 1, kWaitMs);
         } else if (work == ReplacedRead) {
             mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Ignore, 0, EmulatedIdentityCommands::GetWholeParam | 0x80, 1});
             EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
-            QTRY_COMPARE_WITH_TIMEOUT(this->reads(), readsBefore + 1, kWaitMs);
+            EVENTWAIT_COMPARE(this->reads(), readsBefore + 1, kWaitMs);
             gUsbCommunicateUtil->usb_get_product_info(UsbCommunicateUtil::SourceKeyPage, false);
         } else if (work == Export) {
             connect(gStackedWidget, &QStackedWidget::currentChanged, &watch, [&](int index) {
@@ -511,15 +514,15 @@ private Q_SLOTS:
             click("importButton");
             if (kept) // before the writes begin
                 keepRead();
-            QTRY_VERIFY_WITH_TIMEOUT(toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
+            EVENTWAIT_VERIFY(toasts().contains(QStringLiteral("导入配置失败")), kWaitMs);
         } else {
             // Its answer is held back well within the reply time-out, for as long as the events take.
             gUsbCommunicateUtil->setReplyInterval(4000);
             const int held = EmulatedIdentityCommands::SetWholeParam;
-            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, 1500, held | 0x80, 1});
+            mApp.keyboard().addReplyFault(ReplyFault{ReplyFault::Delay, kHeldMs, held | 0x80, 1});
             mFiles = {file};
             click("importButton");
-            QTRY_COMPARE_WITH_TIMEOUT(mApp.keyboard().requestCount(uchar(held)), 1, kWaitMs);
+            EVENTWAIT_COMPARE(mApp.keyboard().requestCount(uchar(held)), 1, kWaitMs);
         }
         if (kept && event != PulledOut) {
             keepRead();
@@ -542,11 +545,11 @@ private Q_SLOTS:
             QCOMPARE(this->reads(), readsBefore); // not while the import runs
             break;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(sortedToasts() == notices && !mWindow->isKeyboardBusy() && !mWindow->progressDialog(),
+        EVENTWAIT_VERIFY(sortedToasts() == notices && !mWindow->isKeyboardBusy() && !mWindow->progressDialog(),
                                  kWaitMs);
         if (reads > 0)
-            QTRY_VERIFY_WITH_TIMEOUT(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle(), kWaitMs);
-        QTest::qWait(qMax(300, int(1700 - started.elapsed()))); // past an answer held back
+            EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle(), kWaitMs);
+        QTest::qWait(qMax(300, int(kHeldMs + 200 - started.elapsed()))); // past an answer held back
         QCOMPARE(this->reads(), readsBefore + reads);
         QCOMPARE(sortedToasts(), notices);
         if (reads > 0)
@@ -583,7 +586,7 @@ private Q_SLOTS:
                 EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
             else
                 reconnect();
-            QTRY_COMPARE_WITH_TIMEOUT(reads(), before + 1, kWaitMs);
+            EVENTWAIT_COMPARE(reads(), before + 1, kWaitMs);
         }
         mWindow.reset();
         const qsizetype sent = mApp.keyboard().requests().size();
