@@ -28,7 +28,7 @@ constexpr int kWaitMs = 8000;
 // A fault of its own in failedRequestLeavesTheKeyboardFree: the request is not written at all.
 constexpr int WriteFails = -1;
 // How long the keyboard holds back the answer that keeps work waiting while events reach the window.
-constexpr int kHeldMs = 800;
+constexpr int kHeldMs = 1000;
 
 class Window : public MainWindow
 {
