@@ -385,6 +385,7 @@ void MacroSetForm::showEditor(bool shown)
 
 void MacroSetForm::setKeyEditing(bool on)
 {
+    mKeysAway = false;
     if (on) {
         mSelectLabel = mKeyContentEdit;
         mKeyContentEdit->setStyleSheet(QString::fromLatin1(kEditingKeyStyle));
@@ -430,11 +431,8 @@ void MacroSetForm::focusWindowChanged(QWindow *focused)
     if (mOtherWindow)
         disconnect(mOtherWindow, nullptr, this, nullptr);
     mOtherWindow = nullptr;
-    if (!mSelectLabel) {
-        mKeysAway = false;
-        return;
-    }
-    if (!focused) // another program, or no window for a moment
+    // Nothing waits, or the focus is with another program or no window for a moment.
+    if (!mSelectLabel || !focused)
         return;
     if (focused == window()->windowHandle()) {
         // Back from a dialog of the program: within the window the focus went back to what had it

@@ -26,6 +26,7 @@
 #include "tests/support/TestFiles.h"
 #include "widgets/CustomToolTip.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -462,10 +463,21 @@ private Q_SLOTS:
         QCOMPARE(shown, QStringList());
     }
 
-    // A data-file write cut by an unplug: the notice of its failure stays open over the device page
-    // until the user closes it.
-    void transferFailureNoticeOutlivesTheKeyboard()
+    // A notice of the maintenance page stays open over the device page when the keyboard goes,
+    // until the user closes it: the failure of a data-file write the unplug cut, and a factory
+    // reset's success told just before the keyboard went. Closing it then changes nothing.
+    void noticeOutlivesTheKeyboard_data()
     {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("data-file write cut") << "fireDataBtn" << "下载固件数据失败！";
+        QTest::newRow("factory reset done") << "resetBtn" << "恢复出厂设置成功！";
+    }
+
+    void noticeOutlivesTheKeyboard()
+    {
+        QFETCH(QString, opener);
+        QFETCH(QString, told);
         connectKeyboard();
         mWindow->show();
         goTo(MainWindow::OtherPage);
@@ -474,15 +486,27 @@ private Q_SLOTS:
         PageDialogs::setFilePrompter([&](QWidget *, bool, const QString &, const QString &, const QString &) { return file; });
         EmulatedHidBus &bus = EmulatedHidBus::instance();
         bus.setReplyLatency(std::chrono::milliseconds(20));
-        QString told;
+        bool unplugged = false;
+        const auto unplug = [&] {
+            unplugged = true;
+            mApp.unplug();
+            notice("deviceDisconnected");
+        };
+        QString shown;
         bool stayed = false;
-        QTimer watch; // the notice runs its own modal loop
+        QTimer watch; // the question and the notice run their own modal loops
         connect(&watch, &QTimer::timeout, this, [&] {
             QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
+            for (QAbstractButton *button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::YesRole)
+                    return button->click(); // the factory reset's question, answered yes
+            }
             watch.stop();
-            told = box->text();
+            shown = box->text();
+            if (!unplugged)
+                unplug();
             stayed = QTest::qWaitFor([] { return page() == MainWindow::DevicePage; }, kWaitMs);
             QTest::qWait(300); // the keyboard's release has run its course
             stayed = stayed && box && box->isVisible();
@@ -490,13 +514,17 @@ private Q_SLOTS:
                 box->accept(); // as the user does
         });
         watch.start(20);
-        QTest::mouseClick(child("fireDataBtn"), Qt::LeftButton);
-        QTRY_VERIFY(bus.writeCount(mApp.path()) >= 3);
-        mApp.unplug();
-        notice("deviceDisconnected");
-        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty() && !QApplication::activeModalWidget(), kWaitMs);
-        QCOMPARE(told, QStringLiteral("下载固件数据失败！"));
+        QTest::mouseClick(child(opener.toLatin1().constData()), Qt::LeftButton);
+        if (opener == QLatin1String("fireDataBtn")) {
+            QTRY_VERIFY(bus.writeCount(mApp.path()) >= 3);
+            unplug();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty() && !QApplication::activeModalWidget(), kWaitMs);
+        QCOMPARE(shown, told);
         QVERIFY(stayed);
+        QTest::qWait(100); // what the notice's caller does once it is closed
+        QCOMPARE(page(), int(MainWindow::DevicePage));
+        QCOMPARE(TestFiles::toastTexts(mWindow.get()), QStringList());
     }
 
     // The profile list shows the keyboard's profiles. A rename carries at most 28 bytes of UTF-8:
