@@ -79,7 +79,7 @@ class TestProfileList : public QObject
     // The list, the model and the keyboard show the same profiles, with the active one selected.
     void verifyAgreement()
     {
-        EVENTWAIT_VERIFY(idle(), kWaitMs);
+        EVENTWAIT_VERIFY(idle() && !mWindow->isKeyboardBusy(), kWaitMs);
         QCOMPARE(listNames(), keyboardNames());
         QCOMPARE(int(gKeyboardConfig->currentConfigIndex), keyboard().currentProfile);
         QCOMPARE(selectedRow(), keyboard().currentProfile);
@@ -430,9 +430,9 @@ private Q_SLOTS:
             keyboard().currentProfile = beyond;
             reconnect();
         }
-        EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle()
-                                     && list()->model()->rowCount() == beyond,
-                                 kWaitMs);
+        EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle() && !mWindow->isKeyboardBusy()
+                             && list()->model()->rowCount() == beyond,
+                         kWaitMs);
         QVERIFY(selectedRow() >= 0 && selectedRow() < beyond);
         QTest::qWait(200);
         QCOMPARE(mApp.keyboard().requestCount(EmulatedProfileCommands::SwitchProfile), 0);
@@ -472,8 +472,7 @@ private Q_SLOTS:
         const QString file = exportFile();
         qDeleteAll(mWindow->findChildren<QToastBox *>());
         const int readsBefore = this->reads();
-        QElapsedTimer started;
-        started.start();
+        QElapsedTimer heldSince; // an answer held back
         const auto keepRead = [this] {
             EmulatedProfileCommands::sendNotice(mApp.path(), 128, QByteArray("\x03\x01", 2));
         };
@@ -523,10 +522,12 @@ private Q_SLOTS:
             mFiles = {file};
             click("importButton");
             EVENTWAIT_COMPARE(mApp.keyboard().requestCount(uchar(held)), 1, kWaitMs);
+            heldSince.start();
         }
         if (kept && event != PulledOut) {
+            QSignalSpy connects(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::usb_receive_connect_wireless_device);
             keepRead();
-            QTest::qWait(100);
+            EVENTWAIT_COMPARE(connects.count(), 1, kWaitMs); // the window has kept its read
         }
 
         switch (event) {
@@ -539,17 +540,23 @@ private Q_SLOTS:
             break;
         case LinkTypeChanged: QMetaObject::invokeMethod(mWindow.get(), "on_main_ble_radio_clicked"); break;
         case DevicePageEntered: reconnect(); break;
-        case NoticeOnly:
+        case NoticeOnly: {
+            QSignalSpy changes(gUsbCommunicateUtil.data(), &UsbCommunicateUtil::usb_receive_config_change);
             EmulatedProfileCommands::switchOnKeyboard(mApp.keyboard(), mApp.path(), 128, 2);
-            QTest::qWait(100);
+            EVENTWAIT_COMPARE(changes.count(), 1, kWaitMs);
             QCOMPARE(this->reads(), readsBefore); // not while the import runs
             break;
         }
+        }
+        // The work ends, then the reads it leaves start, each after it through the event loop.
         EVENTWAIT_VERIFY(sortedToasts() == notices && !mWindow->isKeyboardBusy() && !mWindow->progressDialog(),
-                                 kWaitMs);
-        if (reads > 0)
-            EVENTWAIT_VERIFY(gStackedWidget->currentIndex() == MainWindow::KeyPage && idle(), kWaitMs);
-        QTest::qWait(qMax(300, int(kHeldMs + 200 - started.elapsed()))); // past an answer held back
+                         kWaitMs);
+        EVENTWAIT_COMPARE(this->reads(), readsBefore + reads, kWaitMs);
+        EVENTWAIT_VERIFY(!mWindow->isKeyboardBusy()
+                             && (reads == 0 || (gStackedWidget->currentIndex() == MainWindow::KeyPage && idle())),
+                         kWaitMs);
+        // No more reads, even once an answer held back has come.
+        QTest::qWait(qMax(300, heldSince.isValid() ? int(kHeldMs + 100 - heldSince.elapsed()) : 0));
         QCOMPARE(this->reads(), readsBefore + reads);
         QCOMPARE(sortedToasts(), notices);
         if (reads > 0)
