@@ -7,6 +7,7 @@
 #include "model/SystemConfigUtil.h"
 #include "storage/ProductDataUtil.h"
 #include "tests/firmware/FirmwareTestKit.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestDataDir.h"
 #include "tests/support/TestFiles.h"
 
@@ -20,6 +21,10 @@
 #include <QSqlQuery>
 
 #include <memory>
+
+namespace {
+constexpr int kWaitMs = 5000;
+} // namespace
 
 class TestFirewareManageForm : public QObject
 {
@@ -107,7 +112,7 @@ private Q_SLOTS:
         QTest::mouseClick(tiles().at(1), Qt::LeftButton);
         QPointer<QProgressDialog> dialog = mPage->progressDialog();
         QVERIFY(dialog && dialog->windowModality() == Qt::ApplicationModal);
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 5000);
+        EVENTWAIT_VERIFY(!dialog, kWaitMs);
         QCOMPARE(keyboard->state().firmware.keyboard.assembled(), mHe68Image.mid(40));
         QVERIFY(keyboard->state().firmware.keyboard.ended && toasts().isEmpty() && !mPage->isFlashing());
     }
@@ -116,7 +121,7 @@ private Q_SLOTS:
     void failuresAreTold()
     {
         QTest::mouseClick(tiles().at(0), Qt::LeftButton);
-        QTRY_COMPARE(toasts(), QStringList{QStringLiteral("下载固件失败")});
+        EVENTWAIT_COMPARE(toasts(), QStringList{QStringLiteral("下载固件失败")}, kWaitMs);
         QVERIFY(!mPage->progressDialog() && !mPage->isFlashing());
 
         const QList<QByteArray> ports = bus.attachKeyboard(std::make_shared<EmulatedKeyboard>());
@@ -125,7 +130,7 @@ private Q_SLOTS:
         for (const QByteArray &port : ports)
             bus.setFaults(port, faults);
         QTest::mouseClick(tiles().at(0), Qt::LeftButton);
-        QTRY_COMPARE(toasts().size(), 2);
+        EVENTWAIT_COMPARE(toasts().size(), 2, kWaitMs);
         QVERIFY(toasts().last().contains(QString::fromLatin1(ports.first())));
     }
 
@@ -147,7 +152,7 @@ private Q_SLOTS:
         keyboard->addReplyFault({ReplyFault::Delay, 600, 0xE0, 1});
         mPage->setReplyTimeout(5000);
         QTest::mouseClick(tiles().at(1), Qt::LeftButton);
-        QTRY_COMPARE(bus.writeCount(port), 1);
+        EVENTWAIT_COMPARE(bus.writeCount(port), 1, kWaitMs);
         QElapsedTimer clock;
         clock.start();
         if (close) {
@@ -157,7 +162,7 @@ private Q_SLOTS:
         } else {
             mPage->exitInterface();
             QVERIFY(!mPage->progressDialog() && gEntryBootFirewareFlag);
-            QTRY_VERIFY_WITH_TIMEOUT(!gEntryBootFirewareFlag, 5000);
+            EVENTWAIT_VERIFY(!gEntryBootFirewareFlag, kWaitMs);
             QCOMPARE(keyboard->state().firmware.keyboard.assembled(), mHe68Image.mid(40));
             QVERIFY(keyboard->state().firmware.keyboard.ended && toasts().isEmpty());
         }

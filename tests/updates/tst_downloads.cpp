@@ -7,6 +7,7 @@
 #include "storage/FileTransfer.h"
 #include "storage/TransferWatch.h"
 #include "storage/UpdateChecker.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -268,7 +269,7 @@ private Q_SLOTS:
         QSignalSpy failed(&downloader, &FileDownloadUtil::download_error);
         QSignalSpy finished(&downloader, &FileDownloadUtil::download_finished);
         downloader.download(1, mServer.url(route), target(file));
-        QTRY_COMPARE_WITH_TIMEOUT(finished.count() + failed.count(), 1, kWaitMs);
+        EVENTWAIT_COMPARE(finished.count() + failed.count(), 1, kWaitMs);
         QCOMPARE((done ? finished : failed).at(0).at(0).toInt(), 1);
         QCOMPARE(TestFiles::read(target(file)), done ? data : QByteArray());
         QVERIFY(!QFileInfo(target(file)).isFile() || done);
@@ -329,7 +330,7 @@ private Q_SLOTS:
         TransferWatch::setWindow(kWindowMs);
         const QString file = target(QStringLiteral("hostile.bin"));
         Fetch fetch(check, mServer.url(route), file, kBound);
-        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kHostileWaitMs);
+        EVENTWAIT_COMPARE(fetch.ended(), 1, kHostileWaitMs);
         QCOMPARE(fetch.failure().count(), 1);
         if (!error.isEmpty())
             QCOMPARE(fetch.failure().at(0).at(0).toString(), error);
@@ -390,7 +391,7 @@ private Q_SLOTS:
         DownloadManager manager;
         QSignalSpy failed(&manager, &DownloadManager::error);
         manager.download(server.url(), target(QStringLiteral("busy.bin")), kBound);
-        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, kWaitMs);
+        EVENTWAIT_COMPARE(failed.count(), 1, kWaitMs);
         QCOMPARE(failed.at(0).at(0).toString(), QString::fromLatin1(FileTransfer::TooLargeError));
         QVERIFY2(server.sent() - kBound <= kMostPastBound, QByteArray::number(server.sent()).constData());
     }
@@ -414,7 +415,7 @@ private Q_SLOTS:
                              QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\xff", 10), '\xff', size);
         const QString file = target(QStringLiteral("undecodable.zip"));
         Fetch fetch(check, server.url(), file, DownloadLimits::ApplicationPackage);
-        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kWaitMs);
+        EVENTWAIT_COMPARE(fetch.ended(), 1, kWaitMs);
         QCOMPARE(fetch.failure().count(), 1);
         QVERIFY(!QFile::exists(file) && !fetch.manager.isRunning());
     }
@@ -452,7 +453,7 @@ private Q_SLOTS:
             mServer.serveStream(route, size);
         const QString file = target(QStringLiteral("bound.bin"));
         Fetch fetch(check, mServer.url(route), file, DownloadLimits::FirewareImage);
-        QTRY_COMPARE_WITH_TIMEOUT(fetch.ended(), 1, kWaitMs);
+        EVENTWAIT_COMPARE(fetch.ended(), 1, kWaitMs);
         QCOMPARE(fetch.success().count(), int(taken));
         if (!taken)
             QCOMPARE(fetch.failure().at(0).at(0).toString(),

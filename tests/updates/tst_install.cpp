@@ -6,14 +6,21 @@
 #include "app/ProcessRunner.h"
 #include "app/ResourcePackage.h"
 #include "emulator/SampleResourcePackage.h"
+#include "tests/support/EventWait.h"
 #include "tests/support/PermissionsAsOwner.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
 
 #include <unistd.h>
 
@@ -86,22 +93,47 @@ using ZipEntry = TestFiles::ZipEntry;
 
 // How this test program, started again, tells that it crashed as told.
 constexpr int kCrashed = 3;
+// How long a test waits for another instance, or for an install, to get to its end.
+constexpr int kWaitMs = 30000;
 
-// Runs this test program again as another instance of the program on the data folder (see
+// Starts this test program again as another instance of the program on the data folder (see
 // TestInstall::initMain): "start" clears the staging folders there as the program does at start;
 // "crash" installs the archive as the product folder QuillHE104 and ends at once as the package
-// would be moved in. Its exit code.
-int otherInstance(const QString &role, const QString &data, const QString &archive = QString())
+// would be moved in; "hold" installs it too, but stops as the product folder would be moved aside,
+// says "held" on its output and holds the data folder's lock until its input closes, then fails.
+void startOtherInstance(QProcess &process, const QString &role, const QString &data, const QString &archive)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUILL_TEST_INSTANCE"), role);
     environment.insert(QStringLiteral("QUILL_TEST_DATA"), data);
     environment.insert(QStringLiteral("QUILL_TEST_ARCHIVE"), archive);
-    QProcess process;
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QCoreApplication::applicationFilePath(), {});
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// The other instance's exit code once it has ended; -1 when it did not end normally in time.
+int exitCodeAtEnd(QProcess &process)
+{
+    return process.waitForFinished(kWaitMs) && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// Runs another instance to its end (see startOtherInstance). Its exit code.
+int otherInstance(const QString &role, const QString &data, const QString &archive = QString())
+{
+    QProcess process;
+    startOtherInstance(process, role, data, archive);
+    return exitCodeAtEnd(process);
+}
+
+// Every file and folder under folder, hidden ones included.
+QStringList everythingIn(const QString &folder)
+{
+    QStringList paths;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();)
+        paths.append(it.next());
+    paths.sort();
+    return paths;
 }
 } // namespace
 Q_DECLARE_METATYPE(ZipEntry)
@@ -113,6 +145,36 @@ class TestInstall : public QObject
     QTemporaryDir mDir;
     QString path(const QString &name) const { return mDir.filePath(name); }
     static void expectWarning(const char *text) { QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QString::fromUtf8(text))); }
+
+    // Runs install on a thread of its own while another instance holds the data folder's lock in
+    // its install of archive: the install waits, touching nothing there, until the other lets go
+    // (or, with stop, until it is asked to stop, and then fails changing nothing).
+    static void installWhileHeld(const std::function<void()> &install, const QString &data, const QString &archive, bool stop)
+    {
+        QProcess holder;
+        startOtherInstance(holder, QStringLiteral("hold"), data, archive);
+        EVENTWAIT_VERIFY(holder.canReadLine(), kWaitMs);
+        QCOMPARE(holder.readLine(), QByteArray("held\n"));
+        const QStringList held = everythingIn(data); // the other's staging folder among them
+        const std::unique_ptr<QThread> installing(QThread::create(install));
+        const auto ended = qScopeGuard([&] {
+            holder.kill();
+            holder.waitForFinished();
+            installing->wait();
+        });
+        installing->start();
+        QTest::qWait(300); // long enough for the install to get on, were it not waiting
+        QVERIFY(!installing->isFinished());
+        QCOMPARE(everythingIn(data), held);
+        if (stop) {
+            installing->requestInterruption();
+            EVENTWAIT_VERIFY(installing->isFinished(), kWaitMs);
+            QCOMPARE(everythingIn(data), held);
+        }
+        holder.closeWriteChannel();
+        QCOMPARE(exitCodeAtEnd(holder), 0);
+        EVENTWAIT_VERIFY(installing->isFinished(), kWaitMs);
+    }
 
 public:
     // Started again as another instance (see otherInstance), the program plays it and ends.
@@ -132,6 +194,17 @@ public:
             });
             ResourcePackage::install(qEnvironmentVariable("QUILL_TEST_ARCHIVE"), data, QStringLiteral("QuillHE104"));
             std::exit(1);
+        } else if (role == QLatin1String("hold")) {
+            ResourcePackage::setRenamer([](const QString &, const QString &) {
+                std::puts("held");
+                std::fflush(stdout);
+                while (std::getchar() != EOF) {
+                }
+                return false;
+            });
+            // Its install fails as meant: no warning of it.
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+            std::exit(ResourcePackage::install(qEnvironmentVariable("QUILL_TEST_ARCHIVE"), data, QStringLiteral("QuillHE104")) ? 1 : 0);
         }
     }
 
@@ -253,9 +326,10 @@ private Q_SLOTS:
     // A resource package replaces a half-filled folder from before whole, also one holding a folder
     // its owner may not write (as an older install left it; root is held to its permissions too),
     // and a clean-up called meanwhile, in this process or by another instance starting on the same
-    // data folder, takes nothing of it. An unsafe or unusable package is refused, writing nothing
-    // anywhere; one that cannot be moved in puts the folder from before back whole, or leaves it for
-    // the next clean-up.
+    // data folder, takes nothing of it. An install while another instance installs into the data
+    // folder waits for it, touching nothing there; asked to stop meanwhile, it fails. An unsafe or
+    // unusable package is refused, writing nothing anywhere; one that cannot be moved in puts the
+    // folder from before back whole, or leaves it for the next clean-up.
     void resourcePackage_data()
     {
         QTest::addColumn<QList<ZipEntry>>("entries"); // none: the sample package
@@ -266,6 +340,8 @@ private Q_SLOTS:
         QTest::newRow("over a read-only folder") << QList<ZipEntry>() << name << "read-only";
         QTest::newRow("cleared meanwhile") << QList<ZipEntry>() << name << "cleared";
         QTest::newRow("cleared by another instance meanwhile") << QList<ZipEntry>() << name << "cleared elsewhere";
+        QTest::newRow("locked by another instance, released later") << QList<ZipEntry>() << name << "held elsewhere";
+        QTest::newRow("locked by another instance, stopped while waiting") << QList<ZipEntry>() << name << "held elsewhere, stopped";
         QTest::newRow("moving in fails") << QList<ZipEntry>() << name << "moving in fails";
         QTest::newRow("moving in and back fails") << QList<ZipEntry>() << name << "moving in and back fails";
         QTest::newRow("parent folder") << QList<ZipEntry>{{"light/a.png", "a"}, {"../outside.txt", "evil"}} << name << QString();
@@ -306,7 +382,8 @@ private Q_SLOTS:
             return !fails && QDir().rename(from, to);
         });
         const bool sample = entries.isEmpty();
-        const bool installed = sample && !trouble.startsWith(QLatin1String("moving in"));
+        const bool stopped = trouble == QLatin1String("held elsewhere, stopped");
+        const bool installed = sample && !trouble.startsWith(QLatin1String("moving in")) && !stopped;
         QVERIFY(sample ? SampleResourcePackage::writeArchive(archive)
                        : TestFiles::writeZip(archive, entries.first().name.isEmpty() ? QList<ZipEntry>() : entries));
         if (!installed)
@@ -314,8 +391,17 @@ private Q_SLOTS:
         QString error;
         const PermissionsAsOwner asOwner;
         QVERIFY(asOwner.held());
-        QCOMPARE(ResourcePackage::install(archive, data, folder, &error), installed);
+        bool done = false;
+        const auto install = [&] { done = ResourcePackage::install(archive, data, folder, &error); };
+        if (trouble.startsWith(QLatin1String("held elsewhere")))
+            installWhileHeld(install, data, archive, stopped);
+        else
+            install();
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(done, installed);
         QCOMPARE(error.isEmpty(), installed);
+        QVERIFY(!stopped || error == QStringLiteral("Cannot lock %1").arg(data));
         QVERIFY(otherStart == 0 || trouble != QLatin1String("cleared elsewhere"));
         if (backFails) { // the folder stays aside, for the next clean-up
             QVERIFY(!QFileInfo::exists(data + QStringLiteral("/QuillHE104")));
