@@ -2,8 +2,9 @@
 // by hand (native scan codes of X11, auto-repeat, keypad) delivered to the window as the window
 // system delivers them. Recording gives exact steps and times, editing changes one step, saving
 // and clearing reach the keyboard and the model only with the keyboard's answer, every way out
-// of the page gives the keyboard grab back, and a step's key box still waiting after a dialog of
-// the program closed, or after the window was minimized, takes the next key.
+// of the page gives the keyboard grab back, and a step's key box still waiting after a dialog or
+// another window of the program had the focus, or after the window was minimized, takes the next
+// key, while a time field the user chose keeps the keys when another program had the focus.
 
 #include "model/KeyboardConfigUtil.h"
 #include "pages/common/PageDialogs.h"
@@ -22,12 +23,27 @@
 #include <QToolButton>
 #include <QtTest>
 
+// The window system's side of the focus, as X11 reports another program taking the focus (no
+// window of the program has it) and giving it back. Qt declares it only among its private headers,
+// and the offscreen platform never takes the focus from the program by itself.
+class QWindowSystemInterface
+{
+public:
+    class SynchronousDelivery
+    {
+    };
+    template<typename Delivery>
+    static void handleWindowActivated(QWindow *window, Qt::FocusReason reason);
+};
+
 namespace {
 constexpr quint16 He68 = SampleProductDatabase::He68Serial;
 constexpr uchar SetMacro = 0x40;
 constexpr uchar DelMacro = 0x41;
 const QString Saved = QStringLiteral("宏数据同步成功!");
 const QString Full = QStringLiteral("最大添加20个按键");
+// Time-out of a wait for the window or the keyboard; a passing test never waits that long.
+constexpr int kWaitMs = 8000;
 
 struct Key {
     int code;
@@ -95,6 +111,22 @@ protected:
 
 private:
     QWidget *mWindow;
+};
+
+// Whether the window was minimized, for each window state the window system reported to it.
+class StateReports : public QObject
+{
+public:
+    explicit StateReports(QWindow *window) { window->installEventFilter(this); }
+    QList<bool> minimized;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange && event->spontaneous())
+            minimized.append(static_cast<QWindow *>(watched)->windowStates().testFlag(Qt::WindowMinimized));
+        return false;
+    }
 };
 } // namespace
 
@@ -237,7 +269,8 @@ private Q_SLOTS:
 
         // Deleting renumbers; deleting the chosen step closes the editor.
         QTest::mouseClick(row(0)->findChild<QWidget *>("delButton"), Qt::LeftButton);
-        QTRY_COMPARE(rowText(1, "indexLabel"), QStringLiteral("2"));
+        EVENTWAIT_COMPARE(list->count(), 2, kWaitMs);
+        QCOMPARE(rowText(1, "indexLabel"), QStringLiteral("2"));
         QTest::mouseClick(row(0)->findChild<QWidget *>("delButton"), Qt::LeftButton);
         QVERIFY(!child("editorWidget")->isVisible());
         QCOMPARE(written(page->steps()), QStringLiteral("-1:04:0"));
@@ -333,7 +366,7 @@ private Q_SLOTS:
         rig->setFaults(faults);
         play("start +B 9 -B stop");
         click("saveRecordBtn");
-        QTRY_COMPARE(PageRig::toasts(page), QStringList{QStringLiteral("宏数据同步失败")});
+        EVENTWAIT_COMPARE(PageRig::toasts(page), QStringList{QStringLiteral("宏数据同步失败")}, kWaitMs);
         QCOMPARE(modelMacro(0).size(), 3);
         QCOMPARE(page->steps().size(), 5);
     }
@@ -361,7 +394,7 @@ private Q_SLOTS:
         play(choices);
         const QList<QToolButton *> buttons = child<QWidget>("macroWidget")->findChildren<QToolButton *>();
         QCOMPARE(buttons.size(), 10);
-        QTRY_VERIFY_WITH_TIMEOUT(PageRig::drawnAsNow(buttons), 2000);
+        EVENTWAIT_VERIFY(PageRig::drawnAsNow(buttons), kWaitMs);
         for (int i = 0; i < buttons.size(); ++i)
             QCOMPARE(buttons[i]->isChecked(), i == chosen);
         const QPoint inside(6, buttons[0]->height() / 2);
@@ -397,7 +430,7 @@ private Q_SLOTS:
             QCOMPARE(rig->stack().currentIndex(), 3);
         }
         QCOMPARE(QWidget::keyboardGrabber(), nullptr);
-        QTRY_VERIFY(!page->isRecording());
+        EVENTWAIT_VERIFY(!page->isRecording(), kWaitMs);
         play("+B -B -A");
         QCOMPARE(written(page->steps()), QStringLiteral("+1:04:1 -1:04:1"));
     }
@@ -408,28 +441,44 @@ private Q_SLOTS:
         // "button": a button of the window beside the page takes the focus (as the profile list's
         // export button does); "file": a file dialog cancelled; "progress": a progress box opened
         // and closed; "file over progress": a file dialog cancelled over a progress box that stays
-        // open a moment; "minimize": the window minimized and restored.
+        // open a moment; "minimize": the window minimized and restored; "other window": a window
+        // of the program that blocks nothing takes the focus; "read again": the profile read again,
+        // which ends the wait; "back": the page's window in front again, the other window still
+        // open; "key box": a step chosen and its key box waiting anew; "time field": the user
+        // clicks the step's time; "other program": another program takes the focus and gives it
+        // back.
         QTest::addColumn<QStringList>("steps");
-        QTest::newRow("file dialog cancelled") << QStringList{"file"};
-        QTest::newRow("progress dialog closed") << QStringList{"progress"};
-        QTest::newRow("export from a button") << QStringList{"window manager", "button", "file", "progress"};
-        QTest::newRow("file dialog over a progress box") << QStringList{"file over progress"};
-        QTest::newRow("window minimized") << QStringList{"minimize"};
+        QTest::addColumn<bool>("typedInTime"); // the keys go to the time field, not to the key box
+        QTest::newRow("file dialog cancelled") << QStringList{"file"} << false;
+        QTest::newRow("progress dialog closed") << QStringList{"progress"} << false;
+        QTest::newRow("export from a button") << QStringList{"window manager", "button", "file", "progress"} << false;
+        QTest::newRow("file dialog over a progress box") << QStringList{"file over progress"} << false;
+        QTest::newRow("window minimized") << QStringList{"minimize"} << false;
+        QTest::newRow("a window of the program beside it, still open") << QStringList{"button", "other window", "back"} << false;
+        QTest::newRow("another program, after a wait ended under another window")
+            << QStringList{"other window", "read again", "back", "key box", "time field", "other program"} << true;
     }
 
     // Dialogs of the program take the focus while a box waits for a step's key, and close, or the
     // window is minimized and restored: the box still waits, with its prompt, and takes the next key.
+    // Where the user has put the focus in the step's time since the box began to wait, and no
+    // window of the program took it, the time keeps it.
     void keyBoxWaitsThroughADialog()
     {
         QFETCH(QStringList, steps);
+        QFETCH(bool, typedInTime);
         gCustomToolTip.reset(new CustomToolTip(QStringLiteral("CustomToolTip"))); // the program's one prompt window
         const auto dropTip = qScopeGuard([] { gCustomToolTip.reset(); });
         open();
         QPushButton button(QStringLiteral("export"), &rig->stack());
         button.show();
+        QWidget otherWindow;
         auto *list = child<QListWidget>("macroListWidget");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-        QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
+        const auto waitForKey = [this, list] {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+            QTest::mouseClick(child("keyContentEdit"), Qt::LeftButton);
+        };
+        waitForKey();
         const auto cancelledFileDialog = [this] {
             PageDialogs::setFilePrompter({}); // the real dialog, cancelled with Escape from its own loop
             QTimer cancel;
@@ -450,27 +499,61 @@ private Q_SLOTS:
             } else if (step == QLatin1String("file")) {
                 QCOMPARE(cancelledFileDialog(), QString());
             } else if (step == QLatin1String("minimize")) {
+                // Each change is done once the window system has reported it to the window.
+                StateReports reports(rig->stack().windowHandle());
                 rig->stack().showMinimized();
-                QTRY_VERIFY(rig->stack().isMinimized());
+                EVENTWAIT_COMPARE(reports.minimized, QList<bool>{true}, kWaitMs);
                 rig->stack().showNormal();
                 rig->stack().activateWindow();
+                EVENTWAIT_COMPARE(reports.minimized, (QList<bool>{true, false}), kWaitMs);
                 QVERIFY(QTest::qWaitForWindowActive(&rig->stack()));
-                QTest::qWait(50); // what the window does on its way back
+            } else if (step == QLatin1String("other window")) {
+                otherWindow.show();
+                QVERIFY(QTest::qWaitForWindowActive(&otherWindow));
+            } else if (step == QLatin1String("read again")) {
+                page->repaintInterface();
+                QVERIFY(!child("editorWidget")->isVisible());
+            } else if (step == QLatin1String("back")) {
+                rig->stack().activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&rig->stack()));
+                QVERIFY(otherWindow.isVisible());
+            } else if (step == QLatin1String("key box")) {
+                waitForKey();
+            } else if (step == QLatin1String("time field")) {
+                QTest::mouseClick(child("timeEdit"), Qt::LeftButton);
+                QCOMPARE(QApplication::focusWidget(), child("timeEdit"));
+            } else if (step == QLatin1String("other program")) {
+                QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+                    nullptr, Qt::ActiveWindowFocusReason);
+                QVERIFY(!rig->stack().isActiveWindow());
+                QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+                    rig->stack().windowHandle(), Qt::ActiveWindowFocusReason);
+                QVERIFY(rig->stack().isActiveWindow());
             } else {
                 QPointer<QProgressDialog> progress = new QModalProgressDialog(QStringLiteral("导出配置中......"));
                 const QPointer<QProgressDialog> shown = progress;
                 QVERIFY(QTest::qWaitForWindowActive(progress));
                 if (step == QLatin1String("file over progress")) {
                     QCOMPARE(cancelledFileDialog(), QString());
-                    QTRY_COMPARE(QGuiApplication::focusWindow(), progress->windowHandle());
+                    EVENTWAIT_COMPARE(QGuiApplication::focusWindow(), progress->windowHandle(), kWaitMs);
                 }
                 QModalProgressDialog::release(progress);
-                QTRY_VERIFY(!shown);
+                EVENTWAIT_VERIFY(!shown, kWaitMs);
             }
         }
+        if (typedInTime) {
+            QTest::qWait(50); // the page takes nothing back
+            QCOMPARE(QApplication::focusWidget(), child("timeEdit"));
+            QVERIFY(gCustomToolTip->isVisible()); // the box still waits
+            QTest::keyClick(rig->stack().windowHandle(), Qt::Key_1);
+            QCOMPARE(child<QLineEdit>("timeEdit")->text(), QStringLiteral("301"));
+            QCOMPARE(written(page->steps()), QStringLiteral("+1:04:120 +1:05:301 -1:04:0"));
+            return;
+        }
         // The keys go to the page once its window has the focus again and it has taken them back.
-        QTRY_VERIFY(QGuiApplication::focusWindow() == rig->stack().windowHandle() && QApplication::focusWidget() == page);
-        QTRY_VERIFY(gCustomToolTip->isVisible());
+        EVENTWAIT_VERIFY(QGuiApplication::focusWindow() == rig->stack().windowHandle() && QApplication::focusWidget() == page,
+                         kWaitMs);
+        EVENTWAIT_VERIFY(gCustomToolTip->isVisible(), kWaitMs);
         play("+A -A");
         QCOMPARE(child<QLabel>("keyContentEdit")->text(), QStringLiteral("A"));
         QCOMPARE(written(page->steps()), QStringLiteral("+1:04:120 +1:04:30 -1:04:0"));
