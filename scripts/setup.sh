@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6sql6-sqlite libsqlite3-dev libqt6svg6
   qt6-connectivity-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libhidapi-dev libquazip1-qt6-dev libudev-dev
   libgl-dev libxkbcommon-dev

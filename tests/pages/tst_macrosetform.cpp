@@ -24,17 +24,9 @@
 #include <QtTest>
 
 // The window system's side of the focus, as X11 reports another program taking the focus (no
-// window of the program has it) and giving it back. Qt declares it only among its private headers,
-// and the offscreen platform never takes the focus from the program by itself.
-class QWindowSystemInterface
-{
-public:
-    class SynchronousDelivery
-    {
-    };
-    template<typename Delivery>
-    static void handleWindowActivated(QWindow *window, Qt::FocusReason reason);
-};
+// window of the program has it) and giving it back: the offscreen platform never takes the focus
+// from the program by itself.
+#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 constexpr quint16 He68 = SampleProductDatabase::He68Serial;
