@@ -42,6 +42,7 @@
 #include <QScrollArea>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -70,8 +71,8 @@ void keyPage(PageWalk &walk)
     // Effect names and colours as a keyboard has them, in each language.
     EmulatedLightingCommands::fillShowcase(walk.app().keyboard().state());
     QMetaObject::invokeMethod(walk.window(), "deviceConnected", Q_ARG(QString, QString()));
+    // The device page shows the key page once its read is through.
     EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
-    walk.awaitIdle();
     walk.show(QStringLiteral("key page"));
     auto *keys = page<KeySetForm>(MainWindow::KeyPage);
     UserActions::clickTile(keys->keyboard(), Grave);
@@ -111,8 +112,12 @@ void highKeyPage(PageWalk &walk)
         UserActions::click(highKeys, kind);
         UserActions::clickTile(highKeys->keyboard(), W);
         walk.show(QStringLiteral("advanced-key page, %1").arg(QLatin1String(kind)));
+        // The page opens its dialog from the event loop: it is answered, then gone.
+        const int answered = walk.dialogsAnswered();
         QTest::mouseClick(highKeys->findChild<QHighKeyAddWidget *>(), Qt::LeftButton);
-        EVENTWAIT_VERIFY(!QApplication::activeModalWidget() && !highKeys->findChild<QDialog *>(), kWaitMs);
+        EVENTWAIT_VERIFY(walk.dialogsAnswered() > answered && !QApplication::activeModalWidget()
+                             && !highKeys->findChild<QDialog *>(),
+                         kWaitMs);
     }
 }
 
@@ -145,10 +150,8 @@ void performancePage(PageWalk &walk)
 // Exported and imported again: their progress dialogs and toasts.
 void profileTransfer(PageWalk &walk)
 {
-    for (const char *button : {"exportButton", "importButton"}) {
-        UserActions::click(walk.window(), button);
-        walk.awaitIdle();
-    }
+    for (const char *button : {"exportButton", "importButton"})
+        walk.transfer(button);
     walk.show(QStringLiteral("after export and import"));
 }
 
@@ -163,11 +166,12 @@ void firmwarePage(PageWalk &walk)
     walk.show(QStringLiteral("firmware page"));
     auto *firmware = page<FirewareManageForm>(MainWindow::FirewarePage);
     QTest::mouseClick(firmware->findChild<QFirewareItemWidget *>(), Qt::LeftButton);
+    QVERIFY(firmware->progressDialog()); // the flashing has begun
     EVENTWAIT_VERIFY(!firmware->isFlashing() && !firmware->progressDialog(), kWaitMs);
     walk.goTo("settingButton", MainWindow::SettingsPage);
     UserActions::click(page<QWidget>(MainWindow::SettingsPage), "backButton");
+    // The device page connects the keyboard again and shows the key page once its read is through.
     EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), int(MainWindow::KeyPage), kWaitMs);
-    walk.awaitIdle();
 }
 
 // In the order a user meets them. The calibration and maintenance pages are entered through
@@ -290,9 +294,12 @@ void PageWalk::goTo(const char *button, int index)
     EVENTWAIT_COMPARE(gStackedWidget->currentIndex(), index, kWaitMs);
 }
 
-void PageWalk::awaitIdle()
+void PageWalk::transfer(const char *button)
 {
-    EVENTWAIT_VERIFY(!mWindow->findChild<QProgressDialog *>() && !QApplication::activeModalWidget(), kWaitMs);
+    UserActions::click(mWindow.get(), button);
+    const QPointer<QProgressDialog> dialog = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+    QVERIFY2(dialog, button);
+    EVENTWAIT_VERIFY((!dialog || !dialog->isVisible()) && !QApplication::activeModalWidget(), kWaitMs);
 }
 
 void PageWalk::layOutSmallest()
@@ -390,6 +397,7 @@ void PageWalk::checkForUpdate()
 
 int PageWalk::answerDialog(QDialog *dialog)
 {
+    ++mDialogsAnswered;
     dialog->show();
     // As it is shown, with the layout requests of showing it through.
     if (!QTest::qWaitForWindowExposed(dialog))

@@ -59,8 +59,11 @@ public:
     void show(const QString &place, const QList<QWidget *> &others = {});
     // The window shows the page at a stack index after a click on a navigation button.
     void goTo(const char *button, int index);
-    // The program's profile re-read or transfer is over, as its progress dialog closing shows.
-    void awaitIdle();
+    // Clicks the window's button and waits until the transfer it starts is over: the progress
+    // dialog the click shows has closed.
+    void transfer(const char *button);
+    // The pages' dialogs answered so far.
+    int dialogsAnswered() const { return mDialogsAnswered; }
     // On the settings page: a check for a new version finds one; its question is shown and declined.
     void checkForUpdate();
 
@@ -78,4 +81,5 @@ private:
     QString mPlace;
     QStringList mFileTexts;
     QString mFileAnswer;
+    int mDialogsAnswered = 0;
 };

@@ -24,6 +24,7 @@ constexpr uchar SetReport = EmulatedCalibrationCommands::SetReport;
 constexpr uchar Save = EmulatedCalibrationCommands::Save;
 const QByteArray On = QByteArray::fromHex("01");
 const QByteArray Off = QByteArray::fromHex("00");
+constexpr int kWaitMs = 5000;
 } // namespace
 
 class TestAlignSetForm : public QObject
@@ -175,6 +176,8 @@ private Q_SLOTS:
         else
             page->exitAlign(how == 1);
         QCOMPARE(page->isCalibrating(), false);
+        // The calibration has ended: a switch-off sent on leaving has had its answer.
+        EVENTWAIT_COMPARE(page->phase(), AlignSetForm::Idle, kWaitMs);
         // Late answers neither switch the report on again nor store anything.
         QTest::qWait(3 * AlignSetForm::SavePauseMs);
         QCOMPARE(rig->payloads(SetReport, mark), switches);
