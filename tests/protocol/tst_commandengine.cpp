@@ -6,6 +6,7 @@
 #include "model/KeyboardConfigUtil.h"
 #include "tests/protocol/LinkedKeyboard.h"
 #include "emulator/KeyboardFrameCodec.h"
+#include "tests/support/EventWait.h"
 
 #include <QtTest>
 
@@ -91,7 +92,8 @@ private Q_SLOTS:
         QTest::newRow("lost answer: sent again") << Timer{ReplyFault::Drop, 0, 1, 2, 1, 0};
         QTest::newRow("wrong code: sent again") << Timer{ReplyFault::WrongCode, 0xE2, 1, 2, 1, 0};
         QTest::newRow("doubled answer: taken once") << Timer{ReplyFault::Duplicate, 0, 1, 1, 1, 0};
-        QTest::newRow("answers after giving up: ignored") << Timer{ReplyFault::Delay, Interval * 4, 3, 3, 0, -2};
+        // Each answer comes well after the request was given up, also on a loaded machine.
+        QTest::newRow("answers after giving up: ignored") << Timer{ReplyFault::Delay, Interval * 10, 3, 3, 0, -2};
     }
 
     void replyTimer()
@@ -106,7 +108,11 @@ private Q_SLOTS:
             link->keyboard().addReplyFault({ReplyFault::Kind(timer.fault), timer.value, 0xDE, timer.times});
         QSignalSpy answers(&engine, &U::usb_receive_whole_param);
         engine.usb_get_whole_param(Page, true);
-        QTest::qWait(Interval * 8);
+        // The request ends with its answer or its error; the keyboard's answers still on their way
+        // are read; then nothing more comes: no send, answer or error.
+        EVENTWAIT_VERIFY(answers.count() >= timer.replies && errors->count() >= (timer.error ? 1 : 0), 5000);
+        EVENTWAIT_COMPARE(EmulatedHidBus::instance().pendingInputReports(link->path()), 0, 5000);
+        QTest::qWait(Interval * 2);
         QCOMPARE(EmulatedHidBus::instance().writeCount(link->path()), timer.writes);
         QCOMPARE(answers.count(), timer.replies);
         QCOMPARE(signalsOf(*errors), timer.error ? Emissions{failure(Page, 0xDE, timer.error)} : Emissions{});
@@ -221,10 +227,11 @@ private Q_SLOTS:
         U &engine = open();
         link->silence();
         engine.usb_get_whole_param(Sync, true);
-        QTest::qWait(Interval + Interval / 2); // one resend of the first request
+        EVENTWAIT_COMPARE(link->written(0x5E).size(), 2, 5000); // one resend of the first request
         engine.usb_get_product_info(U::SourceKeyPage, false);
         QCOMPARE(errors->count(), 0); // its requester hears of it after the call
-        QTest::qWait(Interval * 4);
+        EVENTWAIT_VERIFY(!errors->isEmpty(), 5000);
+        QTest::qWait(Interval * 2);
         // The second request waits for nothing: no resend, no error of its own.
         QCOMPARE(EmulatedHidBus::instance().writeCount(link->path()), 3);
         QCOMPARE(signalsOf(*errors), Emissions{failure(Sync, 0xDE, -2)});
@@ -267,7 +274,8 @@ private Q_SLOTS:
             engine.usb_get_product_info(uchar(next), false);
             QCOMPARE(heardWhenUp, 1);
         }
-        QTest::qWait(Interval / 2);
+        EVENTWAIT_VERIFY(!errors->isEmpty(), 5000);
+        QTest::qWait(Interval * 2); // nor again from the reply timer
         QCOMPARE(signalsOf(*errors), Emissions{failure(Sync, 0xDE, -2)});
         QCOMPARE(replies.count(), 0);
     }
