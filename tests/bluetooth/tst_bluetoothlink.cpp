@@ -250,12 +250,10 @@ private Q_SLOTS:
     {
         LowEnergyWriteQueue queue;
         PieceRecorder recorder(queue);
-        QElapsedTimer call;
-        call.start();
         queue.enqueue({"a", "b", "c"});
         queue.enqueue({"d"}); // a frame queued behind waits for the pause after the last piece
-        QVERIFY(call.elapsed() < 25);
-        QCOMPARE(recorder.written, QList<QByteArray>{"a"}); // the first at once, the rest later
+        // The first at once, the rest later: the caller never waits out an interval.
+        QCOMPARE(recorder.written, QList<QByteArray>{"a"});
         QTRY_VERIFY(queue.isIdle());
         QCOMPARE(recorder.written, (QList<QByteArray>{"a", "b", "c", "d"}));
         QVERIFY(recorder.spacedByInterval());

@@ -164,7 +164,8 @@ private Q_SLOTS:
         engine.setReplyInterval(300);
         link->silence();
         engine.usb_get_whole_param(Sync, true);
-        QTRY_COMPARE(link->written(0x5E).size(), 2); // the first send went unanswered
+        // The first send went unanswered: seen as the resend goes out, well before a third send.
+        EVENTWAIT_COMPARE(link->written(0x5E).size(), 2, 5000);
         link->deliver(0xDE, hex("00000100"));
         QCOMPARE(engine.wholeParam()->deadDown, quint16(1));
         engine.setReplyInterval(60000); // no resend of the next request
