@@ -130,8 +130,9 @@ private Q_SLOTS:
         for (const QByteArray &port : ports)
             bus.setFaults(port, faults);
         QTest::mouseClick(tiles().at(0), Qt::LeftButton);
-        EVENTWAIT_COMPARE(toasts().size(), 2, kWaitMs);
-        QVERIFY(toasts().last().contains(QString::fromLatin1(ports.first())));
+        // The first notice may have closed itself by then: the second one names the port.
+        const QString port = QString::fromLatin1(ports.first());
+        EVENTWAIT_VERIFY(!toasts().isEmpty() && toasts().last().contains(port), kWaitMs);
     }
 
     // Leaving the page closes the dialog, but the flashing goes on to its end; the device page
